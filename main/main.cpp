@@ -1,0 +1,3 @@
+#include "main/main.h"
+
+TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent) {}

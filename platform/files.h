@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Renames a file or folder. Never replaces an existing entry; renaming onto the unchanged
+// name succeeds; a change of letter case only succeeds on a file system that ignores case.
+// A new name holding "/" in its last part, or equal to "." or "..", fails. Both paths are
+// full paths; the new one may lie in another folder of the same volume.
+bool RenameEntry(const QString &oldPath, const QString &newPath);
+
+// The user's desktop folder, "" when there is none.
+QString DesktopFolder();
+
+// Adds write permission for the owner, keeping the other mode bits. False on failure.
+bool ResetAttributes(const QString &path);

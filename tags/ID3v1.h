@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// The 128-byte ID3v1 trailer at the end of an MP3 file. Texts are Windows-1252 bytes.
+class TID3v1 {
+public:
+    TID3v1();                                        // ClearFields
+    void ClearFields();
+    bool ReadTag(const std::filesystem::path &fileName);
+    bool WriteTag(const std::filesystem::path &fileName) const;
+    bool DeleteTag(const std::filesystem::path &fileName) const;
+
+    bool Present() const;
+    std::uint8_t Revision() const;
+
+    const std::string &Title() const;    void SetTitle(std::string_view value);
+    const std::string &Artist() const;   void SetArtist(std::string_view value);
+    const std::string &Album() const;    void SetAlbum(std::string_view value);
+    const std::string &Year() const;     void SetYear(std::string_view value);
+    const std::string &Comment() const;  void SetComment(std::string_view value);
+    std::uint8_t Track() const;          void SetTrack(std::uint8_t value);
+    std::uint8_t GenreIndex() const;     void SetGenreIndex(std::uint8_t value);
+
+private:
+    bool present_ = false;
+    std::uint8_t revision_ = 1;
+    std::string title_, artist_, album_, year_, comment_;
+    std::uint8_t track_ = 0;
+    std::uint8_t genreIndex_ = 255;
+};
+
+// The ID3v1 genre names, indexed by genre number (0 to 147); 255 means no genre.
+extern const std::array<std::string_view, 148> GenreNames;

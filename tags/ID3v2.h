@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// The ID3v2 tag block at the start of an MP3 file. Texts are Windows-1252 bytes.
+class TID3v2 {
+public:
+    TID3v2();                                        // ClearFields
+    void ClearFields();
+    bool ReadTag(const std::filesystem::path &fileName);
+    bool WriteTag(const std::filesystem::path &fileName) const;
+    bool DeleteTag(const std::filesystem::path &fileName) const;
+
+    bool Present() const;
+    std::uint8_t Revision() const;
+    std::int32_t TagSize() const;
+
+    const std::string &Title() const;    void SetTitle(std::string_view value);
+    const std::string &Artist() const;   void SetArtist(std::string_view value);
+    const std::string &Album() const;    void SetAlbum(std::string_view value);
+    const std::string &Year() const;     void SetYear(std::string_view value);
+    const std::string &Genre() const;    void SetGenre(std::string_view value);
+    const std::string &Comment() const;  void SetComment(std::string_view value);
+    std::uint8_t Track() const;          void SetTrack(std::uint8_t value);
+
+private:
+    bool present_ = false;
+    std::uint8_t revision_ = 0;
+    std::int32_t tagSize_ = 0;
+    std::string title_, artist_, album_, year_, genre_, comment_;
+    std::uint8_t track_ = 0;
+};

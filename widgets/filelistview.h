@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class FolderTree;
+class QAbstractItemView;
+class QMenu;
+
+enum class ViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+
+// The file list of both pages. Shows the folder in Directory (or the mounted volumes while
+// Directory is "Drives"): first the parent entry " <- Anterior", then the sub-folders, then
+// the files matching Mask, hidden files included. Several entries can be selected.
+class FileListView : public QWidget {
+    Q_OBJECT
+public:
+    static inline const QString ParentCaption = QStringLiteral(" <- Anterior");
+    static inline const QString DrivesValue = QStringLiteral("Drives");
+
+    explicit FileListView(QWidget *parent = nullptr);
+
+    // "Drives" (any letter case on assignment) or a folder path ending in "/". Assigning a
+    // folder that does not exist, or the folder already shown (letter case ignored), is ignored.
+    QString Directory() const;
+    void SetDirectory(const QString &directory);
+
+    QString Mask() const;                  // "*.*" by default
+    void SetMask(const QString &mask);
+
+    FolderTree *DirTree() const;
+    void SetDirTree(FolderTree *tree);
+
+    // Entries in display order.
+    int Count() const;
+    QString Caption(int index) const;
+    bool Selected(int index) const;
+    void SetSelected(int index, bool selected);
+    int SelCount() const;
+
+    // Full path of the first selected entry, taken on each click and each Up/Down key
+    // release while an entry is selected; "" before the first such moment.
+    QString SelectedItem() const;
+
+    ViewStyle GetViewStyle() const;        // vsReport initially
+    void SetViewStyle(ViewStyle style);
+
+    // Reads the folder shown from disk again.
+    void RereadFolder();
+
+    // The context menu shown on a right click; nullptr (or an empty menu) shows none.
+    void SetPopupMenu(QMenu *menu);
+
+    // The view that shows the entries in the current style (for focus and tests).
+    QAbstractItemView *View() const;
+
+signals:
+    // Raised after SelectedItem was taken (click, Up/Down release with a selection).
+    void Click();
+};

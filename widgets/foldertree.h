@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QTreeView>
+
+class FileListView;
+class QFileSystemModel;
+
+// The folder tree of both pages. Its top level lists the mounted volumes ("Drives");
+// choosing a folder by mouse or keyboard shows it in the linked file list.
+class FolderTree : public QTreeView {
+    Q_OBJECT
+public:
+    explicit FolderTree(QWidget *parent = nullptr);
+
+    // The folder selected: "Drives" while the top level is selected, "" before any folder
+    // was chosen; after OpenFolder it ends with "/". Assigning only records the path.
+    QString SelectedPath() const;
+    void SetSelectedPath(const QString &path);
+
+    FileListView *FileList() const;
+    void SetFileList(FileListView *list);
+
+    // Ignored when the path is empty, one character long or not an existing folder;
+    // otherwise expands down to it, selects it, makes it SelectedPath and emits DirChange.
+    void OpenFolder(const QString &path);
+
+    // Discards every node and builds the tree again from the drives, showing its root level.
+    void RebuildTree();
+
+signals:
+    void DirChange(const QString &path);   // OnDirChange
+
+private:
+    // implementation members as needed
+};
