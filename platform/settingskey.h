@@ -36,6 +36,11 @@ public:
     // Where the store lives: <config folder>/CarventoUtilities/settings.ini
     static QString FilePath();
 
+    // Reads one value of an INI-format QSettings as text, the way the key reads its own
+    // values: absent → "" and true; a binary or other non-text value → false and an error
+    // text. A hand-written value with commas reads back as written.
+    static bool ReadText(QSettings &settings, const QString &name, QString &value, QString &error);
+
 private:
     std::unique_ptr<QSettings> settings_;
     QString lastError_;

@@ -1,0 +1,7 @@
+#include "platform/busycursor.h"
+
+#include <QApplication>
+
+BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }

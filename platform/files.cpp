@@ -1,0 +1,155 @@
+#include "platform/files.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUuid>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace {
+
+QByteArray LastComponent(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+QByteArray ParentOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+bool SameEntry(const struct stat &a, const struct stat &b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Whether the folder holds an entry spelled exactly so (not just equal ignoring case).
+bool FolderHoldsExactName(const QByteArray &folder, const QByteArray &name)
+{
+    QDir dir(QFile::decodeName(folder));
+    const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return names.contains(QFile::decodeName(name));
+}
+
+// For file systems without RENAME_NOREPLACE: never a plain rename onto something that
+// could belong to somebody else.
+bool RenameWithoutReplacing(const QByteArray &from, const QByteArray &to, const struct stat &source)
+{
+    if (S_ISDIR(source.st_mode)) {
+        // Claim the name with an empty folder of our own, then move the folder over it.
+        if (::mkdir(to.constData(), 0700) != 0)
+            return false;
+        if (::rename(from.constData(), to.constData()) == 0)
+            return true;
+        ::rmdir(to.constData());
+        return false;
+    }
+    if (::link(from.constData(), to.constData()) == 0) {
+        if (::unlink(from.constData()) == 0)
+            return true;
+        ::unlink(to.constData());
+        return false;
+    }
+    if (errno == EEXIST)
+        return false;
+    // No hard links here (e.g. FAT): claim the name with an empty file of our own first.
+    const int fd = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    if (::rename(from.constData(), to.constData()) == 0)
+        return true;
+    ::unlink(to.constData());
+    return false;
+}
+
+bool MoveNoReplace(const QByteArray &from, const QByteArray &to, const struct stat &source)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)
+        return RenameWithoutReplacing(from, to, source);
+    return false;
+}
+
+} // namespace
+
+bool RenameEntry(const QString &oldPath, const QString &newPath)
+{
+    if (oldPath.isEmpty() || newPath.isEmpty() || oldPath.contains(QChar(0)) || newPath.contains(QChar(0)))
+        return false;
+    const QByteArray from = QFile::encodeName(oldPath);
+    const QByteArray to = QFile::encodeName(newPath);
+    const QByteArray newName = LastComponent(to);
+    if (newName.isEmpty() || newName == "." || newName == "..")
+        return false;
+    if (LastComponent(from).isEmpty())
+        return false;
+
+    struct stat source {};
+    if (::lstat(from.constData(), &source) != 0)
+        return false;
+    if (from == to)
+        return true;
+
+    struct stat target {};
+    if (::lstat(to.constData(), &target) == 0) {
+        // Something answers to the new name. It may be the entry itself, reached through a
+        // case-insensitive file system: then only the spelling changes.
+        if (!SameEntry(source, target))
+            return false;
+        const QByteArray oldName = LastComponent(from);
+        if (ParentOf(from) != ParentOf(to)
+            || QString::compare(QFile::decodeName(oldName), QFile::decodeName(newName), Qt::CaseInsensitive) != 0)
+            return false; // a second hard link of the same file: still an existing entry
+        if (oldName == newName)
+            return true;
+        if (FolderHoldsExactName(ParentOf(to), newName))
+            return false;
+        // Such file systems treat the new spelling as taken; go through a free name.
+        const QByteArray temp = ParentOf(from) + '/' + ".cv-rename-"
+                                + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+        if (!MoveNoReplace(from, temp, source))
+            return false;
+        if (MoveNoReplace(temp, to, source))
+            return true;
+        MoveNoReplace(temp, from, source);
+        return false;
+    }
+    if (errno != ENOENT)
+        return false;
+    return MoveNoReplace(from, to, source);
+}
+
+QString DesktopFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return QString();
+    return folder;
+}
+
+bool ResetAttributes(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0)
+        return false;
+    if (info.st_mode & S_IWUSR)
+        return true;
+    return ::chmod(name.constData(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
