@@ -1,5 +1,12 @@
 #include "tags/ID3v1.h"
 
+#include "tags/FileOps.h"
+#include "tags/ID3v1Trailer.h"
+#include "tags/TagText.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
 const std::array<std::string_view, 148> GenreNames = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz", "Metal",
     "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno", "Industrial",
@@ -18,29 +25,126 @@ const std::array<std::string_view, 148> GenreNames = {
     "Contemporary Christian", "Christian Rock", "Merengue", "Salsa", "Trash Metal", "Anime", "JPop", "Synthpop",
 };
 
-// Placeholder bodies until the trailer reader and writer land.
+namespace {
+
+using cvtags::kTrailerSize;
+
+// The last 128 bytes of an open file; false when it is shorter or a read fails.
+bool ReadTrailer(int fd, const struct stat &st, std::string &bytes)
+{
+    if (st.st_size < static_cast<off_t>(kTrailerSize))
+        return false;
+    bytes.assign(kTrailerSize, '\0');
+    return cvtags::ReadAt(fd, static_cast<std::uint64_t>(st.st_size) - kTrailerSize, bytes.data(), kTrailerSize);
+}
+
+bool HasTrailer(std::string_view bytes) { return bytes.substr(0, 3) == "TAG"; }
+
+// Puts `block` (empty to remove the trailer) at the end of the file in place of an
+// existing trailer. A file without one is left untouched when there is nothing to add.
+bool ChangeTrailer(const std::filesystem::path &file, std::string_view block)
+{
+    cvtags::FileDescriptor fd;
+    struct stat st {};
+    std::string old;
+    if (!cvtags::OpenRegular(file, O_RDONLY, fd, st) || !ReadTrailer(fd.Get(), st, old))
+        return false;
+    if (!HasTrailer(old) && block.empty())
+        return true;
+    fd.Close();
+
+    cvtags::WritableGuard writable(file);
+    if (!writable.Ok() || !cvtags::OpenRegular(file, O_RDWR, fd, st) || !cvtags::LockExclusive(fd.Get())
+        || !ReadTrailer(fd.Get(), st, old))
+        return false;
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    const bool had = HasTrailer(old);
+    if (!had && block.empty())
+        return true;
+    bool ok;
+    if (block.empty()) {
+        ok = ::ftruncate(fd.Get(), static_cast<off_t>(size - kTrailerSize)) == 0;
+    } else if (had) {
+        // Overwritten in place, so there is no moment without a trailer.
+        ok = cvtags::WriteAt(fd.Get(), size - kTrailerSize, block);
+        if (!ok)
+            cvtags::WriteAt(fd.Get(), size - kTrailerSize, old);
+    } else {
+        ok = cvtags::WriteAt(fd.Get(), size, block);
+        if (!ok)
+            (void)::ftruncate(fd.Get(), static_cast<off_t>(size));
+    }
+    ok = fd.Close() && ok;
+    if (ok)
+        writable.Keep();
+    return ok;
+}
+
+} // namespace
+
 TID3v1::TID3v1() { ClearFields(); }
+
 void TID3v1::ClearFields()
 {
-    present_ = false; revision_ = 1; title_.clear(); artist_.clear(); album_.clear(); year_.clear();
-    comment_.clear(); track_ = 0; genreIndex_ = 255;
+    present_ = false;
+    revision_ = 1;
+    title_.clear();
+    artist_.clear();
+    album_.clear();
+    year_.clear();
+    comment_.clear();
+    track_ = 0;
+    genreIndex_ = 255;
 }
-bool TID3v1::ReadTag(const std::filesystem::path &) { ClearFields(); return false; }
-bool TID3v1::WriteTag(const std::filesystem::path &) const { return false; }
-bool TID3v1::DeleteTag(const std::filesystem::path &) const { return false; }
+
+bool TID3v1::ReadTag(const std::filesystem::path &fileName)
+{
+    ClearFields();
+    cvtags::FileDescriptor fd;
+    struct stat st {};
+    std::string bytes;
+    if (!cvtags::OpenRegular(fileName, O_RDONLY, fd, st) || !ReadTrailer(fd.Get(), st, bytes))
+        return false;
+    const auto fields = cvtags::ParseTrailer(bytes);
+    if (!fields)
+        return true;
+    present_ = true;
+    revision_ = fields->revision;
+    title_ = fields->title;
+    artist_ = fields->artist;
+    album_ = fields->album;
+    year_ = fields->year;
+    comment_ = fields->comment;
+    track_ = fields->track;
+    genreIndex_ = fields->genreIndex;
+    return true;
+}
+
+bool TID3v1::WriteTag(const std::filesystem::path &fileName) const
+{
+    return ChangeTrailer(fileName, cvtags::RenderTrailer(*this));
+}
+
+bool TID3v1::DeleteTag(const std::filesystem::path &fileName) const
+{
+    return ChangeTrailer(fileName, {});
+}
+
 bool TID3v1::Present() const { return present_; }
 std::uint8_t TID3v1::Revision() const { return revision_; }
+
+// Setters trim first and cut second, so a cut text may end in a blank.
 const std::string &TID3v1::Title() const { return title_; }
-void TID3v1::SetTitle(std::string_view v) { title_ = v; }
+void TID3v1::SetTitle(std::string_view value) { title_ = cvtags::TrimRight(value).substr(0, 30); }
 const std::string &TID3v1::Artist() const { return artist_; }
-void TID3v1::SetArtist(std::string_view v) { artist_ = v; }
+void TID3v1::SetArtist(std::string_view value) { artist_ = cvtags::TrimRight(value).substr(0, 30); }
 const std::string &TID3v1::Album() const { return album_; }
-void TID3v1::SetAlbum(std::string_view v) { album_ = v; }
+void TID3v1::SetAlbum(std::string_view value) { album_ = cvtags::TrimRight(value).substr(0, 30); }
 const std::string &TID3v1::Year() const { return year_; }
-void TID3v1::SetYear(std::string_view v) { year_ = v; }
+void TID3v1::SetYear(std::string_view value) { year_ = cvtags::TrimRight(value).substr(0, 4); }
 const std::string &TID3v1::Comment() const { return comment_; }
-void TID3v1::SetComment(std::string_view v) { comment_ = v; }
+void TID3v1::SetComment(std::string_view value) { comment_ = cvtags::TrimRight(value).substr(0, 30); }
 std::uint8_t TID3v1::Track() const { return track_; }
-void TID3v1::SetTrack(std::uint8_t v) { track_ = v; }
+void TID3v1::SetTrack(std::uint8_t value) { track_ = value; }
 std::uint8_t TID3v1::GenreIndex() const { return genreIndex_; }
-void TID3v1::SetGenreIndex(std::uint8_t v) { genreIndex_ = v; }
+void TID3v1::SetGenreIndex(std::uint8_t value) { genreIndex_ = value; }

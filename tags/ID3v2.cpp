@@ -1,29 +1,149 @@
 #include "tags/ID3v2.h"
 
-// Placeholder bodies until the tag reader and writer land.
+#include "tags/FileOps.h"
+#include "tags/ID3v2Block.h"
+#include "tags/TagText.h"
+
+#include <fcntl.h>
+
+namespace {
+
+using cvtags::kHeaderSize;
+
+// Most tags fit in the first read; a larger one takes a second.
+constexpr std::size_t kFirstRead = 4096;
+
+bool IsTag(std::string_view bytes) { return bytes.substr(0, 3) == "ID3"; }
+
+// The first `size` bytes of the file, at least the header; false when fewer than 10 arrive.
+bool ReadStart(int fd, std::size_t size, std::string &bytes)
+{
+    return cvtags::ReadUpTo(fd, 0, size, bytes) && bytes.size() >= kHeaderSize;
+}
+
+// Rewrites the file with `values` as its tag, or without a tag when `values` is null.
+bool Rebuild(const std::filesystem::path &fileName, const cvtags::TagValues *values)
+{
+    // The rename replaces the real file, not a link pointing to it.
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::canonical(fileName, error);
+    if (error || !std::filesystem::is_regular_file(file, error))
+        return false;
+    cvtags::WritableGuard writable(file);
+    if (!writable.Ok())
+        return false;
+
+    cvtags::FileDescriptor source;
+    struct stat st {};
+    std::string start;
+    if (!cvtags::OpenRegular(file, O_RDONLY, source, st) || !cvtags::LockExclusive(source.Get())
+        || !ReadStart(source.Get(), kFirstRead, start))
+        return false;
+    const bool hasTag = IsTag(start);
+    if (!values && !hasTag)
+        return false;
+    // A stated size past the end of the file leaves the old block in place as audio.
+    const std::int64_t tagSize = hasTag ? cvtags::TagSizeFromHeader(start, st.st_size) : 0;
+
+    std::string block;
+    if (values) {
+        cvtags::ParsedTag old;
+        if (tagSize > 0) {
+            if (static_cast<std::size_t>(tagSize) > start.size()
+                && !cvtags::ReadUpTo(source.Get(), 0, static_cast<std::size_t>(tagSize), start))
+                return false;
+            old = cvtags::ParseTag(std::string_view(start).substr(0, static_cast<std::size_t>(tagSize)));
+        }
+        const std::uint8_t major = old.major == 4 ? 4 : 3;
+        auto rendered = cvtags::RenderTag(*values, major, cvtags::KeptFrames(old));
+        if (!rendered)
+            return false;
+        block = std::move(*rendered);
+    }
+    if (!cvtags::ReplaceContent(file, source.Get(), st, block, static_cast<std::uint64_t>(tagSize)))
+        return false;
+    writable.Keep();
+    return true;
+}
+
+} // namespace
+
 TID3v2::TID3v2() { ClearFields(); }
+
 void TID3v2::ClearFields()
 {
-    present_ = false; revision_ = 0; tagSize_ = 0; title_.clear(); artist_.clear(); album_.clear();
-    year_.clear(); genre_.clear(); comment_.clear(); track_ = 0;
+    present_ = false;
+    revision_ = 0;
+    tagSize_ = 0;
+    title_.clear();
+    artist_.clear();
+    album_.clear();
+    year_.clear();
+    genre_.clear();
+    comment_.clear();
+    track_ = 0;
 }
-bool TID3v2::ReadTag(const std::filesystem::path &) { ClearFields(); return false; }
-bool TID3v2::WriteTag(const std::filesystem::path &) const { return false; }
-bool TID3v2::DeleteTag(const std::filesystem::path &) const { return false; }
+
+bool TID3v2::ReadTag(const std::filesystem::path &fileName)
+{
+    ClearFields();
+    cvtags::FileDescriptor fd;
+    struct stat st {};
+    std::string bytes;
+    if (!cvtags::OpenRegular(fileName, O_RDONLY, fd, st) || !ReadStart(fd.Get(), kFirstRead, bytes))
+        return false;
+    if (!IsTag(bytes))
+        return true;
+    present_ = true;
+    revision_ = static_cast<std::uint8_t>(bytes[3]);
+    tagSize_ = static_cast<std::int32_t>(cvtags::TagSizeFromHeader(bytes, st.st_size));
+    if (tagSize_ == 0 || revision_ < 2 || revision_ > 4)
+        return true;
+    const auto size = static_cast<std::size_t>(tagSize_);
+    if (size > bytes.size()) {
+        std::string rest;
+        // A failed read ends the frames where the bytes end.
+        if (cvtags::ReadUpTo(fd.Get(), bytes.size(), size - bytes.size(), rest))
+            bytes += rest;
+    }
+    const auto values = cvtags::ExtractValues(cvtags::ParseTag(std::string_view(bytes).substr(0, size)));
+    title_ = values.title;
+    artist_ = values.artist;
+    album_ = values.album;
+    year_ = values.year;
+    genre_ = values.genre;
+    comment_ = values.comment;
+    track_ = values.track;
+    return true;
+}
+
+bool TID3v2::WriteTag(const std::filesystem::path &fileName) const
+{
+    cvtags::TagValues values{title_, artist_, album_, year_, genre_, comment_, track_};
+    return Rebuild(fileName, &values);
+}
+
+bool TID3v2::DeleteTag(const std::filesystem::path &fileName) const
+{
+    return Rebuild(fileName, nullptr);
+}
+
 bool TID3v2::Present() const { return present_; }
 std::uint8_t TID3v2::Revision() const { return revision_; }
 std::int32_t TID3v2::TagSize() const { return tagSize_; }
+
+// Setters remove trailing blanks only; leading ones are kept as typed.
 const std::string &TID3v2::Title() const { return title_; }
-void TID3v2::SetTitle(std::string_view v) { title_ = v; }
+void TID3v2::SetTitle(std::string_view value) { title_ = cvtags::TrimRight(value); }
 const std::string &TID3v2::Artist() const { return artist_; }
-void TID3v2::SetArtist(std::string_view v) { artist_ = v; }
+void TID3v2::SetArtist(std::string_view value) { artist_ = cvtags::TrimRight(value); }
 const std::string &TID3v2::Album() const { return album_; }
-void TID3v2::SetAlbum(std::string_view v) { album_ = v; }
+void TID3v2::SetAlbum(std::string_view value) { album_ = cvtags::TrimRight(value); }
 const std::string &TID3v2::Year() const { return year_; }
-void TID3v2::SetYear(std::string_view v) { year_ = v; }
+void TID3v2::SetYear(std::string_view value) { year_ = cvtags::TrimRight(value); }
 const std::string &TID3v2::Genre() const { return genre_; }
-void TID3v2::SetGenre(std::string_view v) { genre_ = v; }
+void TID3v2::SetGenre(std::string_view value) { genre_ = cvtags::TrimRight(value); }
 const std::string &TID3v2::Comment() const { return comment_; }
-void TID3v2::SetComment(std::string_view v) { comment_ = v; }
+void TID3v2::SetComment(std::string_view value) { comment_ = cvtags::TrimRight(value); }
 std::uint8_t TID3v2::Track() const { return track_; }
-void TID3v2::SetTrack(std::uint8_t v) { track_ = v; }
+void TID3v2::SetTrack(std::uint8_t value) { track_ = value; }

@@ -1,0 +1,56 @@
+#include "tags/ID3v1Trailer.h"
+
+#include "tags/ID3v1.h"
+#include "tags/TagText.h"
+
+#include <algorithm>
+
+namespace cvtags {
+namespace {
+
+void Put(std::string &block, std::size_t offset, std::size_t capacity, std::string_view text)
+{
+    block.replace(offset, std::min(text.size(), capacity), text.substr(0, capacity));
+}
+
+} // namespace
+
+std::uint8_t DetectRevision(std::uint8_t at125, std::uint8_t at126)
+{
+    return (at125 == 0 && at126 != 0) || (at125 == ' ' && at126 != ' ') ? 2 : 1;
+}
+
+std::optional<TrailerFields> ParseTrailer(std::string_view bytes)
+{
+    if (bytes.size() != kTrailerSize || bytes.substr(0, 3) != "TAG")
+        return std::nullopt;
+    TrailerFields f;
+    f.revision = DetectRevision(static_cast<std::uint8_t>(bytes[125]), static_cast<std::uint8_t>(bytes[126]));
+    f.title = TrimRight(bytes.substr(3, 30));
+    f.artist = TrimRight(bytes.substr(33, 30));
+    f.album = TrimRight(bytes.substr(63, 30));
+    f.year = TrimRight(bytes.substr(93, 4));
+    f.comment = TrimRight(bytes.substr(97, f.revision == 2 ? 28 : 30));
+    f.track = f.revision == 2 ? static_cast<std::uint8_t>(bytes[126]) : 0;
+    f.genreIndex = static_cast<std::uint8_t>(bytes[127]);
+    return f;
+}
+
+std::string RenderTrailer(const TID3v1 &tag)
+{
+    std::string block(kTrailerSize, '\0');
+    block.replace(0, 3, "TAG");
+    Put(block, 3, 30, tag.Title());
+    Put(block, 33, 30, tag.Artist());
+    Put(block, 63, 30, tag.Album());
+    Put(block, 93, 4, tag.Year());
+    Put(block, 97, 30, tag.Comment());
+    if (tag.Track() != 0) {
+        block[125] = '\0';
+        block[126] = static_cast<char>(tag.Track());
+    }
+    block[127] = static_cast<char>(tag.GenreIndex());
+    return block;
+}
+
+} // namespace cvtags

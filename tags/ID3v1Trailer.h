@@ -1,0 +1,30 @@
+#pragma once
+
+// The 128-byte ID3v1 trailer as bytes, apart from any file.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class TID3v1;
+
+namespace cvtags {
+
+constexpr std::size_t kTrailerSize = 128;
+
+struct TrailerFields {
+    std::uint8_t revision = 1;
+    std::string title, artist, album, year, comment;
+    std::uint8_t track = 0;
+    std::uint8_t genreIndex = 255;
+};
+
+// 1 (ID3v1.0) or 2 (ID3v1.1) from the bytes at offsets 125 and 126.
+std::uint8_t DetectRevision(std::uint8_t at125, std::uint8_t at126);
+// The fields of a trailer; nullopt when the bytes are not 128 or do not begin with "TAG".
+std::optional<TrailerFields> ParseTrailer(std::string_view bytes);
+// The 128 bytes that WriteTag puts at the end of the file.
+std::string RenderTrailer(const TID3v1 &tag);
+
+} // namespace cvtags

@@ -1,0 +1,273 @@
+#include "tags/ID3v2Block.h"
+
+#include "tags/TagText.h"
+
+#include <array>
+#include <charconv>
+
+namespace cvtags {
+namespace {
+
+enum Slot { Title, Artist, Album, Track, Year, Genre, Comment, SlotCount };
+
+constexpr std::array<std::string_view, SlotCount> kIds = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON", "COMM"};
+constexpr std::array<std::string_view, SlotCount> kIdsV2 = {"TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "COM"};
+constexpr std::uint32_t kMaxSize28 = 0x0FFFFFFF;
+
+std::uint8_t Byte(std::string_view s, std::size_t i) { return static_cast<std::uint8_t>(s[i]); }
+
+std::uint32_t BigEndian(std::string_view s)
+{
+    std::uint32_t v = 0;
+    for (char c : s)
+        v = v << 8 | static_cast<std::uint8_t>(c);
+    return v;
+}
+
+std::string BigEndian32(std::uint32_t v)
+{
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+}
+
+int SlotOf(std::string_view id, std::uint8_t major)
+{
+    const auto &ids = major == 2 ? kIdsV2 : kIds;
+    for (int i = 0; i < SlotCount; ++i)
+        if (ids[i] == id)
+            return i;
+    return -1;
+}
+
+struct Comm {
+    std::string description, text;
+};
+
+Comm ParseComm(std::string_view data)
+{
+    if (data.size() < 4)
+        return {};
+    const auto encoding = Byte(data, 0);
+    std::string_view description, text;
+    SplitAtTerminator(encoding, data.substr(4), description, text);
+    return {DecodeText(encoding, description), DecodeText(encoding, text)};
+}
+
+std::string TextValue(std::string_view data)
+{
+    return data.empty() ? std::string() : DecodeText(Byte(data, 0), data.substr(1));
+}
+
+std::string FrameBytes(std::string_view id, std::string_view data, std::uint8_t major)
+{
+    const auto size = static_cast<std::uint32_t>(data.size());
+    std::string frame(id);
+    frame += major == 4 ? EncodeSyncsafe(size) : BigEndian32(size);
+    frame.append(2, '\0');
+    frame += data;
+    return frame;
+}
+
+} // namespace
+
+std::string EncodeSyncsafe(std::uint32_t value)
+{
+    return {static_cast<char>(value >> 21 & 0x7F), static_cast<char>(value >> 14 & 0x7F),
+            static_cast<char>(value >> 7 & 0x7F), static_cast<char>(value & 0x7F)};
+}
+
+std::uint32_t DecodeSize28(std::string_view b)
+{
+    return (std::uint32_t{Byte(b, 0)} << 21) + (std::uint32_t{Byte(b, 1)} << 14)
+           + (std::uint32_t{Byte(b, 2)} << 7) + Byte(b, 3);
+}
+
+std::int64_t TagSizeFromHeader(std::string_view header, std::int64_t fileSize)
+{
+    if (header.size() < kHeaderSize)
+        return 0;
+    std::int64_t size = std::int64_t{DecodeSize28(header.substr(6, 4))} + kHeaderSize;
+    if (Byte(header, 3) == 4 && (Byte(header, 5) & 0x10))
+        size += kHeaderSize;        // footer
+    return size > fileSize ? 0 : size;
+}
+
+ParsedTag ParseTag(std::string_view tag)
+{
+    ParsedTag result;
+    if (tag.size() < kHeaderSize)
+        return result;
+    const std::uint8_t major = result.major = Byte(tag, 3);
+    const std::uint8_t flags = Byte(tag, 5);
+    if (major < 2 || major > 4 || (major == 2 && (flags & 0x40)))
+        return result;              // unknown layout, or a compressed version 2 tag
+    std::string_view body = tag.substr(kHeaderSize);
+    if (major == 4 && (flags & 0x10) && body.size() >= kHeaderSize)
+        body.remove_suffix(kHeaderSize);
+    // Versions 2 and 3 unsynchronise the whole tag; version 4 each frame.
+    const bool tagUnsync = flags & 0x80;
+    std::string resynced;
+    if (tagUnsync && major < 4) {
+        resynced = Resynchronise(body);
+        body = resynced;
+    }
+    std::size_t pos = 0;
+    if (major >= 3 && (flags & 0x40)) {
+        if (body.size() < 4)
+            return result;
+        pos = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4)) : DecodeSize28(body.substr(0, 4));
+    }
+    const std::size_t headerSize = major == 2 ? 6 : 10;
+    while (pos < body.size() && body.size() - pos >= headerSize) {
+        if (body[pos] < 'A' || body[pos] > 'Z')
+            break;                  // padding or garbage
+        const std::string_view header = body.substr(pos, headerSize);
+        const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
+                                 : major == 3 ? BigEndian(header.substr(4, 4))
+                                              : DecodeSize28(header.substr(4, 4));
+        if (size > body.size() - pos - headerSize)
+            break;                  // runs past the tag
+        Frame frame;
+        frame.id = header.substr(0, major == 2 ? 3 : 4);
+        std::string_view stored = body.substr(pos + headerSize, size);
+        frame.raw = body.substr(pos, headerSize + size);
+        pos += headerSize + size;
+        std::size_t skip = 0;
+        if (major == 3) {
+            const std::uint8_t format = Byte(header, 9);
+            frame.readable = (format & 0xC0) == 0;
+            skip = (format & 0x20) ? 1 : 0;
+        } else if (major == 4) {
+            const std::uint8_t format = Byte(header, 9);
+            frame.readable = (format & 0x0C) == 0;
+            if (tagUnsync || (format & 0x02)) {
+                frame.data = Resynchronise(stored);
+                // Carried without unsynchronisation, so the flag goes and the size follows.
+                frame.raw = FrameBytes(frame.id, frame.data, 4);
+                frame.raw[8] = static_cast<char>(Byte(header, 8));
+                frame.raw[9] = static_cast<char>(format & ~0x02);
+                stored = frame.data;
+            }
+            skip = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+        }
+        if (skip > stored.size())
+            frame.readable = false;
+        else
+            frame.data = std::string(stored.substr(skip));
+        result.frames.push_back(std::move(frame));
+    }
+    return result;
+}
+
+TagValues ExtractValues(const ParsedTag &tag)
+{
+    std::array<std::string, SlotCount> raw;
+    std::string recorded;           // version 4 "TDRC"
+    const Comm *comment = nullptr;
+    std::vector<Comm> comms;
+    comms.reserve(tag.frames.size());
+    for (const Frame &frame : tag.frames) {
+        if (!frame.readable)
+            continue;
+        if (tag.major == 4 && frame.id == "TDRC") {
+            recorded = TextValue(frame.data);
+            continue;
+        }
+        const int slot = SlotOf(frame.id, tag.major);
+        if (slot == Comment) {
+            comms.push_back(ParseComm(frame.data));
+        } else if (slot >= 0) {
+            raw[slot] = TextValue(frame.data);
+        }
+    }
+    // The comment without a description wins; the last frame decides among equals.
+    for (const Comm &c : comms)
+        if (c.description.empty() || comment == nullptr || !comment->description.empty())
+            comment = &c;
+
+    TagValues values;
+    values.title = TrimBoth(raw[Title]);
+    values.artist = TrimBoth(raw[Artist]);
+    values.album = TrimBoth(raw[Album]);
+    values.year = TrimBoth(raw[Year]);
+    if (values.year.empty() && tag.major == 4)
+        values.year = TrimBoth(TrimBoth(recorded).substr(0, 4));
+    values.track = ParseTrack(raw[Track]);
+    values.genre = ParseGenre(raw[Genre]);
+    if (comment)
+        values.comment = TrimBoth(comment->text);
+    return values;
+}
+
+std::uint8_t ParseTrack(std::string_view value)
+{
+    std::string text = TrimBoth(value);
+    text = text.substr(0, text.find('/'));
+    std::string_view digits = text;
+    bool negative = false;
+    if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
+        negative = digits[0] == '-';
+        digits.remove_prefix(1);
+    }
+    std::uint64_t number = 0;       // unsigned: a second sign is no number
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()
+        || number > (negative ? 2147483648ULL : 2147483647ULL))
+        return 0;
+    // The lowest 8 bits of the 32-bit number: 300 gives 44, -1 gives 255.
+    return static_cast<std::uint8_t>(negative ? 0 - number : number);
+}
+
+std::string ParseGenre(std::string_view value)
+{
+    std::string text = TrimBoth(value);
+    const auto close = text.rfind(')');
+    return close == std::string::npos ? text : text.substr(close + 1);
+}
+
+std::vector<std::string> KeptFrames(const ParsedTag &tag)
+{
+    std::vector<std::string> kept;
+    if (tag.major != 3 && tag.major != 4)
+        return kept;                // version 2 frames do not fit a version 3 tag
+    for (const Frame &frame : tag.frames) {
+        const int slot = SlotOf(frame.id, tag.major);
+        const bool replaced = (slot >= 0 && slot != Comment) || (tag.major == 4 && frame.id == "TDRC")
+            || (slot == Comment && frame.readable && ParseComm(frame.data).description.empty());
+        if (!replaced)
+            kept.push_back(frame.raw);
+    }
+    return kept;
+}
+
+std::optional<std::string> RenderTag(const TagValues &values, std::uint8_t major,
+                                     const std::vector<std::string> &kept)
+{
+    const std::array<const std::string *, SlotCount> texts = {
+        &values.title, &values.artist, &values.album, nullptr, &values.year, &values.genre, &values.comment};
+    std::string body;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const std::string text = slot == Track ? (values.track ? std::to_string(values.track) : std::string())
+                                               : *texts[slot];
+        if (text.empty())
+            continue;
+        // Latin-1 unless the text holds characters that only UTF-16 carries.
+        const bool wide = NeedsUnicode(text);
+        std::string data(1, wide ? '\x01' : '\0');
+        if (slot == Comment)
+            data += wide ? std::string("eng\xFF\xFE\0\0", 7) : std::string("eng\0", 4);
+        data += wide ? EncodeUtf16(text) : text;
+        const std::string_view id = slot == Year && major == 4 ? "TDRC" : kIds[slot];
+        if (data.size() > kMaxSize28)
+            return std::nullopt;
+        body += FrameBytes(id, data, major);
+    }
+    for (const std::string &frame : kept)
+        body += frame;
+    if (body.size() > kMaxSize28)
+        return std::nullopt;
+    std::string block = std::string("ID3") + static_cast<char>(major) + std::string(2, '\0')
+                        + EncodeSyncsafe(static_cast<std::uint32_t>(body.size()));
+    return block + body;
+}
+
+} // namespace cvtags
