@@ -1,0 +1,90 @@
+#pragma once
+
+// Byte builders and file helpers shared by the tag tests. Every MP3 file is made here.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <linux/fs.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// A literal with its embedded zero bytes: B("\0eng\0text").
+template <std::size_t N> QByteArray B(const char (&s)[N]) { return QByteArray(s, N - 1); }
+inline QByteArray Q(const std::string &s) { return QByteArray::fromStdString(s); }
+inline std::string S(const QByteArray &b) { return b.toStdString(); }
+inline std::filesystem::path P(const QString &s) { return s.toStdString(); }
+
+inline QByteArray Size32(quint32 n, bool syncsafe)
+{
+    const int shift = syncsafe ? 7 : 8;
+    QByteArray out;
+    for (int i = 3; i >= 0; --i)
+        out += char((n >> (shift * i)) & (syncsafe ? 0x7F : 0xFF));
+    return out;
+}
+
+// A frame of the given major version; `format` is the second flag byte.
+inline QByteArray Frame(const QByteArray &id, const QByteArray &data, int major = 3, char format = 0)
+{
+    const quint32 n = quint32(data.size());
+    if (major == 2)
+        return id + char(n >> 16) + char(n >> 8) + char(n) + data;
+    return id + Size32(n, major == 4) + '\0' + format + data;
+}
+inline QByteArray Text(const QByteArray &id, const QByteArray &latin1, int major = 3)
+{
+    return Frame(id, '\0' + latin1, major);
+}
+inline QByteArray Tag(int major, const QByteArray &body, int flags = 0)
+{
+    return "ID3" + QByteArray(1, char(major)) + '\0' + char(flags) + Size32(quint32(body.size()), true) + body;
+}
+
+// Stand-in audio: frame syncs, 0xFF runs and the letters of both tag markers inside it.
+inline QByteArray Audio(int size)
+{
+    QByteArray a(size, '\0');
+    quint32 x = 12345;
+    for (int i = 0; i < size; ++i)
+        a[i] = char((x = x * 1103515245 + 12345) >> 16);
+    for (int i = 0; i + 12 < size; i += 997)
+        a.replace(i, 12, "\xFF\xFB" "ID3\x03\0TAG\xFF\0", 12);
+    return a;
+}
+
+inline bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+inline QByteArray ReadFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+inline mode_t ModeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Marks a file immutable, so that not even its owner can change its mode.
+inline bool SetImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY);
+    int flags = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
