@@ -1,11 +1,19 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
+class FileListModel;
 class FolderTree;
 class QAbstractItemView;
+class QContextMenuEvent;
+class QItemSelectionModel;
+class QKeyEvent;
+class QListView;
 class QMenu;
+class QStackedLayout;
+class QTreeView;
 
 enum class ViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
@@ -57,4 +65,32 @@ public:
 signals:
     // Raised after SelectedItem was taken (click, Up/Down release with a selection).
     void Click();
+
+private:
+    friend class FileIconsView;
+    friend class FileDetailsView;
+
+    void Load();
+    QString EntryPath(int row) const;
+    int FirstSelectedRow() const;
+    void TakeSelectedItem();            // a click or an Up/Down release
+    void OpenEntry(int row);            // double-click or Enter
+    void ShowPopup(QContextMenuEvent *event);
+    // The icon views hand key events to the details view first, so an event filter
+    // installed on View() while the details were shown also sees keys in the other styles.
+    bool KeyHandledByDetailsFilters(QKeyEvent *event);
+
+    FileListModel *model_ = nullptr;
+    QItemSelectionModel *selection_ = nullptr;
+    QListView *iconsView_ = nullptr;
+    QTreeView *detailsView_ = nullptr;
+    QStackedLayout *stack_ = nullptr;
+    QPointer<FolderTree> tree_;
+    QPointer<QMenu> popup_;
+    QString directory_;
+    QString mask_;
+    QString selectedItem_;
+    ViewStyle style_ = ViewStyle::vsReport;
+    bool forwarding_ = false;
+    bool forwardReached_ = false;
 };

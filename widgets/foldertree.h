@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QTreeView>
 
 class FileListView;
+class FolderTreeModel;
 class QFileSystemModel;
 
 // The folder tree of both pages. Its top level lists the mounted volumes ("Drives");
@@ -32,5 +34,18 @@ signals:
     void DirChange(const QString &path);   // OnDirChange
 
 private:
-    // implementation members as needed
+    friend class FileListView;
+
+    // Shows the chosen node: records it, raises DirChange and shows it in the file list.
+    void Choose(const QModelIndex &index);
+    // Selects the top entry, as when the file list went up from "/" to the drives.
+    void SelectDrives();
+    // OpenFolder without its checks, for folders the file list opened ("/" included).
+    void ShowFolder(const QString &folder);
+    void SelectQuietly(const QModelIndex &index);
+
+    FolderTreeModel *model_ = nullptr;
+    QPointer<FileListView> fileList_;
+    QString selectedPath_;
+    bool quiet_ = false;               // selection changed by the program, not by the user
 };

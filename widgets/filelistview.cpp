@@ -1,0 +1,525 @@
+#include "widgets/filelistview.h"
+
+#include "widgets/filelistmodel.h"
+#include "widgets/foldertree.h"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSet>
+#include <QStackedLayout>
+#include <QTreeView>
+
+#include <memory>
+
+#include <sys/stat.h>
+
+namespace {
+
+bool SameFolderOnDisk(const QString &a, const QString &b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+        && ::stat(QFile::encodeName(b).constData(), &second) == 0
+        && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// The behaviour both views share: clicks, Up/Down releases, opening entries, the popup menu.
+template <typename Base>
+class FileViewBase : public Base {
+public:
+    explicit FileViewBase(FileListView *owner) : Base(owner), owner_(owner)
+    {
+        this->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        this->setSelectionBehavior(QAbstractItemView::SelectRows);
+        // Browsing never renames or moves anything.
+        this->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        this->setDragEnabled(false);
+        this->setAcceptDrops(false);
+        this->setContextMenuPolicy(Qt::DefaultContextMenu);
+    }
+
+protected:
+    FileListView *owner_;
+};
+
+} // namespace
+
+// Large icons, small icons and list.
+class FileIconsView : public FileViewBase<QListView> {
+public:
+    using FileViewBase::FileViewBase;
+
+protected:
+    bool event(QEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+};
+
+// Details.
+class FileDetailsView : public FileViewBase<QTreeView> {
+public:
+    using FileViewBase::FileViewBase;
+
+protected:
+    bool event(QEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+};
+
+namespace {
+
+bool IsUpDownRelease(const QKeyEvent *event)
+{
+    return !event->isAutoRepeat() && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
+}
+
+} // namespace
+
+// Common handlers, written once for both views.
+#define CV_FILE_VIEW_HANDLERS(View, Base)                                                          \
+    void View::mouseReleaseEvent(QMouseEvent *event)                                               \
+    {                                                                                              \
+        Base::mouseReleaseEvent(event);                                                            \
+        if (event->button() == Qt::LeftButton)                                                     \
+            owner_->TakeSelectedItem();                                                            \
+    }                                                                                              \
+    void View::mouseDoubleClickEvent(QMouseEvent *event)                                           \
+    {                                                                                              \
+        const QModelIndex index = indexAt(event->position().toPoint());                            \
+        Base::mouseDoubleClickEvent(event);                                                        \
+        if (event->button() == Qt::LeftButton && index.isValid())                                  \
+            owner_->OpenEntry(index.row());                                                        \
+    }                                                                                              \
+    void View::keyPressEvent(QKeyEvent *event)                                                     \
+    {                                                                                              \
+        const int key = event->key();                                                              \
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && currentIndex().isValid()) {         \
+            owner_->OpenEntry(currentIndex().row());                                               \
+            event->accept();                                                                       \
+            return;                                                                                \
+        }                                                                                          \
+        if (key == Qt::Key_Backspace && model()->rowCount() > 0                                    \
+            && owner_->model_->Entry(0).kind == FileEntry::Kind::Parent) {                         \
+            owner_->OpenEntry(0);                                                                  \
+            event->accept();                                                                       \
+            return;                                                                                \
+        }                                                                                          \
+        Base::keyPressEvent(event);                                                                \
+    }                                                                                              \
+    void View::keyReleaseEvent(QKeyEvent *event)                                                   \
+    {                                                                                              \
+        Base::keyReleaseEvent(event);                                                              \
+        if (IsUpDownRelease(event))                                                                \
+            owner_->TakeSelectedItem();                                                            \
+    }                                                                                              \
+    void View::contextMenuEvent(QContextMenuEvent *event)                                          \
+    {                                                                                              \
+        owner_->ShowPopup(event);                                                                  \
+    }
+
+CV_FILE_VIEW_HANDLERS(FileIconsView, QListView)
+CV_FILE_VIEW_HANDLERS(FileDetailsView, QTreeView)
+
+#undef CV_FILE_VIEW_HANDLERS
+
+bool FileIconsView::event(QEvent *event)
+{
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        && owner_->KeyHandledByDetailsFilters(static_cast<QKeyEvent *>(event)))
+        return true;
+    return QListView::event(event);
+}
+
+bool FileDetailsView::event(QEvent *event)
+{
+    // A key handed over by the icon views has passed the filters; it is theirs to act on.
+    if (owner_->forwarding_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        owner_->forwardReached_ = true;
+        event->accept();
+        return true;
+    }
+    return QTreeView::event(event);
+}
+
+FileListView::FileListView(QWidget *parent)
+    : QWidget(parent), model_(new FileListModel(this)), directory_(DrivesValue), mask_(QStringLiteral("*.*"))
+{
+    selection_ = new QItemSelectionModel(model_, this);
+
+    auto *details = new FileDetailsView(this);
+    details->setModel(model_);
+    QItemSelectionModel *own = details->selectionModel();
+    details->setSelectionModel(selection_);
+    delete own;
+    details->setRootIsDecorated(false);
+    details->setItemsExpandable(false);
+    details->setUniformRowHeights(true);
+    details->setAllColumnsShowFocus(true);
+    details->setWordWrap(false);
+    details->header()->setStretchLastSection(false);
+    details->header()->setSectionsMovable(false);
+    const int widths[] = {165, 75, 95, 125, 40};
+    for (int column = 0; column < FileListModel::ColumnCount; ++column)
+        details->header()->resizeSection(column, widths[column]);
+    detailsView_ = details;
+
+    auto *icons = new FileIconsView(this);
+    icons->setLayoutMode(QListView::Batched);
+    icons->setBatchSize(2000);
+    iconsView_ = icons;
+
+    stack_ = new QStackedLayout(this);
+    stack_->setContentsMargins(0, 0, 0, 0);
+    stack_->addWidget(detailsView_);
+    stack_->addWidget(iconsView_);
+    stack_->setCurrentWidget(detailsView_);
+    setFocusProxy(detailsView_);
+
+    Load();
+}
+
+QString FileListView::Directory() const
+{
+    return directory_;
+}
+
+void FileListView::SetDirectory(const QString &directory)
+{
+    if (directory.compare(DrivesValue, Qt::CaseInsensitive) == 0) {
+        if (directory_ == DrivesValue)
+            return;
+        directory_ = DrivesValue;
+    } else {
+        if (directory.isEmpty() || !QDir::isAbsolutePath(directory))
+            return;
+        QString folder = QDir::cleanPath(directory);
+        if (!QFileInfo(folder).isDir())
+            return;
+        if (!folder.endsWith(u'/'))
+            folder += u'/';
+        // The folder shown, also when written with other letter case on a file system that
+        // ignores case; two folders that differ only in case are still two folders here.
+        if (directory_ != DrivesValue
+            && (folder == directory_
+                || (folder.compare(directory_, Qt::CaseInsensitive) == 0 && SameFolderOnDisk(folder, directory_))))
+            return;
+        directory_ = folder;
+    }
+    Load();
+    selection_->setCurrentIndex(model_->index(0, 0), QItemSelectionModel::NoUpdate);
+    View()->scrollToTop();
+}
+
+QString FileListView::Mask() const
+{
+    return mask_;
+}
+
+void FileListView::SetMask(const QString &mask)
+{
+    if (mask == mask_)
+        return;
+    mask_ = mask;
+    if (directory_ != DrivesValue)
+        RereadFolder();
+}
+
+FolderTree *FileListView::DirTree() const
+{
+    return tree_;
+}
+
+void FileListView::SetDirTree(FolderTree *tree)
+{
+    tree_ = tree;
+}
+
+int FileListView::Count() const
+{
+    return model_->rowCount();
+}
+
+QString FileListView::Caption(int index) const
+{
+    if (index < 0 || index >= Count())
+        return {};
+    return model_->Entry(index).name;
+}
+
+bool FileListView::Selected(int index) const
+{
+    if (index < 0 || index >= Count())
+        return false;
+    return selection_->isSelected(model_->index(index, 0));
+}
+
+void FileListView::SetSelected(int index, bool selected)
+{
+    if (index < 0 || index >= Count())
+        return;
+    const auto command = (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect)
+                       | QItemSelectionModel::Rows;
+    selection_->select(model_->index(index, 0), command);
+}
+
+int FileListView::SelCount() const
+{
+    // Ranges can overlap after mixed selecting and deselecting; count each row once.
+    std::vector<char> marked(static_cast<std::size_t>(Count()), 0);
+    int count = 0;
+    for (const QItemSelectionRange &range : selection_->selection()) {
+        if (range.left() > 0)
+            continue;
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            char &mark = marked[static_cast<std::size_t>(row)];
+            if (!mark) {
+                mark = 1;
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+int FileListView::FirstSelectedRow() const
+{
+    int first = -1;
+    for (const QItemSelectionRange &range : selection_->selection()) {
+        if (range.left() == 0 && (first < 0 || range.top() < first))
+            first = range.top();
+    }
+    return first;
+}
+
+QString FileListView::SelectedItem() const
+{
+    return selectedItem_;
+}
+
+ViewStyle FileListView::GetViewStyle() const
+{
+    return style_;
+}
+
+void FileListView::SetViewStyle(ViewStyle style)
+{
+    QAbstractItemView *before = View();
+    const bool hadFocus = before->hasFocus();
+    style_ = style;
+
+    if (style == ViewStyle::vsReport) {
+        stack_->setCurrentWidget(detailsView_);
+        // A hidden icon view would lay out every entry of each folder shown; it gets the
+        // entries back when it is shown again.
+        iconsView_->setModel(nullptr);
+    } else {
+        if (iconsView_->model() != model_) {
+            QItemSelectionModel *emptyOwn = iconsView_->selectionModel();
+            iconsView_->setModel(model_);
+            QItemSelectionModel *own = iconsView_->selectionModel();
+            iconsView_->setSelectionModel(selection_);
+            delete own;
+            if (emptyOwn != selection_)
+                delete emptyOwn;
+        }
+        const bool large = style == ViewStyle::vsIcon;
+        iconsView_->setViewMode(large ? QListView::IconMode : QListView::ListMode);
+        iconsView_->setMovement(QListView::Static);
+        iconsView_->setResizeMode(QListView::Adjust);
+        iconsView_->setWrapping(true);
+        iconsView_->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
+        iconsView_->setWordWrap(large);
+        iconsView_->setFlow(style == ViewStyle::vsList ? QListView::TopToBottom : QListView::LeftToRight);
+        if (large)
+            iconsView_->setGridSize(QSize(96, 72));
+        else if (style == ViewStyle::vsSmallIcon)
+            iconsView_->setGridSize(QSize(180, 22));
+        else
+            iconsView_->setGridSize(QSize());
+        stack_->setCurrentWidget(iconsView_);
+    }
+
+    QAbstractItemView *after = View();
+    setFocusProxy(after);
+    if (hadFocus)
+        after->setFocus();
+    if (selection_->currentIndex().isValid())
+        after->scrollTo(selection_->currentIndex());
+}
+
+void FileListView::Load()
+{
+    if (directory_ == DrivesValue)
+        model_->LoadDrives();
+    else
+        model_->LoadFolder(directory_, mask_);
+}
+
+void FileListView::RereadFolder()
+{
+    QSet<QString> selectedNames;
+    for (const QItemSelectionRange &range : selection_->selection()) {
+        if (range.left() > 0)
+            continue;
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            selectedNames.insert(model_->Entry(row).name);
+    }
+    const QModelIndex current = selection_->currentIndex();
+    const QString currentName = current.isValid() ? model_->Entry(current.row()).name : QString();
+    QAbstractItemView *view = View();
+    const int scrollY = view->verticalScrollBar()->value();
+    const int scrollX = view->horizontalScrollBar()->value();
+
+    Load();
+
+    // Keep what the user had selected where it still exists, as one range per run of rows.
+    QItemSelection kept;
+    int runStart = -1;
+    const int count = Count();
+    const int lastColumn = FileListModel::ColumnCount - 1;
+    for (int row = 0; row <= count; ++row) {
+        const bool wanted = row < count && selectedNames.contains(model_->Entry(row).name);
+        if (wanted && runStart < 0)
+            runStart = row;
+        if (!wanted && runStart >= 0) {
+            kept.select(model_->index(runStart, 0), model_->index(row - 1, lastColumn));
+            runStart = -1;
+        }
+    }
+    if (!kept.isEmpty())
+        selection_->select(kept, QItemSelectionModel::Select);
+    int currentRow = 0;
+    if (!currentName.isEmpty()) {
+        for (int row = 0; row < count; ++row) {
+            if (model_->Entry(row).name == currentName) {
+                currentRow = row;
+                break;
+            }
+        }
+    }
+    if (count > 0)
+        selection_->setCurrentIndex(model_->index(currentRow, 0), QItemSelectionModel::NoUpdate);
+    view->doItemsLayout();
+    view->verticalScrollBar()->setValue(scrollY);
+    view->horizontalScrollBar()->setValue(scrollX);
+}
+
+void FileListView::SetPopupMenu(QMenu *menu)
+{
+    popup_ = menu;
+}
+
+QAbstractItemView *FileListView::View() const
+{
+    if (style_ == ViewStyle::vsReport)
+        return detailsView_;
+    return iconsView_;
+}
+
+QString FileListView::EntryPath(int row) const
+{
+    const FileEntry &entry = model_->Entry(row);
+    switch (entry.kind) {
+    case FileEntry::Kind::Parent: {
+        if (directory_ == u"/")
+            return DrivesValue;
+        const QString up = QDir::cleanPath(directory_ + QStringLiteral(".."));
+        return up.endsWith(u'/') ? up : up + u'/';
+    }
+    case FileEntry::Kind::Drive:
+        return entry.name;
+    case FileEntry::Kind::Folder:
+    case FileEntry::Kind::File:
+        break;
+    }
+    return directory_ + entry.name;
+}
+
+void FileListView::TakeSelectedItem()
+{
+    const int row = FirstSelectedRow();
+    if (row < 0)
+        return;
+    selectedItem_ = EntryPath(row);
+    emit Click();
+}
+
+void FileListView::OpenEntry(int row)
+{
+    if (row < 0 || row >= Count())
+        return;
+    const FileEntry &entry = model_->Entry(row);
+    QString target;
+    switch (entry.kind) {
+    case FileEntry::Kind::File:
+        return;
+    case FileEntry::Kind::Drive:
+        target = entry.name;
+        break;
+    case FileEntry::Kind::Folder:
+        target = directory_ + entry.name;
+        if (!QFileInfo(target).isDir()) {
+            // Gone since the folder was read: show what is there now.
+            RereadFolder();
+            return;
+        }
+        break;
+    case FileEntry::Kind::Parent:
+        if (directory_ == u"/") {
+            target = DrivesValue;
+            break;
+        }
+        // Up to the nearest folder that still exists.
+        target = QDir::cleanPath(directory_);
+        do {
+            target = QFileInfo(target).path();
+        } while (target != u"/" && !QFileInfo(target).isDir());
+        break;
+    }
+
+    SetDirectory(target);
+    if (!tree_)
+        return;
+    if (directory_ == DrivesValue)
+        tree_->SelectDrives();
+    else
+        tree_->ShowFolder(QDir::cleanPath(directory_));
+}
+
+void FileListView::ShowPopup(QContextMenuEvent *event)
+{
+    // A right click is a click too: the menu then acts on the entry under the pointer.
+    if (event->reason() == QContextMenuEvent::Mouse)
+        TakeSelectedItem();
+    event->accept();
+    if (popup_ && !popup_->isEmpty())
+        popup_->popup(event->globalPos());
+}
+
+bool FileListView::KeyHandledByDetailsFilters(QKeyEvent *event)
+{
+    if (forwarding_)
+        return false;
+    std::unique_ptr<QEvent> copy(event->clone());
+    copy->setAccepted(true);
+    forwarding_ = true;
+    forwardReached_ = false;
+    QCoreApplication::sendEvent(detailsView_, copy.get());
+    forwarding_ = false;
+    return !forwardReached_;
+}

@@ -1,0 +1,126 @@
+#include "widgets/foldertree.h"
+
+#include "widgets/filelistview.h"
+#include "widgets/foldertreemodel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+
+namespace {
+
+QString WithSeparator(const QString &path)
+{
+    return path.endsWith(u'/') ? path : path + u'/';
+}
+
+} // namespace
+
+FolderTree::FolderTree(QWidget *parent) : QTreeView(parent), model_(new FolderTreeModel(this))
+{
+    setModel(model_);
+    setHeaderHidden(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    setUniformRowHeights(true);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+
+    // The folder shown stays marked while the user works in the file list.
+    QPalette colours = palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+    setPalette(colours);
+
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (quiet_)
+            return;
+        const QModelIndexList chosen = selectionModel()->selectedIndexes();
+        if (!chosen.isEmpty())
+            Choose(chosen.first());
+    });
+    RebuildTree();
+}
+
+QString FolderTree::SelectedPath() const
+{
+    return selectedPath_;
+}
+
+void FolderTree::SetSelectedPath(const QString &path)
+{
+    selectedPath_ = path;
+}
+
+FileListView *FolderTree::FileList() const
+{
+    return fileList_;
+}
+
+void FolderTree::SetFileList(FileListView *list)
+{
+    fileList_ = list;
+}
+
+void FolderTree::SelectQuietly(const QModelIndex &index)
+{
+    quiet_ = true;
+    for (QModelIndex above = index.parent(); above.isValid(); above = above.parent())
+        expand(above);
+    setCurrentIndex(index);
+    scrollTo(index);
+    quiet_ = false;
+}
+
+void FolderTree::Choose(const QModelIndex &index)
+{
+    const bool drives = model_->IsDrives(index);
+    selectedPath_ = drives ? FileListView::DrivesValue : WithSeparator(model_->PathOf(index));
+    const QString chosen = selectedPath_;
+    emit DirChange(chosen);
+    if (fileList_)
+        fileList_->SetDirectory(chosen);
+}
+
+void FolderTree::OpenFolder(const QString &path)
+{
+    if (path.size() <= 1 || !QDir::isAbsolutePath(path))
+        return;
+    const QString folder = QDir::cleanPath(path);
+    if (!QFileInfo(folder).isDir())
+        return;
+    ShowFolder(folder);
+}
+
+void FolderTree::ShowFolder(const QString &folder)
+{
+    const QModelIndex index = model_->IndexForPath(folder);
+    if (!index.isValid())
+        return;
+    SelectQuietly(index);
+    selectedPath_ = WithSeparator(folder);
+    const QString chosen = selectedPath_;
+    emit DirChange(chosen);
+    if (fileList_)
+        fileList_->SetDirectory(chosen);
+}
+
+void FolderTree::SelectDrives()
+{
+    const QModelIndex drives = model_->DrivesIndex();
+    if (currentIndex() == drives && selectedPath_ == FileListView::DrivesValue)
+        return;
+    SelectQuietly(drives);
+    Choose(drives);
+}
+
+void FolderTree::RebuildTree()
+{
+    quiet_ = true;
+    model_->Rebuild();
+    collapseAll();
+    expand(model_->DrivesIndex());
+    scrollToTop();
+    quiet_ = false;
+}

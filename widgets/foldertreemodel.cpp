@@ -1,0 +1,265 @@
+#include "widgets/foldertreemodel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QStorageInfo>
+#include <QStyle>
+
+#include <algorithm>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool NameBefore(const QString &a, const QString &b)
+{
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+// Names of the sub-folders (hidden ones included), links to folders counted as folders.
+QStringList ReadSubfolders(const QString &folder)
+{
+    QStringList names;
+    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return names;
+    DIR *dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return names;
+    }
+    while (const dirent *item = ::readdir(dir)) {
+        const char *raw = item->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        bool isDir = item->d_type == DT_DIR;
+        if (item->d_type == DT_LNK || item->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            isDir = ::fstatat(dirFd, raw, &info, 0) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (isDir)
+            names.append(QFile::decodeName(raw));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), NameBefore);
+    return names;
+}
+
+QString JoinPath(const QString &folder, const QString &name)
+{
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+} // namespace
+
+FolderTreeModel::FolderTreeModel(QObject *parent) : QAbstractItemModel(parent)
+{
+    QStyle *style = QApplication::style();
+    drivesIcon_ = QIcon::fromTheme(QStringLiteral("computer"), style->standardIcon(QStyle::SP_ComputerIcon));
+    driveIcon_ = QIcon::fromTheme(QStringLiteral("drive-harddisk"), style->standardIcon(QStyle::SP_DriveHDIcon));
+    folderIcon_ = QIcon::fromTheme(QStringLiteral("folder"), style->standardIcon(QStyle::SP_DirIcon));
+    Rebuild();
+}
+
+FolderTreeModel::~FolderTreeModel() = default;
+
+void FolderTreeModel::Rebuild()
+{
+    beginResetModel();
+    root_ = std::make_unique<Node>();
+    root_->kind = Node::Kind::Invisible;
+    root_->loaded = true;
+
+    auto drives = std::make_unique<Node>();
+    drives->name = QStringLiteral("Drives");
+    drives->kind = Node::Kind::Drives;
+    drives->parent = root_.get();
+    drives->loaded = true;
+
+    QStringList roots;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+            roots.append(volume.rootPath());
+    }
+    // Every folder hangs below "/", so it is always there, and first.
+    roots.removeAll(QStringLiteral("/"));
+    roots.prepend(QStringLiteral("/"));
+    for (const QString &rootPath : roots) {
+        auto drive = std::make_unique<Node>();
+        drive->name = rootPath;
+        drive->path = rootPath;
+        drive->kind = Node::Kind::Drive;
+        drive->parent = drives.get();
+        drive->row = static_cast<int>(drives->children.size());
+        drives->children.push_back(std::move(drive));
+    }
+    root_->children.push_back(std::move(drives));
+    endResetModel();
+}
+
+FolderTreeModel::Node *FolderTreeModel::NodeOf(const QModelIndex &index) const
+{
+    return index.isValid() ? static_cast<Node *>(index.internalPointer()) : root_.get();
+}
+
+QModelIndex FolderTreeModel::IndexOf(const Node *node) const
+{
+    if (!node || node == root_.get() || !node->parent)
+        return {};
+    return createIndex(node->row, 0, const_cast<Node *>(node));
+}
+
+QModelIndex FolderTreeModel::DrivesIndex() const
+{
+    return createIndex(0, 0, root_->children.front().get());
+}
+
+bool FolderTreeModel::IsDrives(const QModelIndex &index) const
+{
+    return index.isValid() && NodeOf(index)->kind == Node::Kind::Drives;
+}
+
+QString FolderTreeModel::PathOf(const QModelIndex &index) const
+{
+    return index.isValid() ? NodeOf(index)->path : QString();
+}
+
+void FolderTreeModel::Load(Node *node)
+{
+    if (node->loaded)
+        return;
+    node->loaded = true;
+    const QStringList names = ReadSubfolders(node->path);
+    if (names.isEmpty())
+        return;
+    beginInsertRows(IndexOf(node), 0, static_cast<int>(names.size()) - 1);
+    for (const QString &name : names) {
+        auto child = std::make_unique<Node>();
+        child->name = name;
+        child->path = JoinPath(node->path, name);
+        child->parent = node;
+        child->row = static_cast<int>(node->children.size());
+        node->children.push_back(std::move(child));
+    }
+    endInsertRows();
+}
+
+FolderTreeModel::Node *FolderTreeModel::ChildNamed(Node *node, const QString &name)
+{
+    Load(node);
+    auto &children = node->children;
+    for (const auto &child : children)
+        if (child->name == name)
+            return child.get();
+    // A folder that exists but could not be listed (no read right on its parent) still
+    // gets its node, so the tree can show where the user is.
+    const auto place = std::find_if(children.begin(), children.end(),
+                                    [&name](const auto &child) { return NameBefore(name, child->name); });
+    const int row = static_cast<int>(place - children.begin());
+    beginInsertRows(IndexOf(node), row, row);
+    auto child = std::make_unique<Node>();
+    child->name = name;
+    child->path = JoinPath(node->path, name);
+    child->parent = node;
+    Node *added = child.get();
+    children.insert(children.begin() + row, std::move(child));
+    for (std::size_t i = static_cast<std::size_t>(row); i < children.size(); ++i)
+        children[i]->row = static_cast<int>(i);
+    endInsertRows();
+    return added;
+}
+
+QModelIndex FolderTreeModel::IndexForPath(const QString &path)
+{
+    if (!path.startsWith(u'/'))
+        return {};
+    // The volume mounted deepest along the path holds it.
+    Node *drives = root_->children.front().get();
+    Node *best = nullptr;
+    for (const auto &drive : drives->children) {
+        const QString &rootPath = drive->path;
+        const bool holds = rootPath == u"/" || path == rootPath || path.startsWith(rootPath + u'/');
+        if (holds && (!best || rootPath.size() > best->path.size()))
+            best = drive.get();
+    }
+    if (!best)
+        return {};
+    Node *node = best;
+    const QString rest = best->path == u"/" ? path : path.mid(best->path.size());
+    for (const QString &part : rest.split(u'/', Qt::SkipEmptyParts))
+        node = ChildNamed(node, part);
+    return IndexOf(node);
+}
+
+QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex &parent) const
+{
+    const Node *node = NodeOf(parent);
+    if (column != 0 || row < 0 || static_cast<std::size_t>(row) >= node->children.size())
+        return {};
+    return createIndex(row, 0, node->children[static_cast<std::size_t>(row)].get());
+}
+
+QModelIndex FolderTreeModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid())
+        return {};
+    return IndexOf(NodeOf(child)->parent);
+}
+
+int FolderTreeModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.column() > 0)
+        return 0;
+    return static_cast<int>(NodeOf(parent)->children.size());
+}
+
+int FolderTreeModel::columnCount(const QModelIndex &) const
+{
+    return 1;
+}
+
+bool FolderTreeModel::hasChildren(const QModelIndex &parent) const
+{
+    const Node *node = NodeOf(parent);
+    return !node->loaded || !node->children.empty();
+}
+
+bool FolderTreeModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !NodeOf(parent)->loaded;
+}
+
+void FolderTreeModel::fetchMore(const QModelIndex &parent)
+{
+    Load(NodeOf(parent));
+}
+
+QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const Node *node = NodeOf(index);
+    switch (role) {
+    case Qt::DisplayRole:
+        return node->name;
+    case Qt::ToolTipRole:
+        return node->kind == Node::Kind::Drives ? node->name : node->path;
+    case Qt::DecorationRole:
+        switch (node->kind) {
+        case Node::Kind::Drives: return drivesIcon_;
+        case Node::Kind::Drive: return driveIcon_;
+        default: return folderIcon_;
+        }
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags FolderTreeModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
