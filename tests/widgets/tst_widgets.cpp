@@ -1,0 +1,645 @@
+#include "tests/support/testdir.h"
+#include "widgets/filelistview.h"
+#include "widgets/foldertree.h"
+
+#include <QHeaderView>
+#include <QListView>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStorageInfo>
+#include <QTreeView>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QStringList Captions(const FileListView &list)
+{
+    QStringList captions;
+    for (int i = 0; i < list.Count(); ++i)
+        captions << list.Caption(i);
+    return captions;
+}
+
+int RowOf(const FileListView &list, const QString &caption)
+{
+    return static_cast<int>(Captions(list).indexOf(caption));
+}
+
+QPoint CenterOf(QAbstractItemView *view, int row)
+{
+    return view->visualRect(view->model()->index(row, 0)).center();
+}
+
+void Click(FileListView &list, int row, Qt::KeyboardModifiers modifiers = {})
+{
+    QAbstractItemView *view = list.View();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, CenterOf(view, row));
+}
+
+class KeyRecorder : public QObject {
+public:
+    QList<int> pressed;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            pressed << static_cast<QKeyEvent *>(event)->key();
+        return false;
+    }
+};
+
+} // namespace
+
+class TestWidgets : public QObject {
+    Q_OBJECT
+
+private:
+    // A folder with sub-folders, hidden entries and files of mixed letter case.
+    void Populate(TestDir &dir)
+    {
+        dir.CreateDir("Zeta");
+        dir.CreateDir("alpha");
+        dir.CreateDir(".config");
+        dir.CreateFile("b.txt", "bb");
+        dir.CreateFile("A.mp3", "a");
+        dir.CreateFile("c.MP3");
+        dir.CreateFile(".oculto.mp3");
+        dir.CreateFile("README");
+    }
+
+    // A shown list on a populated folder.
+    void Open(FileListView &list, TestDir &dir)
+    {
+        Populate(dir);
+        list.resize(640, 480);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.SetDirectory(dir.Path());
+    }
+
+private slots:
+    void initTestCase() { QCoreApplication::setApplicationName("CarventoUtilities"); }
+
+    void startsOnDrivesInDetails()
+    {
+        FileListView list;
+        QCOMPARE(list.Directory(), QString("Drives"));
+        QCOMPARE(list.Mask(), QString("*.*"));
+        QCOMPARE(list.GetViewStyle(), ViewStyle::vsReport);
+        QCOMPARE(list.SelectedItem(), QString());
+        QVERIFY(list.Count() >= 1);
+        QCOMPARE(list.Caption(0), QString("/"));
+        QVERIFY(!Captions(list).contains(FileListView::ParentCaption));
+        QVERIFY(qobject_cast<QTreeView *>(list.View()));
+    }
+
+    void detailsColumns()
+    {
+        FileListView list;
+        auto *view = qobject_cast<QTreeView *>(list.View());
+        QVERIFY(view);
+        const QStringList titles{"Nombre", "Tamaño", "Tipo", "Modificado", "Attributos"};
+        const QList<int> widths{165, 75, 95, 125, 40};
+        QCOMPARE(view->model()->columnCount(), 5);
+        for (int column = 0; column < 5; ++column) {
+            QCOMPARE(view->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
+            QCOMPARE(view->header()->sectionSize(column), widths[column]);
+        }
+    }
+
+    void entryOrderAndCaptions()
+    {
+        TestDir dir;
+        FileListView list;
+        Populate(dir);
+        list.SetDirectory(dir.Path());
+        QCOMPARE(Captions(list), (QStringList{" <- Anterior", ".config", "alpha", "Zeta", ".oculto.mp3",
+                                              "A.mp3", "b.txt", "c.MP3", "README"}));
+    }
+
+    void mask_data()
+    {
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("all") << "*.*" << QStringList{".oculto.mp3", "A.mp3", "b.txt", "c.MP3", "README"};
+        QTest::newRow("mp3 any case") << "*.mp3" << QStringList{".oculto.mp3", "A.mp3", "c.MP3"};
+        QTest::newRow("two patterns") << "*.txt;*.MP3" << QStringList{".oculto.mp3", "A.mp3", "b.txt", "c.MP3"};
+        QTest::newRow("question mark") << "?.mp3" << QStringList{"A.mp3", "c.MP3"};
+        QTest::newRow("nothing matches") << "*.wav" << QStringList{};
+    }
+
+    void mask()
+    {
+        QFETCH(QString, mask);
+        QFETCH(QStringList, files);
+        TestDir dir;
+        FileListView list;
+        Populate(dir);
+        list.SetMask(mask);
+        list.SetDirectory(dir.Path());
+        QCOMPARE(Captions(list), QStringList({" <- Anterior", ".config", "alpha", "Zeta"}) + files);
+    }
+
+    void maskChangeRereads()
+    {
+        TestDir dir;
+        FileListView list;
+        Populate(dir);
+        list.SetDirectory(dir.Path());
+        list.SetMask("*.txt");
+        QCOMPARE(Captions(list).mid(4), QStringList{"b.txt"});
+    }
+
+    void drivesValue_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("as written") << "Drives";
+        QTest::newRow("lower") << "drives";
+        QTest::newRow("upper") << "DRIVES";
+    }
+
+    void drivesValue()
+    {
+        QFETCH(QString, value);
+        TestDir dir;
+        FileListView list;
+        list.SetDirectory(dir.Path());
+        list.SetDirectory(value);
+        QCOMPARE(list.Directory(), QString("Drives"));
+        QCOMPARE(list.Caption(0), QString("/"));
+    }
+
+    void directoryEndsWithSeparator_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("without") << "";
+        QTest::newRow("with") << "/";
+        QTest::newRow("doubled") << "//";
+    }
+
+    void directoryEndsWithSeparator()
+    {
+        QFETCH(QString, suffix);
+        TestDir dir;
+        FileListView list;
+        list.SetDirectory(dir.Path() + suffix);
+        QCOMPARE(list.Directory(), dir.Path() + "/");
+        list.SetDirectory("/");
+        QCOMPARE(list.Directory(), QString("/"));
+    }
+
+    void badFolderIgnored_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<bool>("absolute");
+        QTest::newRow("missing") << "nada" << true;
+        QTest::newRow("a file") << "b.txt" << true;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("relative") << "alpha" << false;
+    }
+
+    void badFolderIgnored()
+    {
+        QFETCH(QString, relative);
+        QFETCH(bool, absolute);
+        TestDir dir;
+        FileListView list;
+        Populate(dir);
+        list.SetDirectory(dir.Path());
+        const QStringList before = Captions(list);
+        list.SetDirectory(absolute ? dir.FilePath(relative) : relative);
+        QCOMPARE(list.Directory(), dir.Path() + "/");
+        QCOMPARE(Captions(list), before);
+    }
+
+    void sameFolderNotReread()
+    {
+        TestDir dir;
+        FileListView list;
+        dir.CreateDir("Musica");
+        list.SetDirectory(dir.FilePath("Musica"));
+        dir.CreateFile("Musica/nuevo.mp3");
+        list.SetSelected(0, true);
+        list.SetDirectory(dir.FilePath("Musica/"));
+        list.SetDirectory(dir.FilePath("MUSICA"));
+        QCOMPARE(list.Directory(), dir.FilePath("Musica/"));
+        QCOMPARE(list.Count(), 1);          // not read again
+        QVERIFY(list.Selected(0));
+    }
+
+    void foldersDifferingInCaseAreTwoFolders()
+    {
+        TestDir dir;
+        FileListView list;
+        dir.CreateFile("Musica/uno.mp3");
+        dir.CreateFile("musica/dos.mp3");
+        list.SetDirectory(dir.FilePath("Musica"));
+        list.SetDirectory(dir.FilePath("musica"));
+        QCOMPARE(list.Directory(), dir.FilePath("musica/"));
+        QCOMPARE(Captions(list), (QStringList{" <- Anterior", "dos.mp3"}));
+    }
+
+    void clickTakesSelectedItem()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        QSignalSpy clicks(&list, &FileListView::Click);
+        const int row = RowOf(list, "b.txt");
+        list.SetSelected(row, true);
+        QCOMPARE(list.SelectedItem(), QString());   // selecting alone is no click
+        QCOMPARE(clicks.count(), 0);
+
+        QString seenInHandler;
+        connect(&list, &FileListView::Click, this, [&] { seenInHandler = list.SelectedItem(); });
+        Click(list, RowOf(list, "alpha"));
+        QCOMPARE(list.SelCount(), 1);
+        QCOMPARE(list.SelectedItem(), dir.FilePath("alpha"));
+        QCOMPARE(seenInHandler, dir.FilePath("alpha"));
+        QCOMPARE(clicks.count(), 1);
+
+        Click(list, row, Qt::ControlModifier);
+        QCOMPARE(list.SelCount(), 2);
+        QCOMPARE(list.SelectedItem(), dir.FilePath("alpha"));   // first selected in list order
+        QCOMPARE(clicks.count(), 2);
+    }
+
+    void parentEntryPath()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        Click(list, 0);
+        QCOMPARE(list.SelectedItem(), QFileInfo(dir.Path()).path() + "/");
+    }
+
+    void clickLeavingNothingSelectedChangesNothing()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        const int row = RowOf(list, "A.mp3");
+        Click(list, row);
+        QSignalSpy clicks(&list, &FileListView::Click);
+        Click(list, row, Qt::ControlModifier);           // deselects it
+        QCOMPARE(list.SelCount(), 0);
+        QAbstractItemView *view = list.View();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(20, view->viewport()->height() - 5));
+        QCOMPARE(list.SelCount(), 0);
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(list.SelectedItem(), dir.FilePath("A.mp3"));
+    }
+
+    void upDownRelease_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("down") << int(Qt::Key_Down) << "A.mp3" << "b.txt";
+        QTest::newRow("up") << int(Qt::Key_Up) << "A.mp3" << ".oculto.mp3";
+    }
+
+    void upDownRelease()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        Click(list, RowOf(list, from));
+        QSignalSpy clicks(&list, &FileListView::Click);
+        QAbstractItemView *view = list.View();
+        QTest::keyPress(view, Qt::Key(key));
+        QCOMPARE(list.Selected(RowOf(list, to)), true);
+        QCOMPARE(list.SelectedItem(), dir.FilePath(from));   // not before the release
+        QCOMPARE(clicks.count(), 0);
+        QTest::keyRelease(view, Qt::Key(key));
+        QCOMPARE(list.SelectedItem(), dir.FilePath(to));
+        QCOMPARE(clicks.count(), 1);
+        QTest::keyClick(view, Qt::Key_Right);
+        QCOMPARE(clicks.count(), 1);                         // other keys are no click
+    }
+
+    void upDownReleaseWithoutSelection()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        QSignalSpy clicks(&list, &FileListView::Click);
+        QTest::keyRelease(list.View(), Qt::Key_Down);
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(list.SelectedItem(), QString());
+    }
+
+    void viewStylesShareEntriesAndSelection_data()
+    {
+        QTest::addColumn<ViewStyle>("style");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("large icons") << ViewStyle::vsIcon << int(QListView::IconMode);
+        QTest::newRow("small icons") << ViewStyle::vsSmallIcon << int(QListView::ListMode);
+        QTest::newRow("list") << ViewStyle::vsList << int(QListView::ListMode);
+    }
+
+    void viewStylesShareEntriesAndSelection()
+    {
+        QFETCH(ViewStyle, style);
+        QFETCH(int, mode);
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        const QStringList captions = Captions(list);
+        list.SetSelected(2, true);
+        list.SetSelected(5, true);
+
+        list.SetViewStyle(style);
+        QCOMPARE(list.GetViewStyle(), style);
+        auto *icons = qobject_cast<QListView *>(list.View());
+        QVERIFY(icons);
+        QVERIFY(icons->isVisible());
+        QCOMPARE(int(icons->viewMode()), mode);
+        QCOMPARE(Captions(list), captions);
+        QCOMPARE(list.SelCount(), 2);
+        QVERIFY(list.Selected(2) && list.Selected(5));
+
+        QSignalSpy clicks(&list, &FileListView::Click);
+        Click(list, RowOf(list, "b.txt"));
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(list.SelectedItem(), dir.FilePath("b.txt"));
+
+        list.SetViewStyle(ViewStyle::vsReport);
+        QVERIFY(qobject_cast<QTreeView *>(list.View()));
+        QCOMPARE(list.SelCount(), 1);
+        QVERIFY(list.Selected(RowOf(list, "b.txt")));
+    }
+
+    void keysReachFilterOfDetailsInEveryStyle()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        KeyRecorder recorder;
+        list.View()->installEventFilter(&recorder);
+        list.SetViewStyle(ViewStyle::vsList);
+        Click(list, 1);
+        QTest::keyClick(list.View(), Qt::Key_F5);
+        QTest::keyClick(list.View(), Qt::Key_Down);
+        QCOMPARE(recorder.pressed, (QList<int>{Qt::Key_F5, Qt::Key_Down}));
+        QVERIFY(list.Selected(2));                           // the list still moved
+    }
+
+    void rereadFolder()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        list.SetSelected(RowOf(list, "b.txt"), true);
+        list.SetSelected(RowOf(list, "README"), true);
+        dir.CreateFile("nuevo.txt");
+        QVERIFY(QFile::remove(dir.FilePath("README")));
+        list.RereadFolder();
+        QVERIFY(Captions(list).contains("nuevo.txt"));
+        QVERIFY(!Captions(list).contains("README"));
+        QCOMPARE(list.SelCount(), 1);
+        QVERIFY(list.Selected(RowOf(list, "b.txt")));
+    }
+
+    void rereadVanishedFolder()
+    {
+        TestDir dir;
+        FileListView list;
+        const QString folder = dir.CreateDir("se va");
+        dir.CreateFile("se va/x.mp3");
+        list.SetDirectory(folder);
+        QCOMPARE(list.Count(), 2);
+        QVERIFY(QDir(folder).removeRecursively());
+        list.RereadFolder();
+        QCOMPARE(list.Directory(), folder + "/");
+        QCOMPARE(Captions(list), QStringList{" <- Anterior"});
+    }
+
+    void unreadableFolder()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root reads every folder");
+        TestDir dir;
+        FileListView list;
+        const QString folder = dir.CreateDir("cerrada");
+        dir.CreateFile("cerrada/x.mp3");
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0) == 0);
+        list.SetDirectory(folder);
+        QCOMPARE(Captions(list), QStringList{" <- Anterior"});
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+    }
+
+    void nonUtf8Name()
+    {
+        TestDir dir;
+        FileListView list;
+        const QByteArray raw = QFile::encodeName(dir.Path()) + "/caf\xe9\xff.mp3";
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        list.resize(400, 300);
+        list.show();
+        list.SetDirectory(dir.Path());
+        QCOMPARE(list.Count(), 2);
+        QVERIFY(list.Caption(1).startsWith("caf"));
+        list.SetViewStyle(ViewStyle::vsIcon);
+        Click(list, 1);
+        QVERIFY(list.SelectedItem().startsWith(dir.FilePath("caf")));
+        QCOMPARE(::access(raw.constData(), F_OK), 0);
+        ::unlink(raw.constData());                           // the temporary folder cannot name it
+    }
+
+    void doubleClickOpensFoldersAndTree()
+    {
+        TestDir dir;
+        FileListView list;
+        FolderTree tree;
+        list.SetDirTree(&tree);
+        tree.SetFileList(&list);
+        Open(list, dir);
+        dir.CreateFile("alpha/dentro.txt");
+        QAbstractItemView *view = list.View();
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, CenterOf(view, RowOf(list, "alpha")));
+        QCOMPARE(list.Directory(), dir.FilePath("alpha/"));
+        QCOMPARE(Captions(list), (QStringList{" <- Anterior", "dentro.txt"}));
+        QCOMPARE(tree.SelectedPath(), dir.FilePath("alpha/"));
+        QCOMPARE(tree.currentIndex().data().toString(), QString("alpha"));
+
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, CenterOf(view, 0));
+        QCOMPARE(list.Directory(), dir.Path() + "/");
+        QCOMPARE(tree.SelectedPath(), dir.Path() + "/");
+
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, CenterOf(view, RowOf(list, "b.txt")));
+        QCOMPARE(list.Directory(), dir.Path() + "/");       // a file opens nothing
+
+        list.SetDirectory("/");
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, CenterOf(view, 0));
+        QCOMPARE(list.Directory(), QString("Drives"));
+        QCOMPARE(tree.SelectedPath(), QString("Drives"));
+    }
+
+    void popupMenu()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        QWidget *viewport = list.View()->viewport();
+        const QPoint at = CenterOf(list.View(), RowOf(list, "b.txt"));
+        auto rightClick = [&] {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+            QCoreApplication::sendEvent(viewport, &event);
+        };
+        rightClick();                                        // no menu: nothing happens
+        QMenu empty;
+        list.SetPopupMenu(&empty);
+        rightClick();
+        QVERIFY(!empty.isVisible());
+
+        QMenu menu;
+        menu.addAction("Refrescar");
+        QSignalSpy shown(&menu, &QMenu::aboutToShow);
+        list.SetPopupMenu(&menu);
+        rightClick();
+        QCOMPARE(shown.count(), 1);
+        QVERIFY(menu.isVisible());
+        menu.close();
+    }
+
+    void treeStartsAtDrives()
+    {
+        FolderTree tree;
+        QCOMPARE(tree.SelectedPath(), QString());
+        QAbstractItemModel *model = tree.model();
+        QCOMPARE(model->rowCount(), 1);
+        const QModelIndex drives = model->index(0, 0);
+        QCOMPARE(drives.data().toString(), QString("Drives"));
+        QVERIFY(tree.isExpanded(drives));
+        QCOMPARE(model->index(0, 0, drives).data().toString(), QString("/"));
+    }
+
+    void openFolderIgnoresBadPaths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("empty") << "";
+        QTest::newRow("one character") << "/";
+        QTest::newRow("missing") << "/no/existe/en/absoluto";
+        QTest::newRow("a file") << "FILE";
+        QTest::newRow("relative") << "tmp";
+    }
+
+    void openFolderIgnoresBadPaths()
+    {
+        QFETCH(QString, path);
+        TestDir dir;
+        const QString file = dir.CreateFile("f.txt");
+        FolderTree tree;
+        FileListView list;
+        tree.SetFileList(&list);
+        tree.SetSelectedPath("antes");
+        QSignalSpy changes(&tree, &FolderTree::DirChange);
+        tree.OpenFolder(path == "FILE" ? file : path);
+        QCOMPARE(tree.SelectedPath(), QString("antes"));
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(list.Directory(), QString("Drives"));
+    }
+
+    void openFolder()
+    {
+        TestDir dir;
+        const QString deep = dir.CreateDir("uno/.dos");
+        FolderTree tree;
+        FileListView list;
+        tree.SetFileList(&list);
+        QSignalSpy changes(&tree, &FolderTree::DirChange);
+        tree.OpenFolder(deep);
+        QCOMPARE(tree.SelectedPath(), deep + "/");
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(changes.first().first().toString(), deep + "/");
+        const QModelIndex current = tree.currentIndex();
+        QCOMPARE(current.data().toString(), QString(".dos"));
+        QVERIFY(tree.selectionModel()->isSelected(current));
+        QVERIFY(tree.isExpanded(current.parent()));
+        QCOMPARE(list.Directory(), deep + "/");
+
+        tree.OpenFolder(deep + "/");                         // the same folder again still reports
+        QCOMPARE(changes.count(), 2);
+    }
+
+    void setSelectedPathOnlyRecords()
+    {
+        TestDir dir;
+        FolderTree tree;
+        QSignalSpy changes(&tree, &FolderTree::DirChange);
+        tree.SetSelectedPath(dir.Path());
+        QCOMPARE(tree.SelectedPath(), dir.Path());
+        QCOMPARE(changes.count(), 0);
+        QVERIFY(!tree.currentIndex().isValid());
+    }
+
+    void treeChoiceShowsFolderInList()
+    {
+        TestDir dir;
+        dir.CreateDir("a");
+        dir.CreateDir("b");
+        FolderTree tree;
+        FileListView list;
+        tree.SetFileList(&list);
+        tree.resize(300, 600);
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        tree.OpenFolder(dir.Path());
+        tree.expand(tree.currentIndex());
+        const QModelIndex first = tree.model()->index(0, 0, tree.currentIndex());
+        QCOMPARE(first.data().toString(), QString("a"));
+        tree.scrollTo(first);
+        QSignalSpy changes(&tree, &FolderTree::DirChange);
+
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(first).center());
+        QCOMPARE(list.Directory(), dir.FilePath("a/"));
+        QCOMPARE(tree.SelectedPath(), dir.FilePath("a/"));
+        QCOMPARE(changes.count(), 1);
+
+        QTest::keyClick(&tree, Qt::Key_Down);
+        QCOMPARE(list.Directory(), dir.FilePath("b/"));
+        QCOMPARE(tree.SelectedPath(), dir.FilePath("b/"));
+
+        const QModelIndex drives = tree.model()->index(0, 0);
+        tree.scrollTo(drives);
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(drives).center());
+        QCOMPARE(tree.SelectedPath(), QString("Drives"));
+        QCOMPARE(list.Directory(), QString("Drives"));
+    }
+
+    void rebuildTree()
+    {
+        TestDir dir;
+        const QString folder = dir.CreateDir("x");
+        FolderTree tree;
+        tree.OpenFolder(folder);
+        const QString later = dir.CreateDir("x/nueva");
+        tree.RebuildTree();
+        QCOMPARE(tree.SelectedPath(), folder + "/");
+        const QModelIndex drives = tree.model()->index(0, 0);
+        QVERIFY(tree.isExpanded(drives));
+        QVERIFY(!tree.isExpanded(tree.model()->index(0, 0, drives)));   // "/" closed again
+        QVERIFY(!tree.currentIndex().isValid());
+
+        tree.OpenFolder(later);                              // nodes were read afresh
+        QCOMPARE(tree.currentIndex().data().toString(), QString("nueva"));
+
+        QVERIFY(QDir(folder).removeRecursively());
+        tree.RebuildTree();
+        tree.OpenFolder(later);                              // gone: the tree stays at its root
+        QVERIFY(!tree.currentIndex().isValid());
+        QCOMPARE(tree.SelectedPath(), later + "/");
+    }
+};
+
+QTEST_MAIN(TestWidgets)
+#include "tst_widgets.moc"
