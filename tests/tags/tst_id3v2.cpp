@@ -166,7 +166,7 @@ private slots:
         row("v4 frame unsynchronised", Tag(4, Frame("TIT2", B("\0\xFF\0\xE0y"), 4, 0x02)), "title", "\xFF\xE0y");
         row("v4 all unsynchronised", Tag(4, Frame("TIT2", B("\0\xFF\0\xE0y"), 4), 0x80), "title", "\xFF\xE0y");
         row("v4 length indicator", Tag(4, Frame("TIT2", B("\0\0\0\x03\0Dl"), 4, 0x01)), "title", "Dl");
-        row("v4 footer", Tag(4, Text("TIT2", "F", 4) + B("3DI\x04\0\x10\0\0\0\x0B"), 0x10), "title", "F");
+        row("v4 footer", Tag(4, Text("TIT2", "F", 4), 0x10) + B("3DI\x04\0\x10\0\0\0\x0C"), "title", "F");
         row("version 5", Tag(5, Text("TIT2", "x")), "title", "");
     }
     void extract()

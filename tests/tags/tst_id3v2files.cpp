@@ -1,0 +1,263 @@
+#include "tagtestutil.h"
+
+#include "tags/ID3v1.h"
+#include "tags/ID3v2.h"
+
+#include <csignal>
+#include <sys/resource.h>
+
+class TestId3v2Files : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    const QByteArray audio_ = Audio(20000);
+    QString Make(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir_.filePath(name);
+        if (!WriteFile(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    static TID3v2 Titled(const char *title)
+    {
+        TID3v2 t;
+        t.SetTitle(title);
+        return t;
+    }
+
+private slots:
+    void readTag_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<int>("revision");
+        QTest::addColumn<int>("tagSize");
+        QTest::addColumn<QByteArray>("title");
+        const QByteArray picture = Frame("APIC", QByteArray(9000, '\xFF'));
+        QTest::newRow("no tag") << audio_ << false << 0 << 0 << QByteArray();
+        QTest::newRow("v3") << Tag(3, Text("TIT2", "T")) + audio_ << true << 3 << 22 << B("T");
+        QTest::newRow("header only") << B("ID3\x03\0\0\0\0\0\0") << true << 3 << 10 << QByteArray();
+        QTest::newRow("past the end") << B("ID3\x03\0\0\0\0\x7F\x7F") + QByteArray(100, 'a') << true << 3 << 0
+                                      << QByteArray();
+        QTest::newRow("0xFFFFFFFF") << B("ID3\x03\0\0\xFF\xFF\xFF\xFF") + audio_ << true << 3 << 0 << QByteArray();
+        QTest::newRow("large tag") << Tag(3, picture + Text("TIT2", "L")) + audio_ << true << 3 << 9032 << B("L");
+        QTest::newRow("v2") << Tag(2, Text("TT2", "2", 2)) + audio_ << true << 2 << 18 << B("2");
+        QTest::newRow("v4 footer") << Tag(4, Text("TIT2", "4", 4), 0x10) + B("3DI\x04\0\x10\0\0\0\x0C") + audio_
+                                   << true << 4 << 32 << B("4");
+    }
+    void readTag()
+    {
+        QFETCH(QByteArray, bytes);
+        TID3v2 t = Titled("stale");
+        QVERIFY(t.ReadTag(P(Make("read.mp3", bytes))));
+        QTEST(t.Present(), "present");
+        QTEST(int(t.Revision()), "revision");
+        QTEST(int(t.TagSize()), "tagSize");
+        QTEST(Q(t.Title()), "title");
+    }
+
+    // The new file is the new tag followed by every byte after the old tag.
+    void writeTag_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray other = Frame("APIC", B("\0image/jpeg\0\x03\0\xFF\xD8")) + Text("TXXX", B("k\0v"));
+        const QByteArray mine = Text("TIT2", "New");
+        const QByteArray broken = B("ID3\x03\0\0\x7F\x7F\x7F\x7F");
+        QTest::newRow("no tag") << QByteArray() << Tag(3, mine);
+        QTest::newRow("v3, other frames kept") << Tag(3, Text("TIT2", "Old") + other + Text("TPE1", "x"))
+                                               << Tag(3, mine + other);
+        QTest::newRow("padding dropped") << Tag(3, Text("TIT2", "Old") + QByteArray(300, '\0')) << Tag(3, mine);
+        QTest::newRow("v4 stays v4") << Tag(4, Text("TPE1", "Old", 4) + Frame("PRIV", B("o\0\x01"), 4))
+                                     << Tag(4, Text("TIT2", "New", 4) + Frame("PRIV", B("o\0\x01"), 4));
+        QTest::newRow("v2 becomes v3") << Tag(2, Text("TT2", "Old", 2) + Text("TXX", "x", 2)) << Tag(3, mine);
+        QTest::newRow("size past the end") << broken << Tag(3, mine) + broken;
+    }
+    void writeTag()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        const QString file = Make("write.mp3", before + audio_);
+        const TID3v2 t = Titled("New");
+        QVERIFY(t.WriteTag(P(file)));
+        QCOMPARE(ReadFile(file), after + audio_);
+        QVERIFY(!QFile::exists(file + "~"));
+    }
+
+    void deleteTag_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray broken = B("ID3\x03\0\0\x7F\x7F\x7F\x7F");
+        QTest::newRow("v3") << Tag(3, Text("TIT2", "x") + QByteArray(50, '\0')) << true << QByteArray();
+        QTest::newRow("v4 footer") << Tag(4, Text("TIT2", "4", 4), 0x10) + B("3DI\x04\0\x10\0\0\0\x0C") << true
+                                   << QByteArray();
+        QTest::newRow("no tag") << QByteArray() << false << QByteArray();
+        QTest::newRow("size past the end") << broken << true << broken;
+    }
+    void deleteTag()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, ok);
+        QFETCH(QByteArray, after);
+        const QString file = Make("delete.mp3", before + audio_);
+        QCOMPARE(TID3v2().DeleteTag(P(file)), ok);
+        QCOMPARE(ReadFile(file), after + audio_);
+    }
+
+    void roundTrip()
+    {
+        const QString file = Make("round.mp3", audio_);
+        TID3v2 t;
+        t.SetTitle(S(QByteArray(300, 't')));
+        t.SetArtist("  Caf\xE9 \x80 \x93quoted\x94  ");
+        t.SetAlbum("Album");
+        t.SetYear("1987");
+        t.SetGenre("Rock");
+        t.SetComment("\x85 ok");
+        t.SetTrack(250);
+        QVERIFY(t.WriteTag(P(file)));
+        TID3v2 r;
+        QVERIFY(r.ReadTag(P(file)));
+        QCOMPARE(r.TagSize(), ReadFile(file).size() - audio_.size());
+        QCOMPARE(ReadFile(file).mid(r.TagSize()), audio_);
+        QCOMPARE(r.Title(), t.Title());
+        QCOMPARE(Q(r.Artist()), B("Caf\xE9 \x80 \x93quoted\x94"));   // leading blanks go on reading
+        QCOMPARE(r.Album(), t.Album());
+        QCOMPARE(r.Year(), t.Year());
+        QCOMPARE(r.Genre(), t.Genre());
+        QCOMPARE(r.Comment(), t.Comment());
+        QCOMPARE(int(r.Track()), 250);
+        // The version 1 trailer is audio to the version 2 tag, and the other way round.
+        TID3v1 v1;
+        v1.SetTitle("One");
+        QVERIFY(v1.WriteTag(P(file)) && TID3v2().DeleteTag(P(file)) && v1.ReadTag(P(file)));
+        QCOMPARE(Q(v1.Title()), B("One"));
+        QVERIFY(t.WriteTag(P(file)) && v1.DeleteTag(P(file)) && r.ReadTag(P(file)));
+        QCOMPARE(ReadFile(file).mid(r.TagSize()), audio_);
+    }
+
+    void temporaryName_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("stale file") << "file" << true;
+        QTest::newRow("link") << "link" << false;
+        QTest::newRow("dangling link") << "dangling" << false;
+        QTest::newRow("folder") << "folder" << false;
+    }
+    void temporaryName()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, ok);
+        const QByteArray before = Tag(3, Text("TIT2", "Old")) + audio_;
+        const QString file = Make("temp-" + kind + ".mp3", before), temp = file + "~";
+        const QString victim = Make(kind + ".victim", "keep");
+        if (kind == "file")
+            Make("temp-" + kind + ".mp3~", "stale");
+        else if (kind == "link")
+            QVERIFY(QFile::link(victim, temp));
+        else if (kind == "dangling")
+            QVERIFY(QFile::link(dir_.filePath("nowhere"), temp));
+        else
+            QVERIFY(QDir().mkpath(temp));
+        QCOMPARE(Titled("New").WriteTag(P(file)), ok);
+        QCOMPARE(ReadFile(file), ok ? Tag(3, Text("TIT2", "New")) + audio_ : before);
+        QCOMPARE(ReadFile(victim), B("keep"));
+        QCOMPARE(QFileInfo(temp).isSymLink() || QFileInfo(temp).isDir(), !ok);
+        QCOMPARE(QFileInfo::exists(temp), kind == "folder" || kind == "link");
+    }
+
+    void modeAndOwnerKept()
+    {
+        const QString file = Make("mode.mp3", audio_);
+        QVERIFY(::chmod(file.toLocal8Bit(), 0440) == 0);
+        const bool chowned = ::chown(file.toLocal8Bit(), 4321, 4321) == 0;
+        QVERIFY(Titled("x").WriteTag(P(file)));
+        QCOMPARE(ModeOf(file), mode_t(0640));
+        struct stat st {};
+        QVERIFY(::stat(file.toLocal8Bit(), &st) == 0);
+        if (chowned)
+            QVERIFY(st.st_uid == 4321 && st.st_gid == 4321);
+    }
+
+    void linkedFile()
+    {
+        const QString target = Make("target.mp3", audio_), link = dir_.filePath("via-link.mp3");
+        QVERIFY(QFile::link(target, link));
+        QVERIFY(Titled("Linked").WriteTag(P(link)));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(ReadFile(target), Tag(3, Text("TIT2", "Linked")) + audio_);
+    }
+
+    // A write that fails half-way (here: a file size limit) removes the temporary file and
+    // leaves the file, its mode included, as it was.
+    void failedWriteChangesNothing()
+    {
+        const QByteArray before = Tag(3, Text("TIT2", "Old")) + audio_;
+        const QString file = Make("limited.mp3", before);
+        QVERIFY(::chmod(file.toLocal8Bit(), 0444) == 0);
+        struct rlimit old {};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = old;
+        limit.rlim_cur = 5000;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        TID3v1 v1;
+        const bool wrote = Titled("New").WriteTag(P(file)), deleted = TID3v2().DeleteTag(P(file));
+        const bool wroteV1 = v1.WriteTag(P(file));
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!wrote && !deleted && !wroteV1);
+        QCOMPARE(ReadFile(file), before);
+        QCOMPARE(ModeOf(file), mode_t(0444));
+        QVERIFY(!QFile::exists(file + "~"));
+    }
+
+    void attributesCannotBeReset()
+    {
+        const QByteArray before = Tag(3, Text("TIT2", "Old")) + audio_;
+        const QString file = Make("immutable.mp3", before);
+        QVERIFY(::chmod(file.toLocal8Bit(), 0444) == 0);
+        if (!SetImmutable(file, true))
+            QSKIP("the file system cannot lock a file's mode here");
+        const bool wrote = Titled("New").WriteTag(P(file)), deleted = TID3v2().DeleteTag(P(file));
+        SetImmutable(file, false);
+        QVERIFY(!wrote && !deleted);
+        QCOMPARE(ReadFile(file), before);
+        QVERIFY(!QFile::exists(file + "~"));
+    }
+
+    void badInput_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("shorter than a header") << "short.mp3";
+        QTest::newRow("missing") << "missing.mp3";
+        QTest::newRow("folder") << "folder.mp3";
+        QTest::newRow("pipe") << "pipe.mp3";
+    }
+    void badInput()
+    {
+        QFETCH(QString, name);
+        const QString path = dir_.filePath(name);
+        const QByteArray shortBytes = B("ID3\x03\0\0\0\0\0");
+        if (name == "short.mp3")
+            Make(name, shortBytes);
+        else if (name == "folder.mp3")
+            QVERIFY(QDir(dir_.path()).mkpath(name));
+        else if (name == "pipe.mp3")
+            QVERIFY(::mkfifo(path.toLocal8Bit(), 0644) == 0 || errno == EEXIST);
+        TID3v2 t = Titled("x");
+        QVERIFY(!t.ReadTag(P(path)));
+        QVERIFY(t.Title().empty() && !t.Present());
+        QVERIFY(!t.DeleteTag(P(path)));
+        QVERIFY(!Titled("x").WriteTag(P(path)));
+        if (name == "short.mp3")
+            QCOMPARE(ReadFile(path), shortBytes);
+        QVERIFY(!QFileInfo::exists(path + "~"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestId3v2Files)
+#include "tst_id3v2files.moc"
