@@ -1,3 +1,241 @@
 #include "main/main.h"
 
-TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent) {}
+#include "main/extensionrules.h"
+#include "platform/busycursor.h"
+#include "platform/dialogs.h"
+#include "platform/settingskey.h"
+#include "update/version.h"
+#include "widgets/filelistview.h"
+#include "widgets/foldertree.h"
+#if __has_include("widgets/formstorage.h")
+#include "widgets/formstorage.h"
+#define CV_HAVE_FORMSTORAGE 1
+#endif
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace {
+const QString kRutaRenombrador = QStringLiteral("RUTA RENOMBRADOR");
+const QString kRutaTag = QStringLiteral("RUTA TAG");
+const QString kRevisar = QStringLiteral("REVISAR");
+} // namespace
+
+TID3::TID3(const QString &filePath) : FilePath(filePath)
+{
+    const std::filesystem::path path(QFile::encodeName(filePath).toStdString());
+    V1.ClearFields();
+    V1.ReadTag(path);
+    V2.ClearFields();
+    V2.ReadTag(path);
+}
+
+TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("fUtilities"));
+    setWindowTitle(QStringLiteral("Carvento utilities v. 1.0"));
+    resize(600, 555);
+    setMinimumSize(600, 346);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    BuildMenu();
+    pcPrincipal = new QTabWidget(this);
+    pcPrincipal->setObjectName(QStringLiteral("pcPrincipal"));
+    pcPrincipal->setDocumentMode(true);
+    setCentralWidget(pcPrincipal);
+    BuildRenamerPage();
+    BuildTagPage();
+    BuildRenamerMenus();
+
+    RecargaFicheros = new QTimer(this);
+    RecargaFicheros->setObjectName(QStringLiteral("RecargaFicheros"));
+    RecargaFicheros->setInterval(500);
+    RecargaFicheros->setSingleShot(true);
+    connect(RecargaFicheros, &QTimer::timeout, this, &TfUtilities::RecargaFicherosTimer);
+
+#ifdef CV_HAVE_FORMSTORAGE
+    fsMemorizar = new FormStorage(this, FormStorage::Store::SettingsKey, QStringLiteral("TfUtilities"),
+        {QStringLiteral("cbExtensiones.Items"), QStringLiteral("edCadenaSeparacion.Text"),
+         QStringLiteral("clbCampos.Items")});
+    fsMemorizar->setObjectName(QStringLiteral("fsMemorizar"));
+#endif
+
+    FormCreate();
+}
+
+TfUtilities::~TfUtilities() = default;
+
+void TfUtilities::FormCreate()
+{
+    BusyCursor busy;
+    ReadFileVersion();
+    CurrentIndex = -1;
+    TagList.clear();
+    FillGenreLists();
+    pcPrincipal->tabBar()->hide();
+    pcPrincipal->setCurrentWidget(tsRenombrador);
+    pcID3->setCurrentWidget(tsID3v1);
+    UpdateTitle(mmRenombrador->text());
+    resizeConnected_ = false;
+
+    SettingsKey key;
+    if (!key.Open())
+        return;
+    // A value of the wrong type stops the reading; the window opens all the same.
+    const auto fail = [&] { Dialogs::Current().ReportError(this, key.LastError()); };
+    QString path;
+    if (!key.ReadString(kRutaRenombrador, path))
+        return fail();
+    RestoreFolder(path, Carpetas, Ficheros);
+    if (!key.ReadString(kRutaTag, path))
+        return fail();
+    RestoreFolder(path, CarpetasTag, FicherosTag);
+    if (key.ValueExists(kRevisar)) {
+        bool check = false;
+        if (!key.ReadBool(kRevisar, check))
+            return fail();
+        if (check)
+            CheckForNewVersion(this);
+    } else {
+        key.WriteBool(kRevisar, false);
+    }
+    key.Close();
+}
+
+void TfUtilities::RestoreFolder(const QString &path, FolderTree *tree, FileListView *list)
+{
+    if (path.isEmpty() || !QFileInfo(path).isDir())
+        return;
+    tree->SetSelectedPath(path);
+    tree->OpenFolder(path);
+    list->SetDirectory(path);
+}
+
+bool TfUtilities::ReadFileVersion()
+{
+#if defined(CV_VERSION_MAJOR) && defined(CV_VERSION_MINOR) && defined(CV_VERSION_RELEASE) && defined(CV_VERSION_BUILD)
+    VersionMajor = CV_VERSION_MAJOR;
+    VersionMinor = CV_VERSION_MINOR;
+    VersionRelease = CV_VERSION_RELEASE;
+    VersionBuild = CV_VERSION_BUILD;
+    return true;
+#else
+    return false;
+#endif
+}
+
+void TfUtilities::UpdateTitle(const QString &pageName)
+{
+    QString name = pageName;
+    const qsizetype amp = name.indexOf(u'&');
+    if (amp >= 0)
+        name.remove(amp, 1);
+    setWindowTitle(QStringLiteral("Carvento utilities v. %1.%2 Build %3 - %4")
+                       .arg(VersionMajor)
+                       .arg(VersionMinor)
+                       .arg(VersionBuild)
+                       .arg(name));
+}
+
+void TfUtilities::mmRenombradorClick()
+{
+    pcPrincipal->setCurrentWidget(tsRenombrador);
+    UpdateTitle(mmRenombrador->text());
+}
+
+void TfUtilities::mmCvTagClick()
+{
+    pcPrincipal->setCurrentWidget(tsTag);
+    UpdateTitle(mmCvTag->text());
+}
+
+void TfUtilities::Configuracin1Click()
+{
+    // The configuration window is not part of this build yet; its menu entry stays disabled.
+}
+
+void TfUtilities::Ayuda1Click()
+{
+    // The help window is not part of this build yet; its menu entry stays disabled.
+}
+
+void TfUtilities::Salir1Click() { close(); }
+
+void TfUtilities::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    FormShow(event);
+}
+
+void TfUtilities::FormShow(QShowEvent *) { resizeConnected_ = true; }
+
+void TfUtilities::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (resizeConnected_)
+        FormResize(event);
+}
+
+void TfUtilities::FormResize(QResizeEvent *)
+{
+    RecargaFicheros->stop();
+    RecargaFicheros->start();
+}
+
+void TfUtilities::RecargaFicherosTimer()
+{
+    RecargaFicheros->stop();
+    Ficheros->RereadFolder();
+    FicherosTag->RereadFolder();
+}
+
+void TfUtilities::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        FormClose(event);
+}
+
+void TfUtilities::FormClose(QCloseEvent *)
+{
+    BusyCursor busy;
+    SettingsKey key;
+    if (!key.Open())
+        return;
+    key.WriteString(kRutaRenombrador, Carpetas->SelectedPath());
+    key.WriteString(kRutaTag, CarpetasTag->SelectedPath());
+    key.Close();
+}
+
+bool TfUtilities::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F5) {
+            QObject *pane = watched;
+            // The lists' inner views forward to the list they belong to.
+            while (pane && pane != Carpetas && pane != Ficheros && pane != CarpetasTag && pane != FicherosTag)
+                pane = pane->parent();
+            if (pane == Carpetas)
+                CarpetasKeyDown(key);
+            else if (pane == Ficheros)
+                FicherosKeyDown(key);
+            else if (pane == CarpetasTag || pane == FicherosTag)
+                CarpetasTagKeyDown(key);
+            else
+                return false;
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,9 +1,205 @@
 #pragma once
 
-#include <QMainWindow>
+#include "tags/ID3v1.h"
+#include "tags/ID3v2.h"
 
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class FileListView;
+class FolderTree;
+class FormStorage;
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QSpinBox;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+// The tag editor's record of one listed file.
+class TID3 {
+public:
+    explicit TID3(const QString &filePath);
+    virtual ~TID3() = default;
+
+    TID3v1 V1;
+    TID3v2 V2;
+    QString FilePath;
+};
+
+// The main window: the renamer page and the tag page, switched from the menu bar.
 class TfUtilities : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfUtilities(QWidget *parent = nullptr);
+    ~TfUtilities() override;
+
+    // The running program's version, 0 when it cannot be read.
+    std::uint16_t VersionMajor = 0;
+    std::uint16_t VersionMinor = 0;
+    std::uint16_t VersionRelease = 0;
+    std::uint16_t VersionBuild = 0;
+
+    std::vector<std::unique_ptr<TID3>> TagList;
+    int CurrentIndex = -1;
+
+    bool ReadFileVersion();
+    void UpdateTitle(const QString &pageName);
+
+    // Panes
+    void RefreshRenamerPanes();
+    void RefreshTagPanes();
+    void SelectByExtension(const QString &extension);
+
+    // Extension operations on the entries selected in Ficheros.
+    void ChangeExtension(const QString &newExtension);
+    void AddExtension(const QString &extension);
+    void RemoveExtension();
+    void RebuildExtensionMenus();
+    // Adds an extension to cbExtensiones in its sorted place; false when it is refused
+    // (already there, or holds a forbidden symbol, which is reported).
+    bool AddToExtensionList(const QString &extension);
+
+    // Controls, named as their objectName.
+    QToolBar *MainMenu1 = nullptr;
+    QAction *mmRenombrador = nullptr;
+    QAction *mmCvTag = nullptr;
+    QAction *Configuracin1 = nullptr;
+    QAction *Ayuda1 = nullptr;
+    QAction *Salir1 = nullptr;
+    QTabWidget *pcPrincipal = nullptr;
+    QWidget *tsRenombrador = nullptr;
+    QWidget *tsTag = nullptr;
+    QTimer *RecargaFicheros = nullptr;
+    FormStorage *fsMemorizar = nullptr;
+
+    // Renamer page
+    QToolButton *sbEscritorio = nullptr;
+    FolderTree *Carpetas = nullptr;
+    QToolButton *sbIconosGrandes = nullptr;
+    QToolButton *sbIconosPequenos = nullptr;
+    QToolButton *sbLista = nullptr;
+    QToolButton *sbDetalles = nullptr;
+    FileListView *Ficheros = nullptr;
+    QLabel *Label1 = nullptr;
+    QToolButton *sbAnhadirExtension = nullptr;
+    QToolButton *sbBorrarExtension = nullptr;
+    QComboBox *cbExtensiones = nullptr;
+    QLabel *Label2 = nullptr;
+    QToolButton *sbCambiarExtension = nullptr;
+    QToolButton *sbAnhadirExtensionAFicheros = nullptr;
+    QToolButton *sbEliminaExtension = nullptr;
+    QToolButton *sbAvanzadas = nullptr;
+
+    QMenu *pmCarpetas = nullptr;
+    QAction *Refrescar1 = nullptr;
+    QMenu *pmFicheros = nullptr;
+    QMenu *Marcartodoslosficherosconestaextensin1 = nullptr;
+    QAction *Todoslosficheros1 = nullptr;
+    QAction *pmExtension = nullptr;
+    QMenu *pmCambiarExtension = nullptr;
+    QMenu *pmAnhadirExtension = nullptr;
+    QAction *Eliminaextensin1 = nullptr;
+    QAction *pmAnadir = nullptr;
+
+    // Tag page
+    QToolButton *SpeedButton1 = nullptr;
+    FolderTree *CarpetasTag = nullptr;
+    QToolButton *SpeedButton2 = nullptr;
+    QToolButton *SpeedButton3 = nullptr;
+    QToolButton *SpeedButton4 = nullptr;
+    QToolButton *SpeedButton5 = nullptr;
+    FileListView *FicherosTag = nullptr;
+    QMenu *pmFicherosTag = nullptr;
+    QTabWidget *pcID3 = nullptr;
+    QWidget *tsID3v1 = nullptr;
+    QWidget *tsID3v2 = nullptr;
+    QWidget *tsMasivo = nullptr;
+    QWidget *tsRenombrar = nullptr;
+    QLineEdit *edTituloV1 = nullptr;
+    QLineEdit *edArtistaV1 = nullptr;
+    QLineEdit *edAlbumV1 = nullptr;
+    QSpinBox *sePistaV1 = nullptr;
+    QSpinBox *seAnoV1 = nullptr;
+    QComboBox *cbGeneroV1 = nullptr;
+    QLineEdit *edComentarioV1 = nullptr;
+    QLineEdit *edTituloV2 = nullptr;
+    QLineEdit *edArtistaV2 = nullptr;
+    QLineEdit *edAlbumV2 = nullptr;
+    QSpinBox *sePistaV2 = nullptr;
+    QSpinBox *seAnoV2 = nullptr;
+    QComboBox *cbGeneroV2 = nullptr;
+    QPlainTextEdit *mComentarioV2 = nullptr;
+    QListWidget *clbCampos = nullptr;
+    QLineEdit *edCadenaSeparacion = nullptr;
+
+public slots:
+    void FormCreate();
+    void mmRenombradorClick();
+    void mmCvTagClick();
+    void Configuracin1Click();
+    void Ayuda1Click();
+    void Salir1Click();
+    void RecargaFicherosTimer();
+
+    void sbEscritorioClick();
+    void SpeedButton1Click();
+    void sbIconosGrandesClick();
+    void sbIconosPequenosClick();
+    void sbListaClick();
+    void sbDetallesClick();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void Refrescar1Click();
+    void Todoslosficheros1Click();
+    void pmExtensionClick();
+    void Marcartodoslosficherosconestaextensin1Click();
+    void pmFicherosPopup();
+
+    void sbAnhadirExtensionClick();
+    void sbBorrarExtensionClick();
+    void sbCambiarExtensionClick();
+    void sbAnhadirExtensionAFicherosClick();
+    void sbEliminaExtensionClick();
+    void Eliminaextensin1Click();
+    void pmAnadirClick();
+
+public:
+    void FormShow(QShowEvent *event);
+    void FormResize(QResizeEvent *event);
+    void FormClose(QCloseEvent *event);
+    void CarpetasKeyDown(QKeyEvent *event);
+    void FicherosKeyDown(QKeyEvent *event);
+    void CarpetasTagKeyDown(QKeyEvent *event);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildMenu();
+    void BuildRenamerPage();
+    void BuildTagPage();
+    void BuildRenamerMenus();
+    void FillGenreLists();
+    void RestoreFolder(const QString &path, FolderTree *tree, FileListView *list);
+    void ShowPanePopup(QMenu *menu, QWidget *pane, const QPoint &pos);
+    QString SelectedFileExtension() const;
+
+    bool resizeConnected_ = false;
 };

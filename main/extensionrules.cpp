@@ -1,0 +1,87 @@
+#include "main/extensionrules.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+QString ExtensionOf(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot < 0 ? QString() : fileName.mid(dot + 1);
+}
+
+QString FileNamePart(const QString &path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+int InvalidSymbolPos(const QString &text)
+{
+    for (qsizetype i = text.size() - 1; i >= 0; --i)
+        if (ForbiddenNameChars.contains(text.at(i)))
+            return int(i) + 1;
+    return -1;
+}
+
+QString PathInFolder(const QString &folder, const QString &name)
+{
+    if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(QChar(0)))
+        return {};
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+ExtensionStep PlanExtensionStep(ExtensionOperation operation, const QString &name, const QString &extension)
+{
+    using Action = ExtensionStep::Action;
+    const qsizetype dot = name.lastIndexOf(u'.');
+    ExtensionStep step;
+    switch (operation) {
+    case ExtensionOperation::Add:
+        step.action = Action::Rename;
+        step.newName = name + u'.' + extension;
+        break;
+    case ExtensionOperation::Change:
+        if (dot < 0) {
+            step.action = Action::Rename;
+            step.newName = name + u'.' + extension;
+            break;
+        }
+        step.newName = name.left(dot + 1) + extension;
+        if (name.size() - dot - 1 > 3) {
+            step.action = Action::AskFirst;
+            step.question = QStringLiteral("¿Estás seguro de querer cambiar la extensión '") + name.mid(dot + 1)
+                + QStringLiteral("' por '") + extension + QStringLiteral("'?");
+        } else {
+            step.action = Action::Rename;
+        }
+        break;
+    case ExtensionOperation::Remove:
+        if (dot < 0)
+            break;
+        step.newName = name.left(dot);
+        if (name.size() - dot - 1 > 3) {
+            step.action = Action::AskFirst;
+            step.question = QStringLiteral("¿Estás seguro de querer eliminar la extensión '") + name.mid(dot + 1)
+                + QStringLiteral("'?");
+        } else {
+            step.action = Action::Rename;
+        }
+        break;
+    }
+    return step;
+}
+
+QString ExtensionFailureHeading(ExtensionOperation operation)
+{
+    return operation == ExtensionOperation::Remove
+        ? QStringLiteral("No se ha podido eliminar la extensión de los siguientes ficheros:")
+        : QStringLiteral("No se han podido renombrar los siguientes ficheros:");
+}
+
+int SortedInsertPosition(const QStringList &items, const QString &item)
+{
+    const auto at = std::upper_bound(items.begin(), items.end(), item, [](const QString &a, const QString &b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    return int(at - items.begin());
+}

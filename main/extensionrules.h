@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// The characters refused in a new file name and in an extension.
+inline const QString ForbiddenNameChars = QStringLiteral("\"/:<>?\\|");
+
+// The characters after the last "." of a file name; "" when there is none or it ends with ".".
+QString ExtensionOf(const QString &fileName);
+
+// What follows the last "/" of a path.
+QString FileNamePart(const QString &path);
+
+// 1-based position of the forbidden symbol nearest to the end of the text, -1 when none.
+int InvalidSymbolPos(const QString &text);
+
+// Joins a folder and an entry name; "" when the name could leave the folder
+// (holds "/", is empty, "." or "..") so it can never reach a rename.
+QString PathInFolder(const QString &folder, const QString &name);
+
+enum class ExtensionOperation { Change, Add, Remove };
+
+// What one of the three extension operations does with one entry of the list.
+struct ExtensionStep {
+    enum class Action { Rename, AskFirst, Skip };
+    Action action = Action::Skip;
+    QString newName;
+    QString question;   // for AskFirst
+};
+
+// The rule for an entry named `name`; `extension` is the new extension (unused for Remove).
+ExtensionStep PlanExtensionStep(ExtensionOperation operation, const QString &name, const QString &extension);
+
+// The heading of the failure message of an operation.
+QString ExtensionFailureHeading(ExtensionOperation operation);
+
+inline const QString LongExtensionCaption = QStringLiteral("Extensión mayor de 3 caracteres");
+
+// Where an extension goes in a list kept sorted with letter case ignored.
+int SortedInsertPosition(const QStringList &items, const QString &item);

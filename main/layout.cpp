@@ -1,0 +1,399 @@
+// Builds the main window's controls: menu bar, both pages and their context menus.
+#include "main/main.h"
+
+#include "main/extensionrules.h"
+#include "widgets/filelistview.h"
+#include "widgets/foldertree.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+QIcon Picture(const char *themeName, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
+}
+
+template <typename T>
+T *Named(T *object, const char *name)
+{
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QToolButton *FlatButton(QWidget *parent, const char *name, const QString &hint, const QIcon &icon,
+                        const QString &caption = {})
+{
+    auto *button = Named(new QToolButton(parent), name);
+    button->setAutoRaise(true);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    if (!caption.isEmpty()) {
+        button->setText(caption);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QAction *MenuItem(QObject *parent, const char *name, const QString &caption)
+{
+    auto *action = Named(new QAction(caption, parent), name);
+    return action;
+}
+
+// Left: desktop button above a folder tree. Right: four view buttons above a file list.
+QSplitter *PanePair(QWidget *page, QToolButton *desktop, FolderTree *tree, QToolButton *const (&views)[4],
+                    FileListView *list)
+{
+    auto *splitter = new QSplitter(Qt::Horizontal, page);
+    splitter->setHandleWidth(3);
+    splitter->setChildrenCollapsible(false);
+
+    auto *left = new QWidget(splitter);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(2);
+    desktop->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    leftLayout->addWidget(desktop);
+    leftLayout->addWidget(tree);
+
+    auto *right = new QWidget(splitter);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(2);
+    auto *viewBar = new QHBoxLayout;
+    for (QToolButton *view : views)
+        viewBar->addWidget(view);
+    viewBar->addStretch();
+    rightLayout->addLayout(viewBar);
+    rightLayout->addWidget(list);
+
+    splitter->addWidget(left);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({237, 360});
+    tree->SetFileList(list);
+    list->SetDirTree(tree);
+    return splitter;
+}
+
+QToolButton *DesktopButton(QWidget *parent, const char *name)
+{
+    return FlatButton(parent, name, QStringLiteral("Abre la carpeta correspondiente al escritorio"),
+                      Picture("user-desktop", QStyle::SP_DesktopIcon), QStringLiteral("Escritorio"));
+}
+
+void ViewButtons(QWidget *parent, const char *const (&names)[4], QToolButton *(&out)[4])
+{
+    static const QString hints[4] = {QStringLiteral("Iconos grandes"), QStringLiteral("Iconos pequeños"),
+                                     QStringLiteral("Lista"), QStringLiteral("Detalles")};
+    static const char *const icons[4] = {"view-list-icons", "view-list-compact", "view-list-text",
+                                         "view-list-details"};
+    static const QStyle::StandardPixmap fallbacks[4] = {QStyle::SP_FileDialogContentsView,
+                                                        QStyle::SP_FileDialogListView,
+                                                        QStyle::SP_FileDialogListView,
+                                                        QStyle::SP_FileDialogDetailedView};
+    for (int i = 0; i < 4; ++i)
+        out[i] = FlatButton(parent, names[i], hints[i], Picture(icons[i], fallbacks[i]));
+}
+} // namespace
+
+void TfUtilities::BuildMenu()
+{
+    // A bar of its own, so every entry shows its picture beside the caption.
+    MainMenu1 = Named(new QToolBar(this), "MainMenu1");
+    MainMenu1->setMovable(false);
+    MainMenu1->setFloatable(false);
+    MainMenu1->setContextMenuPolicy(Qt::PreventContextMenu);
+    MainMenu1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    MainMenu1->setIconSize(QSize(24, 24));
+    addToolBar(Qt::TopToolBarArea, MainMenu1);
+
+    mmRenombrador = MenuItem(this, "mmRenombrador", QStringLiteral("Renombrador"));
+    mmRenombrador->setIcon(Picture("edit-rename", QStyle::SP_FileIcon));
+    mmCvTag = MenuItem(this, "mmCvTag", QStringLiteral("Cv-Tag"));
+    mmCvTag->setIcon(Picture("audio-x-generic", QStyle::SP_MediaVolume));
+    Configuracin1 = MenuItem(this, "Configuracin1", QStringLiteral("Configuración"));
+    Configuracin1->setIcon(Picture("preferences-system", QStyle::SP_FileDialogInfoView));
+    Ayuda1 = MenuItem(this, "Ayuda1", QStringLiteral("Ayuda"));
+    Ayuda1->setIcon(Picture("help-about", QStyle::SP_DialogHelpButton));
+    Salir1 = MenuItem(this, "Salir1", QStringLiteral("Salir"));
+    Salir1->setIcon(Picture("application-exit", QStyle::SP_DialogCloseButton));
+    // Enabled once their windows are part of the program.
+    Configuracin1->setEnabled(false);
+    Ayuda1->setEnabled(false);
+
+    MainMenu1->addActions({mmRenombrador, mmCvTag, Configuracin1, Ayuda1, Salir1});
+    connect(mmRenombrador, &QAction::triggered, this, &TfUtilities::mmRenombradorClick);
+    connect(mmCvTag, &QAction::triggered, this, &TfUtilities::mmCvTagClick);
+    connect(Configuracin1, &QAction::triggered, this, &TfUtilities::Configuracin1Click);
+    connect(Ayuda1, &QAction::triggered, this, &TfUtilities::Ayuda1Click);
+    connect(Salir1, &QAction::triggered, this, &TfUtilities::Salir1Click);
+}
+
+void TfUtilities::BuildRenamerPage()
+{
+    tsRenombrador = Named(new QWidget, "tsRenombrador");
+    pcPrincipal->addTab(tsRenombrador, QStringLiteral("Renombrador"));
+    auto *page = new QVBoxLayout(tsRenombrador);
+    page->setContentsMargins(4, 4, 4, 4);
+
+    sbEscritorio = DesktopButton(tsRenombrador, "sbEscritorio");
+    Carpetas = Named(new FolderTree(tsRenombrador), "Carpetas");
+    QToolButton *views[4];
+    ViewButtons(tsRenombrador, {"sbIconosGrandes", "sbIconosPequenos", "sbLista", "sbDetalles"}, views);
+    sbIconosGrandes = views[0];
+    sbIconosPequenos = views[1];
+    sbLista = views[2];
+    sbDetalles = views[3];
+    Ficheros = Named(new FileListView(tsRenombrador), "Ficheros");
+    Ficheros->SetMask(QStringLiteral("*.*"));
+    page->addWidget(PanePair(tsRenombrador, sbEscritorio, Carpetas, views, Ficheros), 1);
+
+    // Bottom bar: the extension list with its buttons, the file buttons, advanced renaming.
+    auto *bar = new QGridLayout;
+    bar->setHorizontalSpacing(2);
+    Label1 = Named(new QLabel(QStringLiteral("Extensión :"), tsRenombrador), "Label1");
+    sbAnhadirExtension = FlatButton(tsRenombrador, "sbAnhadirExtension",
+                                    QStringLiteral("Añade extensión a la lista de extensiones"),
+                                    Picture("list-add", QStyle::SP_FileDialogNewFolder));
+    sbBorrarExtension = FlatButton(tsRenombrador, "sbBorrarExtension",
+                                   QStringLiteral("Elimina extensión de la lista de extensiones"),
+                                   Picture("list-remove", QStyle::SP_TrashIcon));
+    cbExtensiones = Named(new QComboBox(tsRenombrador), "cbExtensiones");
+    cbExtensiones->setEditable(false);
+    cbExtensiones->addItems({QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("mp3"),
+                             QStringLiteral("wma")});
+    cbExtensiones->setCurrentIndex(-1);
+    cbExtensiones->setMinimumContentsLength(8);
+    Label2 = Named(new QLabel(QStringLiteral("Ficheros :"), tsRenombrador), "Label2");
+    sbCambiarExtension = FlatButton(tsRenombrador, "sbCambiarExtension",
+                                    QStringLiteral("Cambia la extensión de todos los ficheros seleccionados"),
+                                    Picture("view-refresh", QStyle::SP_BrowserReload));
+    sbAnhadirExtensionAFicheros = FlatButton(
+        tsRenombrador, "sbAnhadirExtensionAFicheros",
+        QStringLiteral("Añade la extensión a todos los ficheros seleccionados"),
+        Picture("document-new", QStyle::SP_FileDialogStart));
+    sbEliminaExtension = FlatButton(tsRenombrador, "sbEliminaExtension",
+                                    QStringLiteral("Elimina la extensión a todos los ficheros seleccionados"),
+                                    Picture("edit-delete", QStyle::SP_DialogDiscardButton));
+    sbAvanzadas = FlatButton(tsRenombrador, "sbAvanzadas", QStringLiteral("Opciones de renombrado avanzado"),
+                             Picture("edit-rename", QStyle::SP_FileDialogDetailedView),
+                             QStringLiteral("Renombrar avanzado"));
+    // Its dialog is not part of this build yet.
+    sbAvanzadas->setEnabled(false);
+
+    bar->addWidget(Label1, 0, 0, 1, 3);
+    bar->addWidget(sbAnhadirExtension, 1, 0);
+    bar->addWidget(sbBorrarExtension, 1, 1);
+    bar->addWidget(cbExtensiones, 1, 2);
+    bar->addItem(new QSpacerItem(12, 1), 1, 3);
+    bar->addWidget(Label2, 0, 4, 1, 3);
+    bar->addWidget(sbCambiarExtension, 1, 4);
+    bar->addWidget(sbAnhadirExtensionAFicheros, 1, 5);
+    bar->addWidget(sbEliminaExtension, 1, 6);
+    bar->setColumnStretch(7, 1);
+    bar->addWidget(sbAvanzadas, 1, 8);
+    page->addLayout(bar);
+
+    connect(sbEscritorio, &QToolButton::clicked, this, &TfUtilities::sbEscritorioClick);
+    connect(sbIconosGrandes, &QToolButton::clicked, this, &TfUtilities::sbIconosGrandesClick);
+    connect(sbIconosPequenos, &QToolButton::clicked, this, &TfUtilities::sbIconosPequenosClick);
+    connect(sbLista, &QToolButton::clicked, this, &TfUtilities::sbListaClick);
+    connect(sbDetalles, &QToolButton::clicked, this, &TfUtilities::sbDetallesClick);
+    connect(sbAnhadirExtension, &QToolButton::clicked, this, &TfUtilities::sbAnhadirExtensionClick);
+    connect(sbBorrarExtension, &QToolButton::clicked, this, &TfUtilities::sbBorrarExtensionClick);
+    connect(sbCambiarExtension, &QToolButton::clicked, this, &TfUtilities::sbCambiarExtensionClick);
+    connect(sbAnhadirExtensionAFicheros, &QToolButton::clicked, this,
+            &TfUtilities::sbAnhadirExtensionAFicherosClick);
+    connect(sbEliminaExtension, &QToolButton::clicked, this, &TfUtilities::sbEliminaExtensionClick);
+}
+
+void TfUtilities::BuildTagPage()
+{
+    tsTag = Named(new QWidget, "tsTag");
+    pcPrincipal->addTab(tsTag, QStringLiteral("Cv-Tag"));
+    auto *page = new QVBoxLayout(tsTag);
+    page->setContentsMargins(4, 4, 4, 4);
+
+    SpeedButton1 = DesktopButton(tsTag, "SpeedButton1");
+    CarpetasTag = Named(new FolderTree(tsTag), "CarpetasTag");
+    QToolButton *views[4];
+    ViewButtons(tsTag, {"SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton5"}, views);
+    SpeedButton2 = views[0];
+    SpeedButton3 = views[1];
+    SpeedButton4 = views[2];
+    SpeedButton5 = views[3];
+    FicherosTag = Named(new FileListView(tsTag), "FicherosTag");
+    FicherosTag->SetMask(QStringLiteral("*.mp3"));
+
+    auto *vertical = new QSplitter(Qt::Vertical, tsTag);
+    vertical->setChildrenCollapsible(false);
+    vertical->addWidget(PanePair(tsTag, SpeedButton1, CarpetasTag, views, FicherosTag));
+
+    pcID3 = Named(new QTabWidget(tsTag), "pcID3");
+    pcID3->setDocumentMode(true);
+    vertical->addWidget(pcID3);
+    vertical->setStretchFactor(0, 1);
+    page->addWidget(vertical, 1);
+
+    const auto sheet = [this](const char *name, const QString &caption) {
+        auto *widget = Named(new QWidget, name);
+        pcID3->addTab(widget, caption);
+        return widget;
+    };
+    tsID3v1 = sheet("tsID3v1", QStringLiteral("ID3v1"));
+    tsID3v2 = sheet("tsID3v2", QStringLiteral("ID3v2"));
+    tsMasivo = sheet("tsMasivo", QStringLiteral("Masivo"));
+    tsRenombrar = sheet("tsRenombrar", QStringLiteral("Renombrar ficheros"));
+
+    const auto spin = [](QWidget *parent, const char *name, int maximum) {
+        auto *box = Named(new QSpinBox(parent), name);
+        box->setRange(0, maximum);
+        return box;
+    };
+    // Both edit sheets: title, artist, album, track, year, genre, comment, in focus order.
+    {
+        auto *form = new QFormLayout(tsID3v1);
+        edTituloV1 = Named(new QLineEdit(tsID3v1), "edTituloV1");
+        edArtistaV1 = Named(new QLineEdit(tsID3v1), "edArtistaV1");
+        edAlbumV1 = Named(new QLineEdit(tsID3v1), "edAlbumV1");
+        sePistaV1 = spin(tsID3v1, "sePistaV1", 99);
+        seAnoV1 = spin(tsID3v1, "seAnoV1", 9999);
+        cbGeneroV1 = Named(new QComboBox(tsID3v1), "cbGeneroV1");
+        cbGeneroV1->setEditable(false);
+        edComentarioV1 = Named(new QLineEdit(tsID3v1), "edComentarioV1");
+        for (QLineEdit *edit : {edTituloV1, edArtistaV1, edAlbumV1, edComentarioV1})
+            edit->setMaxLength(30);
+        form->addRow(QStringLiteral("Título :"), edTituloV1);
+        form->addRow(QStringLiteral("Artista :"), edArtistaV1);
+        form->addRow(QStringLiteral("Álbum :"), edAlbumV1);
+        form->addRow(QStringLiteral("Pista :"), sePistaV1);
+        form->addRow(QStringLiteral("Año :"), seAnoV1);
+        form->addRow(QStringLiteral("Género :"), cbGeneroV1);
+        form->addRow(QStringLiteral("Comentario :"), edComentarioV1);
+    }
+    {
+        auto *form = new QFormLayout(tsID3v2);
+        edTituloV2 = Named(new QLineEdit(tsID3v2), "edTituloV2");
+        edArtistaV2 = Named(new QLineEdit(tsID3v2), "edArtistaV2");
+        edAlbumV2 = Named(new QLineEdit(tsID3v2), "edAlbumV2");
+        sePistaV2 = spin(tsID3v2, "sePistaV2", 99);
+        seAnoV2 = spin(tsID3v2, "seAnoV2", 9999);
+        cbGeneroV2 = Named(new QComboBox(tsID3v2), "cbGeneroV2");
+        cbGeneroV2->setEditable(true);
+        cbGeneroV2->setInsertPolicy(QComboBox::NoInsert);
+        mComentarioV2 = Named(new QPlainTextEdit(tsID3v2), "mComentarioV2");
+        mComentarioV2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        mComentarioV2->setTabChangesFocus(true);
+        form->addRow(QStringLiteral("Título :"), edTituloV2);
+        form->addRow(QStringLiteral("Artista :"), edArtistaV2);
+        form->addRow(QStringLiteral("Álbum :"), edAlbumV2);
+        form->addRow(QStringLiteral("Pista :"), sePistaV2);
+        form->addRow(QStringLiteral("Año :"), seAnoV2);
+        form->addRow(QStringLiteral("Género :"), cbGeneroV2);
+        form->addRow(QStringLiteral("Comentario :"), mComentarioV2);
+    }
+    {
+        auto *layout = new QGridLayout(tsRenombrar);
+        auto *camposLabel = Named(new QLabel(QStringLiteral("Campos :"), tsRenombrar), "Label14");
+        clbCampos = Named(new QListWidget(tsRenombrar), "clbCampos");
+        for (const QString &field :
+             {QStringLiteral("Pista"), QStringLiteral("Título"), QStringLiteral("Artista"), QStringLiteral("Álbum")}) {
+            auto *item = new QListWidgetItem(field, clbCampos);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Unchecked);
+        }
+        auto *separatorLabel =
+            Named(new QLabel(QStringLiteral("Cadena separación entre campos :"), tsRenombrar), "Label18");
+        edCadenaSeparacion = Named(new QLineEdit(tsRenombrar), "edCadenaSeparacion");
+        layout->addWidget(camposLabel, 0, 0);
+        layout->addWidget(clbCampos, 1, 0);
+        layout->addWidget(separatorLabel, 2, 0);
+        layout->addWidget(edCadenaSeparacion, 3, 0);
+        layout->setColumnStretch(1, 1);
+    }
+
+    pmFicherosTag = Named(new QMenu(this), "pmFicherosTag");
+    FicherosTag->SetPopupMenu(pmFicherosTag);
+
+    connect(SpeedButton1, &QToolButton::clicked, this, &TfUtilities::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TfUtilities::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TfUtilities::SpeedButton3Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TfUtilities::SpeedButton4Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TfUtilities::SpeedButton5Click);
+}
+
+void TfUtilities::BuildRenamerMenus()
+{
+    pmCarpetas = Named(new QMenu(this), "pmCarpetas");
+    Refrescar1 = Named(pmCarpetas->addAction(QStringLiteral("Refrescar")), "Refrescar1");
+    connect(Refrescar1, &QAction::triggered, this, &TfUtilities::Refrescar1Click);
+
+    pmFicheros = Named(new QMenu(this), "pmFicheros");
+    Marcartodoslosficherosconestaextensin1 =
+        Named(pmFicheros->addMenu(QStringLiteral("Seleccionar")), "Marcartodoslosficherosconestaextensin1");
+    Todoslosficheros1 = Named(Marcartodoslosficherosconestaextensin1->addAction(QStringLiteral("Todos los ficheros")),
+                              "Todoslosficheros1");
+    pmExtension = Named(Marcartodoslosficherosconestaextensin1->addAction(
+                            QStringLiteral("Todos los ficheros con la extensión:")),
+                        "pmExtension");
+    pmFicheros->addSeparator();
+    pmCambiarExtension = Named(pmFicheros->addMenu(QStringLiteral("Cambiar extensión")), "pmCambiarExtension");
+    pmAnhadirExtension = Named(pmFicheros->addMenu(QStringLiteral("Añadir extensión")), "pmAnhadirExtension");
+    Eliminaextensin1 = Named(pmFicheros->addAction(QStringLiteral("Elimina extensión")), "Eliminaextensin1");
+    pmFicheros->addSeparator();
+    pmAnadir = Named(pmFicheros->addAction(QStringLiteral("Añadir a la lista de extensiones")), "pmAnadir");
+
+    connect(Marcartodoslosficherosconestaextensin1, &QMenu::aboutToShow, this,
+            &TfUtilities::Marcartodoslosficherosconestaextensin1Click);
+    connect(Todoslosficheros1, &QAction::triggered, this, &TfUtilities::Todoslosficheros1Click);
+    connect(pmExtension, &QAction::triggered, this, &TfUtilities::pmExtensionClick);
+    connect(Eliminaextensin1, &QAction::triggered, this, &TfUtilities::Eliminaextensin1Click);
+    connect(pmAnadir, &QAction::triggered, this, &TfUtilities::pmAnadirClick);
+    connect(pmFicheros, &QMenu::aboutToShow, this, &TfUtilities::pmFicherosPopup);
+    Ficheros->SetPopupMenu(pmFicheros);
+
+    for (FolderTree *tree : {Carpetas, CarpetasTag}) {
+        tree->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(tree, &QWidget::customContextMenuRequested, this,
+                [this, tree](const QPoint &pos) { ShowPanePopup(pmCarpetas, tree->viewport(), pos); });
+        tree->installEventFilter(this);
+    }
+    for (FileListView *list : {Ficheros, FicherosTag}) {
+        list->installEventFilter(this);
+        for (QAbstractItemView *view : list->findChildren<QAbstractItemView *>())
+            view->installEventFilter(this);
+    }
+}
+
+void TfUtilities::FillGenreLists()
+{
+    for (QComboBox *box : {cbGeneroV1, cbGeneroV2}) {
+        box->clear();
+        QStringList names;
+        names.reserve(int(GenreNames.size()) + 1);
+        names.append(QString());
+        for (std::string_view name : GenreNames)
+            names.append(QString::fromLatin1(name.data(), qsizetype(name.size())));
+        box->addItems(names);
+        box->setCurrentIndex(-1);
+    }
+}

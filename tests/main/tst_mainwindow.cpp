@@ -1,0 +1,379 @@
+#include "tests/main/windowfixture.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testdir.h"
+
+#include "main/main.h"
+#include "platform/settingskey.h"
+#include "widgets/filelistview.h"
+#include "widgets/foldertree.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("CarventoUtilities")); }
+
+    void titleFollowsThePage()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Carvento utilities v. 1.0 Build 2 - Renombrador"));
+        QCOMPARE(w->pcPrincipal->currentWidget(), w->tsRenombrador);
+        QVERIFY(w->pcPrincipal->tabBar()->isHidden());
+        QCOMPARE(w->pcID3->currentWidget(), w->tsID3v1);
+
+        w->mmCvTag->trigger();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Carvento utilities v. 1.0 Build 2 - Cv-Tag"));
+        QCOMPARE(w->pcPrincipal->currentWidget(), w->tsTag);
+        w->mmRenombrador->trigger();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Carvento utilities v. 1.0 Build 2 - Renombrador"));
+        QCOMPARE(w->pcPrincipal->currentWidget(), w->tsRenombrador);
+
+        // An accelerator marker the toolkit may add never reaches the title.
+        w->UpdateTitle(QStringLiteral("&Cv-&Tag"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Carvento utilities v. 1.0 Build 2 - Cv-&Tag"));
+        QCOMPARE(w->VersionRelease, quint16(0));
+    }
+
+    void namedControlsExist()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        for (const char *name : {"pcPrincipal", "tsRenombrador", "tsTag", "MainMenu1", "RecargaFicheros",
+                                 "fsMemorizar", "Carpetas", "Ficheros", "CarpetasTag", "FicherosTag",
+                                 "sbEscritorio", "SpeedButton1", "sbIconosGrandes", "sbIconosPequenos", "sbLista",
+                                 "sbDetalles", "SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton5",
+                                 "cbExtensiones", "sbCambiarExtension", "sbAnhadirExtensionAFicheros",
+                                 "sbEliminaExtension", "sbAnhadirExtension", "sbBorrarExtension", "sbAvanzadas",
+                                 "pmCarpetas", "pmFicheros", "pmFicherosTag", "pcID3", "tsID3v1", "tsID3v2",
+                                 "tsMasivo", "tsRenombrar", "cbGeneroV1", "cbGeneroV2", "clbCampos",
+                                 "edCadenaSeparacion"})
+            QVERIFY2(w->findChild<QObject *>(QString::fromLatin1(name)), name);
+        QCOMPARE(w->minimumSize(), QSize(600, 346));
+        QCOMPARE(w->pcID3->count(), 4);
+        QCOMPARE(w->pcID3->tabText(3), QStringLiteral("Renombrar ficheros"));
+        QCOMPARE(w->pmFicherosTag->actions().size(), 0);
+    }
+
+    void genreLists()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        for (QComboBox *box : {w->cbGeneroV1, w->cbGeneroV2}) {
+            QCOMPARE(box->count(), 149);
+            QCOMPARE(box->itemText(0), QString());
+            QCOMPARE(box->itemText(1), QStringLiteral("Blues"));
+            QCOMPARE(box->itemText(18), QStringLiteral("Rock"));
+            QCOMPARE(box->itemText(148), QStringLiteral("Synthpop"));
+        }
+        QVERIFY(w->TagList.empty());
+        QCOMPARE(w->CurrentIndex, -1);
+    }
+
+    void firstRunWithoutSettings()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QVERIFY(dialogs.shown.isEmpty());
+        QCOMPARE(w->Carpetas->SelectedPath(), QString());
+        QCOMPARE(w->CarpetasTag->SelectedPath(), QString());
+        QCOMPARE(w->Ficheros->Directory(), QStringLiteral("Drives"));
+        QCOMPARE(w->FicherosTag->Directory(), QStringLiteral("Drives"));
+        SettingsKey key;
+        QVERIFY(key.Open());
+        QVERIFY(key.ValueExists(QStringLiteral("REVISAR")));
+        bool check = true;
+        QVERIFY(key.ReadBool(QStringLiteral("REVISAR"), check));
+        QVERIFY(!check);
+    }
+
+    void restoresStoredFolders()
+    {
+        WindowEnvironment env;
+        TestDir music;
+        music.CreateFile(QStringLiteral("uno.mp3"));
+        music.CreateFile(QStringLiteral("dos.txt"));
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), music.Path());
+        env.WriteKeyText(QStringLiteral("RUTA TAG"), music.Path() + QStringLiteral("/borrada"));
+        ScriptedDialogs dialogs;
+        {
+            auto w = env.NewWindow();
+            QVERIFY(dialogs.shown.isEmpty());
+            QCOMPARE(w->Ficheros->Directory(), music.Path() + u'/');
+            QVERIFY(w->Carpetas->SelectedPath().startsWith(music.Path()));
+            QVERIFY(Captions(w->Ficheros).contains(QStringLiteral("dos.txt")));
+            QCOMPARE(w->FicherosTag->Directory(), QStringLiteral("Drives"));
+            QCOMPARE(w->CarpetasTag->SelectedPath(), QString());
+            // The stale path stays until closing overwrites it.
+            QCOMPARE(env.ReadKeyText(QStringLiteral("RUTA TAG")), music.Path() + QStringLiteral("/borrada"));
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            w->close();
+        }
+        QCOMPARE(env.ReadKeyText(QStringLiteral("RUTA TAG")), QString());
+        QCOMPARE(env.ReadKeyText(QStringLiteral("RUTA RENOMBRADOR")), music.Path() + u'/');
+    }
+
+    void storedPathThatIsAFile()
+    {
+        WindowEnvironment env;
+        TestDir dir;
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.CreateFile(QStringLiteral("a.mp3")));
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QCOMPARE(w->Ficheros->Directory(), QStringLiteral("Drives"));
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void wrongTypedValueIsReported_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("tagRestored");
+        QTest::newRow("REVISAR as text") << QByteArray("[General]\nREVISAR=abc\n") << true;
+        QTest::newRow("REVISAR empty") << QByteArray("[General]\nREVISAR=\n") << true;
+        QTest::newRow("path stored as a rectangle") << QByteArray("[General]\nRUTA%20TAG=@Rect(1 2 3 4)\n") << false;
+    }
+    void wrongTypedValueIsReported()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, tagRestored);
+        WindowEnvironment env;
+        TestDir music;
+        env.WriteSettingsFile(ini);
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), music.Path());
+        if (tagRestored)
+            env.WriteKeyText(QStringLiteral("RUTA TAG"), music.Path());
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QCOMPARE(dialogs.Of(QStringLiteral("ReportError")).size(), 1);
+        QVERIFY(!dialogs.Of(QStringLiteral("ReportError")).first().text.isEmpty());
+        QCOMPARE(w->Ficheros->Directory(), music.Path() + u'/');
+        QCOMPARE(w->FicherosTag->Directory(), tagRestored ? music.Path() + u'/' : QStringLiteral("Drives"));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(w->isVisible());
+    }
+
+    void closingWritesEmptyPaths()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        {
+            auto w = env.NewWindow();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            w->Salir1->trigger();
+            QVERIFY(!w->isVisible());
+        }
+        SettingsKey key;
+        QVERIFY(key.Open());
+        QVERIFY(key.ValueExists(QStringLiteral("RUTA RENOMBRADOR")));
+        QVERIFY(key.ValueExists(QStringLiteral("RUTA TAG")));
+        QCOMPARE(env.ReadKeyText(QStringLiteral("RUTA RENOMBRADOR")), QString());
+        QCOMPARE(env.ReadKeyText(QStringLiteral("RUTA TAG")), QString());
+        // The next start opens no folder.
+        auto again = env.NewWindow();
+        QCOMPARE(again->Ficheros->Directory(), QStringLiteral("Drives"));
+    }
+
+    void contextMenuBeforeAnyClick()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        dir.CreateFile(QStringLiteral("a.mp3"));
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        auto w = env.NewWindow();
+        w->pmFicherosPopup();
+        QVERIFY(!w->pmCambiarExtension->menuAction()->isEnabled());
+        QVERIFY(!w->pmAnhadirExtension->menuAction()->isEnabled());
+        QVERIFY(!w->pmAnadir->isEnabled());
+        QCOMPARE(w->pmAnadir->text(), QStringLiteral("Añadir '' a la lista de extensiones"));
+        QVERIFY(w->Eliminaextensin1->isEnabled());
+        w->Marcartodoslosficherosconestaextensin1Click();
+        QVERIFY(!w->pmExtension->isEnabled());
+        QCOMPARE(w->pmExtension->text(), QStringLiteral("Todos los ficheros con la extensión:"));
+        // The submenus are filled from the extension list.
+        QCOMPARE(w->pmCambiarExtension->actions().size(), 4);
+        QCOMPARE(w->pmAnhadirExtension->actions().size(), 4);
+    }
+
+    void contextMenuAfterAClick()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        dir.CreateFile(QStringLiteral("Canción.MP3"));
+        dir.CreateFile(QStringLiteral("otra.MP3"));
+        dir.CreateFile(QStringLiteral("tercera.mp3"));
+        dir.CreateFile(QStringLiteral("sin punto"));
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        auto w = env.NewWindow();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        ClickEntry(w->Ficheros, QStringLiteral("Canción.MP3"));
+        QCOMPARE(w->Ficheros->SelectedItem(), dir.FilePath(QStringLiteral("Canción.MP3")));
+
+        w->pmFicherosPopup();
+        QVERIFY(w->pmCambiarExtension->menuAction()->isEnabled());
+        QVERIFY(w->pmAnadir->isEnabled());
+        QCOMPARE(w->pmAnadir->text(), QStringLiteral("Añadir 'MP3' a la lista de extensiones"));
+        w->Marcartodoslosficherosconestaextensin1Click();
+        QVERIFY(w->pmExtension->isEnabled());
+        QCOMPARE(w->pmExtension->text(), QStringLiteral("Todos los ficheros con la extensión: MP3"));
+
+        // Letter case counts; what was selected stays selected.
+        w->pmExtension->trigger();
+        QVERIFY(w->Ficheros->Selected(IndexOf(w->Ficheros, QStringLiteral("Canción.MP3"))));
+        QVERIFY(w->Ficheros->Selected(IndexOf(w->Ficheros, QStringLiteral("otra.MP3"))));
+        QVERIFY(!w->Ficheros->Selected(IndexOf(w->Ficheros, QStringLiteral("tercera.mp3"))));
+        QCOMPARE(w->Ficheros->SelCount(), 2);
+
+        // A click on a name without extension keeps the caption but disables the entry.
+        ClickEntry(w->Ficheros, QStringLiteral("sin punto"));
+        w->Marcartodoslosficherosconestaextensin1Click();
+        QVERIFY(!w->pmExtension->isEnabled());
+        QCOMPARE(w->pmExtension->text(), QStringLiteral("Todos los ficheros con la extensión: MP3"));
+
+        w->Todoslosficheros1->trigger();
+        QCOMPARE(w->Ficheros->SelCount(), w->Ficheros->Count());
+        QCOMPARE(w->Ficheros->Caption(0), QStringLiteral(" <- Anterior"));
+    }
+
+    void f5RefreshesThePaneWithTheFocus_data()
+    {
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<bool>("renamerRefreshed");
+        QTest::addColumn<bool>("tagRefreshed");
+        QTest::newRow("renamer tree") << "Carpetas" << true << false;
+        QTest::newRow("renamer list") << "Ficheros" << true << false;
+        QTest::newRow("tag tree") << "CarpetasTag" << false << true;
+        QTest::newRow("tag list") << "FicherosTag" << false << true;
+    }
+    void f5RefreshesThePaneWithTheFocus()
+    {
+        QFETCH(QString, pane);
+        QFETCH(bool, renamerRefreshed);
+        QFETCH(bool, tagRefreshed);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        dir.CreateFile(QStringLiteral("a.mp3"));
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.WriteKeyText(QStringLiteral("RUTA TAG"), dir.Path());
+        auto w = env.NewWindow();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        if (pane.contains(QStringLiteral("Tag")))
+            w->mmCvTag->trigger();
+        dir.CreateFile(QStringLiteral("b.mp3"));
+        QWidget *target = w->findChild<QWidget *>(pane);
+        if (auto *list = qobject_cast<FileListView *>(target))
+            target = list->View();
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_F5, Qt::ControlModifier);
+        QCOMPARE(Captions(w->Ficheros).contains(QStringLiteral("b.mp3")), renamerRefreshed);
+        QCOMPARE(Captions(w->FicherosTag).contains(QStringLiteral("b.mp3")), tagRefreshed);
+        QVERIFY(w->Carpetas->SelectedPath().startsWith(dir.Path()));
+        QVERIFY(w->CarpetasTag->SelectedPath().startsWith(dir.Path()));
+    }
+
+    void refrescarOnEitherTreeRefreshesTheRenamer()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.WriteKeyText(QStringLiteral("RUTA TAG"), dir.Path());
+        auto w = env.NewWindow();
+        dir.CreateFile(QStringLiteral("nuevo.mp3"));
+        w->Refrescar1->trigger();
+        QVERIFY(Captions(w->Ficheros).contains(QStringLiteral("nuevo.mp3")));
+        QVERIFY(!Captions(w->FicherosTag).contains(QStringLiteral("nuevo.mp3")));
+    }
+
+    void refreshAfterTheFolderWasDeleted()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QString gone = dir.CreateDir(QStringLiteral("gone"));
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), gone);
+        auto w = env.NewWindow();
+        QVERIFY(QDir(gone).removeRecursively());
+        w->RefreshRenamerPanes();
+        QCOMPARE(w->Ficheros->Directory(), gone + u'/');
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void desktopButtonsChangeTheirOwnPage()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        auto w = env.NewWindow();
+        w->SpeedButton1Click();
+        QCOMPARE(w->FicherosTag->Directory(), env.DesktopPath() + u'/');
+        QVERIFY(w->CarpetasTag->SelectedPath().startsWith(env.DesktopPath()));
+        QCOMPARE(w->Ficheros->Directory(), dir.Path() + u'/');
+        QVERIFY(w->Carpetas->SelectedPath().startsWith(dir.Path()));
+        w->sbEscritorioClick();
+        QCOMPARE(w->Ficheros->Directory(), env.DesktopPath() + u'/');
+    }
+
+    void viewButtons()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QCOMPARE(w->Ficheros->GetViewStyle(), ViewStyle::vsReport);
+        w->sbIconosGrandesClick();
+        QCOMPARE(w->Ficheros->GetViewStyle(), ViewStyle::vsIcon);
+        QCOMPARE(w->FicherosTag->GetViewStyle(), ViewStyle::vsReport);
+        w->SpeedButton4Click();
+        QCOMPARE(w->FicherosTag->GetViewStyle(), ViewStyle::vsList);
+        w->sbIconosPequenosClick();
+        QCOMPARE(w->Ficheros->GetViewStyle(), ViewStyle::vsSmallIcon);
+    }
+
+    void resizeRereadsOnceAfterShowing()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        auto w = env.NewWindow();
+        w->resize(700, 600);
+        QVERIFY(!w->RecargaFicheros->isActive());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTest::qWait(600);
+        dir.CreateFile(QStringLiteral("tarde.mp3"));
+        for (int width = 610; width < 700; width += 30) {
+            w->resize(width, 500);
+            QVERIFY(w->RecargaFicheros->isActive());
+            QTest::qWait(50);
+        }
+        QVERIFY(!Captions(w->Ficheros).contains(QStringLiteral("tarde.mp3")));
+        QTRY_VERIFY_WITH_TIMEOUT(Captions(w->Ficheros).contains(QStringLiteral("tarde.mp3")), 2000);
+        QVERIFY(!w->RecargaFicheros->isActive());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
