@@ -1,0 +1,474 @@
+#include "platform/settingskey.h"
+#include "tests/support/scripteddialogs.h"
+#include "widgets/formstorage.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+const QStringList MainProps = {"cbExtensiones.Items", "edCadenaSeparacion.Text", "clbCampos.Items"};
+
+// A main window with the stored controls and their design-time contents.
+class MainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainForm(FormStorage::Store store = FormStorage::Store::SettingsKey, QStringList props = MainProps)
+    {
+        setObjectName("TfUtilities");
+        auto *central = new QWidget(this);
+        auto *layout = new QVBoxLayout(central);
+        cbExtensiones = new QComboBox(central);
+        cbExtensiones->setObjectName("cbExtensiones");
+        cbExtensiones->addItems({"bmp", "jpg", "mp3", "wma"});
+        edCadenaSeparacion = new QLineEdit(central);
+        edCadenaSeparacion->setObjectName("edCadenaSeparacion");
+        clbCampos = new QListWidget(central);
+        clbCampos->setObjectName("clbCampos");
+        for (const char *field : {"Título", "Artista", "Álbum", "Pista"}) {
+            auto *item = new QListWidgetItem(QString::fromUtf8(field), clbCampos);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Unchecked);
+        }
+        layout->addWidget(cbExtensiones);
+        layout->addWidget(edCadenaSeparacion);
+        layout->addWidget(clbCampos);
+        setCentralWidget(central);
+        setGeometry(40, 50, 400, 300);
+        storage = new FormStorage(this, store, "TfUtilities", props);
+    }
+
+    QStringList Extensions() const
+    {
+        QStringList items;
+        for (int i = 0; i < cbExtensiones->count(); ++i)
+            items.append(cbExtensiones->itemText(i));
+        return items;
+    }
+    QStringList Fields() const
+    {
+        QStringList items;
+        for (int i = 0; i < clbCampos->count(); ++i)
+            items.append(clbCampos->item(i)->text());
+        return items;
+    }
+
+    QComboBox *cbExtensiones;
+    QLineEdit *edCadenaSeparacion;
+    QListWidget *clbCampos;
+    FormStorage *storage;
+    QString textAtShow; // what the window's own show handler found
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        textAtShow = edCadenaSeparacion->text();
+        QMainWindow::showEvent(event);
+    }
+};
+
+// A small dialog that cannot be resized, stored in the INI file.
+class SmallDialog : public QDialog {
+    Q_OBJECT
+public:
+    SmallDialog()
+    {
+        setObjectName("TfNumerar");
+        auto *layout = new QVBoxLayout(this);
+        ckRellenar = new QCheckBox("Rellenar", this);
+        ckRellenar->setObjectName("ckRellenar");
+        seLongitud = new QDoubleSpinBox(this);
+        seLongitud->setObjectName("seLongitud");
+        seLongitud->setRange(0, 100);
+        seLongitud->setValue(1);
+        sePosicion = new QSpinBox(this);
+        sePosicion->setObjectName("sePosicion");
+        sePosicion->setRange(0, 255);
+        edCadena = new QLineEdit(this);
+        edCadena->setObjectName("edCadena");
+        pcPrincipal = new QTabWidget(this);
+        pcPrincipal->setObjectName("pcPrincipal");
+        for (const char *name : {"tsPosicion", "tsCadena"}) {
+            auto *page = new QWidget;
+            page->setObjectName(name);
+            pcPrincipal->addTab(page, name);
+        }
+        for (QWidget *w : std::initializer_list<QWidget *>{ckRellenar, seLongitud, sePosicion, edCadena, pcPrincipal})
+            layout->addWidget(w);
+        setFixedSize(300, 200);
+        move(10, 10);
+        storage = new FormStorage(this, FormStorage::Store::IniFile, "TfNumerar",
+                                  {"ckRellenar.Checked", "seLongitud.Value", "sePosicion.Value", "edCadena.Text",
+                                   "pcPrincipal.ActivePage"});
+    }
+
+    QCheckBox *ckRellenar;
+    QDoubleSpinBox *seLongitud;
+    QSpinBox *sePosicion;
+    QLineEdit *edCadena;
+    QTabWidget *pcPrincipal;
+    FormStorage *storage;
+};
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+QString SettingsFile() { return FormStorage::StoreFilePath(FormStorage::Store::SettingsKey); }
+QString IniFile() { return FormStorage::StoreFilePath(FormStorage::Store::IniFile); }
+
+QString Entry(const QString &path, const QString &key)
+{
+    QSettings settings(path, QSettings::IniFormat);
+    return settings.value(key).toString();
+}
+
+} // namespace
+
+class TestFormStorage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QDir(SettingsFile()).removeRecursively();
+        QFile::remove(SettingsFile());
+        QFile::remove(IniFile());
+    }
+
+    void storesLiveInTheConfigFolder()
+    {
+        QCOMPARE(SettingsFile(), SettingsKey::FilePath());
+        QCOMPARE(QFileInfo(IniFile()).fileName(), QStringLiteral("CarventoUtilities.INI"));
+        QCOMPARE(QFileInfo(IniFile()).path(), QFileInfo(SettingsFile()).path());
+    }
+
+    void exactFileContentsAfterSave()
+    {
+        WriteAll(SettingsFile(), "[General]\nREVISAR=0\n");
+        MainForm form;
+        form.show();
+        form.edCadenaSeparacion->setText(" - ");
+        form.cbExtensiones->addItem("a, b");
+        form.clbCampos->item(0)->setCheckState(Qt::Checked);
+        QVERIFY(form.close());
+        const int ppi = form.storage->CurrentPixelsPerInch();
+        const QByteArray expected = "[General]\nREVISAR=0\n\n"
+                                    "[TfUtilities]\n"
+                                    "Flags=0\nFormVersion=0\nMinMaxPos=\"0,0,0,0\"\nNormPos=\"40,50,440,350\"\n"
+                                    "PixelsPerInch=" + QByteArray::number(ppi) + "\nShowCmd=1\nVisible=0\n"
+                                      "edCadenaSeparacion_Text=-\n\n"
+                                      "[TfUtilities.cbExtensiones_Items]\n"
+                                      "Count=5\nItem0=bmp\nItem1=jpg\nItem2=mp3\nItem3=wma\nItem4=\"a, b\"\n\n"
+                                      "[TfUtilities.clbCampos_Items]\n"
+                                      "Count=4\nItem0=Título\nItem1=Artista\nItem2=Álbum\nItem3=Pista\n";
+        QCOMPARE(QString::fromUtf8(ReadAll(SettingsFile())), QString::fromUtf8(expected));
+    }
+
+    void restoresBeforeOwnShowHandler()
+    {
+        {
+            MainForm form;
+            form.show();
+            form.edCadenaSeparacion->setText(" - ");
+            form.cbExtensiones->clear();
+            form.cbExtensiones->addItems({"flac", "mp3", " ogg "});
+            form.setGeometry(60, 70, 400, 300);
+            form.close();
+        }
+        MainForm form;
+        form.show();
+        QCOMPARE(form.textAtShow, QStringLiteral("-"));
+        QCOMPARE(form.Extensions(), QStringList({"flac", "mp3", "ogg"}));
+        QCOMPARE(form.geometry(), QRect(60, 70, 400, 300));
+    }
+
+    void emptiedListGivesDesignTimeItemsBack()
+    {
+        {
+            MainForm form;
+            form.show();
+            form.cbExtensiones->addItem("zip");
+            form.close();
+        }
+        QCOMPARE(Entry(SettingsFile(), "TfUtilities.cbExtensiones_Items/Count"), QStringLiteral("5"));
+        {
+            MainForm form;
+            form.show();
+            QCOMPARE(form.cbExtensiones->count(), 5);
+            form.cbExtensiones->clear();
+            form.close();
+        }
+        QSettings settings(SettingsFile(), QSettings::IniFormat);
+        QVERIFY(!settings.childGroups().contains("TfUtilities.cbExtensiones_Items"));
+        QVERIFY(settings.childGroups().contains("TfUtilities.clbCampos_Items"));
+        MainForm form;
+        form.show();
+        QCOMPARE(form.Extensions(), QStringList({"bmp", "jpg", "mp3", "wma"}));
+    }
+
+    void fieldOrderSurvivesChecksDoNot()
+    {
+        {
+            MainForm form;
+            form.show();
+            form.clbCampos->insertItem(0, form.clbCampos->takeItem(2));
+            form.clbCampos->item(1)->setCheckState(Qt::Checked);
+            form.close();
+        }
+        MainForm form;
+        form.show();
+        QCOMPARE(form.Fields(), QStringList({"Álbum", "Título", "Artista", "Pista"}));
+        for (int i = 0; i < form.clbCampos->count(); ++i) {
+            QCOMPARE(form.clbCampos->item(i)->checkState(), Qt::Unchecked);
+            QVERIFY(form.clbCampos->item(i)->flags() & Qt::ItemIsUserCheckable);
+        }
+    }
+
+    void dialogValuesRoundTripAndCancelSaves()
+    {
+        ScriptedDialogs dialogs;
+        {
+            SmallDialog dialog;
+            dialog.show();
+            dialog.ckRellenar->setChecked(true);
+            dialog.seLongitud->setValue(2.5);
+            dialog.sePosicion->setValue(3);
+            dialog.edCadena->setText("  abc ");
+            dialog.pcPrincipal->setCurrentIndex(1);
+            dialog.reject();
+        }
+        QCOMPARE(Entry(IniFile(), "TfNumerar/ckRellenar_Checked"), QStringLiteral("True"));
+        QCOMPARE(Entry(IniFile(), "TfNumerar/seLongitud_Value"), QStringLiteral("2.5"));
+        QCOMPARE(Entry(IniFile(), "TfNumerar/sePosicion_Value"), QStringLiteral("3"));
+        QCOMPARE(Entry(IniFile(), "TfNumerar/edCadena_Text"), QStringLiteral("abc"));
+        QCOMPARE(Entry(IniFile(), "TfNumerar/pcPrincipal_ActivePage"), QStringLiteral("tsCadena"));
+        QCOMPARE(Entry(IniFile(), "TfNumerar/Visible"), QStringLiteral("0"));
+        QVERIFY(!QFile::exists(SettingsFile()));
+        {
+            SmallDialog dialog;
+            dialog.show();
+            QCOMPARE(dialog.ckRellenar->isChecked(), true);
+            QCOMPARE(dialog.seLongitud->value(), 2.5);
+            QCOMPARE(dialog.sePosicion->value(), 3);
+            QCOMPARE(dialog.edCadena->text(), QStringLiteral("abc"));
+            QCOMPARE(dialog.pcPrincipal->currentWidget()->objectName(), QStringLiteral("tsCadena"));
+            dialog.ckRellenar->setChecked(false);
+            dialog.seLongitud->setValue(3);
+            dialog.accept();
+        }
+        QCOMPARE(Entry(IniFile(), "TfNumerar/ckRellenar_Checked"), QStringLiteral("False"));
+        QCOMPARE(Entry(IniFile(), "TfNumerar/seLongitud_Value"), QStringLiteral("3"));
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void fixedSizeDialogTakesOnlyThePosition()
+    {
+        WriteAll(IniFile(), "[TfNumerar]\nNormPos=100,120,700,520\n");
+        SmallDialog dialog;
+        dialog.show();
+        QCOMPARE(dialog.geometry(), QRect(100, 120, 300, 200));
+    }
+
+    void changedResolutionIgnoresPositionOnce()
+    {
+        const int ppi = MainForm().storage->CurrentPixelsPerInch();
+        WriteAll(SettingsFile(), "[TfUtilities]\nNormPos=\"100,110,500,410\"\nPixelsPerInch=" + QByteArray::number(ppi + 48) + "\n");
+        {
+            MainForm form;
+            form.show();
+            QCOMPARE(form.geometry(), QRect(40, 50, 400, 300));
+            form.close();
+        }
+        QCOMPARE(Entry(SettingsFile(), "TfUtilities/PixelsPerInch"), QString::number(ppi));
+        QCOMPARE(Entry(SettingsFile(), "TfUtilities/NormPos"), QStringLiteral("40,50,440,350"));
+        WriteAll(SettingsFile(), "[TfUtilities]\nNormPos=\"100,110,500,410\"\n"); // absent = this screen's
+        MainForm form;
+        form.show();
+        QCOMPARE(form.geometry(), QRect(100, 110, 400, 300));
+    }
+
+    void maximisedRoundTrip()
+    {
+        {
+            MainForm form;
+            form.show();
+            form.showMaximized();
+            QTRY_VERIFY(form.isMaximized());
+            form.close();
+        }
+        QCOMPARE(Entry(SettingsFile(), "TfUtilities/ShowCmd"), QStringLiteral("3"));
+        QCOMPARE(Entry(SettingsFile(), "TfUtilities/NormPos"), QStringLiteral("40,50,440,350"));
+        MainForm form;
+        form.show();
+        QVERIFY(form.isMaximized());
+        form.showNormal();
+        QTRY_COMPARE(form.geometry(), QRect(40, 50, 400, 300));
+    }
+
+    void minimisedRestoresMinimised()
+    {
+        WriteAll(SettingsFile(), "[TfUtilities]\nShowCmd=6\n");
+        MainForm form;
+        form.show();
+        QVERIFY(form.isMinimized());
+    }
+
+    void noSaveWithoutRestore()
+    {
+        {
+            MainForm form;
+            QVERIFY(!form.storage->Save());
+        }
+        QVERIFY(!QFile::exists(SettingsFile()));
+    }
+
+    void refusedCloseDoesNotSave()
+    {
+        class Stubborn : public MainForm {
+        protected:
+            void closeEvent(QCloseEvent *event) override { event->ignore(); }
+        };
+        Stubborn form;
+        form.show();
+        QVERIFY(!form.close());
+        QVERIFY(!QFile::exists(SettingsFile()));
+    }
+
+    void destroyedWhileShownSaves()
+    {
+        {
+            auto form = std::make_unique<MainForm>();
+            form->show();
+            form->edCadenaSeparacion->setText("x");
+        }
+        QCOMPARE(Entry(SettingsFile(), "TfUtilities/Visible"), QStringLiteral("1"));
+        QCOMPARE(Entry(SettingsFile(), "TfUtilities/edCadenaSeparacion_Text"), QStringLiteral("x"));
+        {
+            auto dialog = std::make_unique<SmallDialog>();
+            dialog->show();
+        }
+        QCOMPARE(Entry(IniFile(), "TfNumerar/Visible"), QStringLiteral("1"));
+    }
+
+    void saveErrorIsReportedAndWindowCloses()
+    {
+        ScriptedDialogs dialogs;
+        MainForm form;
+        form.show();
+        QDir().mkpath(SettingsFile()); // a folder where the file should be
+        QVERIFY(form.close());
+        QVERIFY(!form.isVisible());
+        QCOMPARE(dialogs.Of("ReportError").size(), 1);
+        QDir().rmdir(SettingsFile());
+    }
+
+    void garbageGivesDefaults_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QStringList>("extensions");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<int>("reports");
+        const QStringList design = {"bmp", "jpg", "mp3", "wma"};
+        const QRect start(40, 50, 400, 300);
+        QTest::newRow("missing section") << QByteArray("[General]\nREVISAR=1\n") << design << start << "" << 0;
+        QTest::newRow("count not a number")
+            << QByteArray("[TfUtilities.cbExtensiones_Items]\nCount=abc\nItem0=zip\n") << design << start << "" << 0;
+        QTest::newRow("count zero") << QByteArray("[TfUtilities.cbExtensiones_Items]\nCount=0\nItem0=zip\n") << design << start << "" << 0;
+        QTest::newRow("count with blanks, items missing")
+            << QByteArray("[TfUtilities.cbExtensiones_Items]\nCount=\" 3 \"\nItem0=zip\n") << QStringList({"zip", "", ""}) << start << "" << 0;
+        QTest::newRow("huge count") << QByteArray("[TfUtilities.cbExtensiones_Items]\nCount=2000000000\nItem0=zip\nItem1=rar\n")
+                                    << QStringList({"zip", "rar"}) << start << "" << 0;
+        QTest::newRow("norm pos letters") << QByteArray("[TfUtilities]\nNormPos=\"a,b,c,d\"\n") << design << start << "" << 0;
+        QTest::newRow("norm pos partly letters")
+            << QByteArray("[TfUtilities]\nNormPos=100,x,300,y\n") << design << QRect(100, 50, 200, 300) << "" << 0;
+        QTest::newRow("norm pos backwards") << QByteArray("[TfUtilities]\nNormPos=500,60,100,300\n") << design << start << "" << 0;
+        QTest::newRow("norm pos on no screen")
+            << QByteArray("[TfUtilities]\nNormPos=-90000,-90000,-89000,-89000\n") << design << start << "" << 0;
+        QTest::newRow("pixels per inch letters") << QByteArray("[TfUtilities]\nNormPos=1,2,201,102\nPixelsPerInch=x\n") << design << start << "" << 0;
+        QTest::newRow("negative form version")
+            << QByteArray("[TfUtilities]\nFormVersion=-1\nedCadenaSeparacion_Text=x\n") << design << start << "" << 0;
+        QTest::newRow("show state garbage") << QByteArray("[TfUtilities]\nShowCmd=@@\nFlags=zz\n") << design << start << "" << 0;
+        QTest::newRow("wrong types")
+            << QByteArray("[TfUtilities]\nedCadenaSeparacion_Text=@ByteArray(x)\nNormPos=@Variant(\\0\\0\\0\\x7f\\0)\n"
+                          "[TfUtilities.cbExtensiones_Items]\nCount=@ByteArray(2)\n")
+            << design << start << "" << 1;
+        QTest::newRow("unreadable syntax") << QByteArray("[TfUtilities\n=\n\\\n[]\nedCadenaSeparacion_Text=ok\n")
+                                           << design << start << "ok" << 0;
+    }
+    void garbageGivesDefaults()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QStringList, extensions);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, separator);
+        QFETCH(int, reports);
+        ScriptedDialogs dialogs;
+        WriteAll(SettingsFile(), contents);
+        MainForm form;
+        form.show();
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.Extensions(), extensions);
+        QCOMPARE(form.geometry(), geometry);
+        QCOMPARE(form.edCadenaSeparacion->text(), separator);
+        QCOMPARE(dialogs.Of("ReportError").size(), reports);
+        QVERIFY(!form.isMinimized() && !form.isMaximized());
+        // The next save replaces the garbage with sound entries.
+        form.close();
+        QCOMPARE(Entry(SettingsFile(), "TfUtilities/NormPos"),
+                 QStringLiteral("%1,%2,%3,%4").arg(geometry.x()).arg(geometry.y()).arg(geometry.right() + 1).arg(geometry.bottom() + 1));
+    }
+
+    void dialogGarbageIgnored()
+    {
+        WriteAll(IniFile(), "[TfNumerar]\nsePosicion_Value=2.5\nseLongitud_Value=x\nckRellenar_Checked=yes\n"
+                            "pcPrincipal_ActivePage=tsNada\nedCadena_Text=\"a,b\"\n");
+        SmallDialog dialog;
+        dialog.show();
+        QCOMPARE(dialog.sePosicion->value(), 0);
+        QCOMPARE(dialog.seLongitud->value(), 1.0);
+        QVERIFY(!dialog.ckRellenar->isChecked());
+        QCOMPARE(dialog.pcPrincipal->currentIndex(), 0);
+        QCOMPARE(dialog.edCadena->text(), QStringLiteral("a,b"));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication::setApplicationName(QStringLiteral("CarventoUtilities"));
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    TestFormStorage test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_formstorage.moc"
