@@ -251,7 +251,11 @@ void TfUtilities::BuildTagPage()
     pcID3 = Named(new QTabWidget(tsTag), "pcID3");
     pcID3->setDocumentMode(true);
     vertical->addWidget(pcID3);
+    // The panes take what the editor below does not need.
+    pcID3->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     vertical->setStretchFactor(0, 1);
+    vertical->setStretchFactor(1, 0);
+    vertical->setSizes({280, 240});
     page->addWidget(vertical, 1);
 
     const auto sheet = [this](const char *name, const QString &caption) {
