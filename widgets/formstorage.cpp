@@ -77,8 +77,11 @@ QStringList ItemsOf(QObject *object)
 void SetItems(QObject *object, const QStringList &items)
 {
     if (auto *combo = qobject_cast<QComboBox *>(object)) {
+        // Replacing the items chooses nothing new: the chosen text stays chosen if still there.
+        const QString chosen = combo->currentIndex() < 0 ? QString() : combo->currentText();
         combo->clear();
         combo->addItems(items);
+        combo->setCurrentIndex(chosen.isNull() ? -1 : combo->findText(chosen, Qt::MatchExactly));
     } else if (auto *list = qobject_cast<QListWidget *>(object)) {
         // New items behave like the design-time ones (checkable stays checkable), unchecked.
         const bool hadItems = list->count() > 0;

@@ -200,15 +200,20 @@ private slots:
             form.show();
             form.edCadenaSeparacion->setText(" - ");
             form.cbExtensiones->clear();
-            form.cbExtensiones->addItems({"flac", "mp3", " ogg "});
+            form.cbExtensiones->addItems({"flac", "bmp", " ogg "});
             form.setGeometry(60, 70, 400, 300);
             form.close();
         }
         MainForm form;
         form.show();
         QCOMPARE(form.textAtShow, QStringLiteral("-"));
-        QCOMPARE(form.Extensions(), QStringList({"flac", "mp3", "ogg"}));
+        QCOMPARE(form.Extensions(), QStringList({"flac", "bmp", "ogg"}));
+        QCOMPARE(form.cbExtensiones->currentText(), QStringLiteral("bmp")); // still the chosen one
         QCOMPARE(form.geometry(), QRect(60, 70, 400, 300));
+        MainForm unchosen;
+        unchosen.cbExtensiones->setCurrentIndex(-1);
+        unchosen.show();
+        QCOMPARE(unchosen.cbExtensiones->currentIndex(), -1);
     }
 
     void emptiedListGivesDesignTimeItemsBack()
