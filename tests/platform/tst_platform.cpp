@@ -1,9 +1,16 @@
+#include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/settingskey.h"
 #include "platform/windows1252.h"
 #include "tests/support/testdir.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -32,6 +39,53 @@ private slots:
         QFile::remove(SettingsKey::FilePath());
     }
     void cleanup() { QFile::remove(SettingsKey::FilePath()); }
+
+    void realAskHasSpanishButtons_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Sí") << true;
+        QTest::newRow("No") << false;
+    }
+    void realAskHasSpanishButtons()
+    {
+        QFETCH(bool, yes);
+        QStringList texts;
+        QString caption;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            caption = box->windowTitle();
+            for (QAbstractButton *button : box->buttons())
+                texts.append(button->text());
+            box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        QCOMPARE(Dialogs::Current().Ask(nullptr, "Confirmación", "¿Seguro?", Dialogs::Icon::Question), yes);
+        QCOMPARE(caption, QStringLiteral("Confirmación"));
+        texts.sort();
+        QCOMPARE(texts, QStringList({"No", "Sí"}));
+    }
+
+    void realPromptReturnsTypedText()
+    {
+        QTimer::singleShot(0, [] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            QVERIFY(dialog->findChild<QLineEdit *>()->text() == QStringLiteral("mp3"));
+            dialog->setTextValue("ogg");
+            dialog->accept();
+        });
+        QString text = "mp3";
+        QVERIFY(Dialogs::Current().PromptText(nullptr, "Añadir extensión", "Extensión:", text));
+        QCOMPARE(text, QStringLiteral("ogg"));
+        QTimer::singleShot(0, [] {
+            if (auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+        QVERIFY(!Dialogs::Current().PromptText(nullptr, "Añadir extensión", "Extensión:", text));
+        QCOMPARE(text, QStringLiteral("ogg"));
+    }
 
     void renameRefusesExistingTarget_data()
     {
@@ -315,7 +369,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("CarventoUtilities"));
     QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     TestPlatform test;
     return QTest::qExec(&test, argc, argv);
 }
