@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -155,9 +156,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration)
+        // With repetitions the median counts; otherwise the single run.
+        for (const Run &run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type == Run::RT_Iteration && !medians_.count(run.run_name.function_name)))
                 times_[run.run_name.function_name] = run.GetAdjustedRealTime();
+            if (median)
+                medians_.insert(run.run_name.function_name);
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     void PrintRatios() const
@@ -172,6 +178,7 @@ public:
 
 private:
     std::map<std::string, double> times_;
+    std::set<std::string> medians_;
 };
 
 long PeakKilobytes()

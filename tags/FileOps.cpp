@@ -107,15 +107,12 @@ bool FileDescriptor::Close()
 
 bool OpenRegular(const std::filesystem::path &file, int flags, FileDescriptor &fd, struct stat &st)
 {
-    // O_NONBLOCK keeps a pipe of that name from blocking the open.
+    // O_NONBLOCK keeps a pipe of that name from blocking the open; regular files ignore it.
     fd.Reset(::open(file.c_str(), flags | O_NONBLOCK | O_CLOEXEC));
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         fd.Reset(-1);
         return false;
     }
-    const int fl = ::fcntl(fd.Get(), F_GETFL);
-    if (fl >= 0)
-        ::fcntl(fd.Get(), F_SETFL, fl & ~O_NONBLOCK);
     return true;
 }
 
