@@ -7,10 +7,7 @@
 #include "update/version.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
-#if __has_include("widgets/formstorage.h")
 #include "widgets/formstorage.h"
-#define CV_HAVE_FORMSTORAGE 1
-#endif
 
 #include <QAction>
 #include <QCloseEvent>
@@ -63,12 +60,10 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
     RecargaFicheros->setSingleShot(true);
     connect(RecargaFicheros, &QTimer::timeout, this, &TfUtilities::RecargaFicherosTimer);
 
-#ifdef CV_HAVE_FORMSTORAGE
     fsMemorizar = new FormStorage(this, FormStorage::Store::SettingsKey, QStringLiteral("TfUtilities"),
         {QStringLiteral("cbExtensiones.Items"), QStringLiteral("edCadenaSeparacion.Text"),
          QStringLiteral("clbCampos.Items")});
     fsMemorizar->setObjectName(QStringLiteral("fsMemorizar"));
-#endif
 
     FormCreate();
 }
