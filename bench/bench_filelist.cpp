@@ -59,8 +59,30 @@ void BM_ListFiftyThousandDetails(benchmark::State &state) { ListFolder(state, Vi
 void BM_ListFiftyThousandList(benchmark::State &state) { ListFolder(state, ViewStyle::vsList); }
 void BM_ListFiftyThousandIcons(benchmark::State &state) { ListFolder(state, ViewStyle::vsIcon); }
 
+// Selecting every entry one by one, as "select all" commands of the window do.
+void BM_SelectEveryEntry(benchmark::State &state)
+{
+    FileListView list;
+    list.resize(800, 600);
+    list.show();
+    list.SetDirectory(BigFolder());
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        for (int i = 0; i < list.Count(); ++i)
+            list.SetSelected(i, true);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        if (list.SelCount() != list.Count())
+            state.SkipWithError("not every entry was selected");
+        for (int i = 0; i < list.Count(); ++i)
+            list.SetSelected(i, false);
+        state.ResumeTiming();
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_SelectEveryEntry)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_ListFiftyThousandDetails)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ListFiftyThousandList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ListFiftyThousandIcons)->Unit(benchmark::kMillisecond)->UseRealTime();

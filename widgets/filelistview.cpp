@@ -15,8 +15,10 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QTreeView>
 
+#include <algorithm>
 #include <memory>
 
 #include <sys/stat.h>
@@ -60,6 +62,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -74,6 +77,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -92,6 +96,11 @@ bool IsUpDownRelease(const QKeyEvent *event)
 
 // Common handlers, written once for both views.
 #define CV_FILE_VIEW_HANDLERS(View, Base)                                                          \
+    void View::mousePressEvent(QMouseEvent *event)                                                 \
+    {                                                                                              \
+        owner_->ApplySelection();                                                                  \
+        Base::mousePressEvent(event);                                                              \
+    }                                                                                              \
     void View::mouseReleaseEvent(QMouseEvent *event)                                               \
     {                                                                                              \
         Base::mouseReleaseEvent(event);                                                            \
@@ -107,6 +116,7 @@ bool IsUpDownRelease(const QKeyEvent *event)
     }                                                                                              \
     void View::keyPressEvent(QKeyEvent *event)                                                     \
     {                                                                                              \
+        owner_->ApplySelection();                                                                  \
         const int key = event->key();                                                              \
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && currentIndex().isValid()) {         \
             owner_->OpenEntry(currentIndex().row());                                               \
@@ -190,6 +200,17 @@ FileListView::FileListView(QWidget *parent)
     stack_->setCurrentWidget(detailsView_);
     setFocusProxy(detailsView_);
 
+    connect(selection_, &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!applying_) {
+            rowsValid_ = false;
+            rowsPending_ = false;
+        }
+    });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        rowsValid_ = false;
+        rowsPending_ = false;
+    });
+
     Load();
 }
 
@@ -265,45 +286,85 @@ bool FileListView::Selected(int index) const
 {
     if (index < 0 || index >= Count())
         return false;
-    return selection_->isSelected(model_->index(index, 0));
+    return SelectedRows()[static_cast<std::size_t>(index)] != 0;
 }
 
 void FileListView::SetSelected(int index, bool selected)
 {
     if (index < 0 || index >= Count())
         return;
-    const auto command = (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect)
-                       | QItemSelectionModel::Rows;
-    selection_->select(model_->index(index, 0), command);
+    SelectedRows();
+    char &flag = rows_[static_cast<std::size_t>(index)];
+    if ((flag != 0) == selected)
+        return;
+    flag = selected ? 1 : 0;
+    if (!rowsPending_) {
+        rowsPending_ = true;
+        QTimer::singleShot(0, this, [this] { ApplySelection(); });
+    }
 }
 
 int FileListView::SelCount() const
 {
-    // Ranges can overlap after mixed selecting and deselecting; count each row once.
-    std::vector<char> marked(static_cast<std::size_t>(Count()), 0);
-    int count = 0;
-    for (const QItemSelectionRange &range : selection_->selection()) {
-        if (range.left() > 0)
-            continue;
-        for (int row = range.top(); row <= range.bottom(); ++row) {
-            char &mark = marked[static_cast<std::size_t>(row)];
-            if (!mark) {
-                mark = 1;
-                ++count;
-            }
-        }
-    }
-    return count;
+    const std::vector<char> &rows = SelectedRows();
+    return static_cast<int>(std::count(rows.begin(), rows.end(), 1));
 }
 
 int FileListView::FirstSelectedRow() const
 {
-    int first = -1;
-    for (const QItemSelectionRange &range : selection_->selection()) {
-        if (range.left() == 0 && (first < 0 || range.top() < first))
-            first = range.top();
+    const std::vector<char> &rows = SelectedRows();
+    const auto found = std::find(rows.begin(), rows.end(), 1);
+    return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+}
+
+const std::vector<char> &FileListView::SelectedRows() const
+{
+    if (!rowsValid_) {
+        // Ranges can overlap after mixed selecting and deselecting; a flag per row cannot.
+        rows_.assign(static_cast<std::size_t>(Count()), 0);
+        for (const QItemSelectionRange &range : selection_->selection()) {
+            if (range.left() > 0)
+                continue;
+            std::fill(rows_.begin() + range.top(), rows_.begin() + range.bottom() + 1, 1);
+        }
+        rowsValid_ = true;
     }
-    return first;
+    return rows_;
+}
+
+void FileListView::ApplySelection()
+{
+    if (!rowsPending_)
+        return;
+    rowsPending_ = false;
+    ApplySelection(rows_);
+}
+
+void FileListView::ApplySelection(const std::vector<char> &rows)
+{
+    // One range per run of selected rows, spanning every column, set in two steps so the
+    // selection model never compares two long lists of ranges.
+    QItemSelection runs;
+    const int count = static_cast<int>(rows.size());
+    const int lastColumn = FileListModel::ColumnCount - 1;
+    for (int row = 0; row < count;) {
+        if (!rows[static_cast<std::size_t>(row)]) {
+            ++row;
+            continue;
+        }
+        const int first = row;
+        while (row < count && rows[static_cast<std::size_t>(row)])
+            ++row;
+        runs.append(QItemSelectionRange(model_->index(first, 0), model_->index(row - 1, lastColumn)));
+    }
+    applying_ = true;
+    selection_->clearSelection();
+    if (!runs.isEmpty())
+        selection_->select(runs, QItemSelectionModel::Select);
+    applying_ = false;
+    if (&rows != &rows_)
+        rows_ = rows;
+    rowsValid_ = true;
 }
 
 QString FileListView::SelectedItem() const
@@ -318,6 +379,7 @@ ViewStyle FileListView::GetViewStyle() const
 
 void FileListView::SetViewStyle(ViewStyle style)
 {
+    ApplySelection();
     QAbstractItemView *before = View();
     const bool hadFocus = before->hasFocus();
     style_ = style;
@@ -373,12 +435,10 @@ void FileListView::Load()
 void FileListView::RereadFolder()
 {
     QSet<QString> selectedNames;
-    for (const QItemSelectionRange &range : selection_->selection()) {
-        if (range.left() > 0)
-            continue;
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            selectedNames.insert(model_->Entry(row).name);
-    }
+    const std::vector<char> &rows = SelectedRows();
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        if (rows[row])
+            selectedNames.insert(model_->Entry(static_cast<int>(row)).name);
     const QModelIndex current = selection_->currentIndex();
     const QString currentName = current.isValid() ? model_->Entry(current.row()).name : QString();
     QAbstractItemView *view = View();
@@ -387,22 +447,14 @@ void FileListView::RereadFolder()
 
     Load();
 
-    // Keep what the user had selected where it still exists, as one range per run of rows.
-    QItemSelection kept;
-    int runStart = -1;
+    // Keep what the user had selected where it still exists.
     const int count = Count();
-    const int lastColumn = FileListModel::ColumnCount - 1;
-    for (int row = 0; row <= count; ++row) {
-        const bool wanted = row < count && selectedNames.contains(model_->Entry(row).name);
-        if (wanted && runStart < 0)
-            runStart = row;
-        if (!wanted && runStart >= 0) {
-            kept.select(model_->index(runStart, 0), model_->index(row - 1, lastColumn));
-            runStart = -1;
-        }
+    if (!selectedNames.isEmpty()) {
+        std::vector<char> kept(static_cast<std::size_t>(count), 0);
+        for (int row = 0; row < count; ++row)
+            kept[static_cast<std::size_t>(row)] = selectedNames.contains(model_->Entry(row).name) ? 1 : 0;
+        ApplySelection(kept);
     }
-    if (!kept.isEmpty())
-        selection_->select(kept, QItemSelectionModel::Select);
     int currentRow = 0;
     if (!currentName.isEmpty()) {
         for (int row = 0; row < count; ++row) {

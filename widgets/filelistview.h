@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <vector>
+
 class FileListModel;
 class FolderTree;
 class QAbstractItemView;
@@ -80,6 +82,15 @@ private:
     // installed on View() while the details were shown also sees keys in the other styles.
     bool KeyHandledByDetailsFilters(QKeyEvent *event);
 
+    // The selected flag of every row. Reading it one row at a time from the selection model
+    // costs a walk over all its ranges, and selecting rows one by one costs a merge each:
+    // both grow with the square of the rows in large folders. So the flags live here, and
+    // changes made through SetSelected reach the views in one step (on the next pass of the
+    // event loop, or before the views or the program look at the selection again).
+    const std::vector<char> &SelectedRows() const;
+    void ApplySelection();
+    void ApplySelection(const std::vector<char> &rows);
+
     FileListModel *model_ = nullptr;
     QItemSelectionModel *selection_ = nullptr;
     QListView *iconsView_ = nullptr;
@@ -93,4 +104,8 @@ private:
     ViewStyle style_ = ViewStyle::vsReport;
     bool forwarding_ = false;
     bool forwardReached_ = false;
+    mutable std::vector<char> rows_;
+    mutable bool rowsValid_ = false;
+    bool rowsPending_ = false;          // rows_ is ahead of the selection model
+    bool applying_ = false;
 };

@@ -267,6 +267,29 @@ private slots:
         QCOMPARE(clicks.count(), 2);
     }
 
+    void setSelectedReachesTheViews()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        list.SetSelected(2, true);
+        list.SetSelected(3, true);
+        list.SetSelected(2, false);
+        list.SetSelected(99, true);                          // out of range: ignored
+        QVERIFY(!list.Selected(2) && list.Selected(3));
+        QCOMPARE(list.SelCount(), 1);
+        QCoreApplication::processEvents();
+        QItemSelectionModel *shown = list.View()->selectionModel();
+        QVERIFY(shown->isSelected(shown->model()->index(3, 0)));
+        QVERIFY(!shown->isSelected(shown->model()->index(2, 0)));
+
+        list.SetSelected(4, true);                           // a click right after still wins
+        Click(list, 6);
+        QCOMPARE(list.SelCount(), 1);
+        QVERIFY(list.Selected(6));
+        QCOMPARE(list.SelectedItem(), dir.FilePath(list.Caption(6)));
+    }
+
     void parentEntryPath()
     {
         TestDir dir;
@@ -453,6 +476,24 @@ private slots:
         QVERIFY(list.SelectedItem().startsWith(dir.FilePath("caf")));
         QCOMPARE(::access(raw.constData(), F_OK), 0);
         ::unlink(raw.constData());                           // the temporary folder cannot name it
+    }
+
+    void nonUtf8FolderInTree()
+    {
+        TestDir dir;
+        const QByteArray raw = QFile::encodeName(dir.Path()) + "/m\xfasica";
+        QVERIFY(::mkdir(raw.constData(), 0755) == 0);
+        FolderTree tree;
+        FileListView list;
+        tree.SetFileList(&list);
+        tree.OpenFolder(dir.Path());
+        tree.expand(tree.currentIndex());
+        const QModelIndex odd = tree.model()->index(0, 0, tree.currentIndex());
+        QVERIFY(odd.data().toString().startsWith("m"));
+        tree.expand(odd);
+        tree.setCurrentIndex(odd);                           // chosen: nothing to show, nothing broken
+        QCOMPARE(::access(raw.constData(), F_OK), 0);
+        ::rmdir(raw.constData());
     }
 
     void doubleClickOpensFoldersAndTree()
