@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <type_traits>
 
 #include <sys/stat.h>
 
@@ -34,11 +35,14 @@ bool SameFolderOnDisk(const QString &a, const QString &b)
         && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+} // namespace
+
 // The behaviour both views share: clicks, Up/Down releases, opening entries, the popup menu.
+// QListView shows large icons, small icons and the list; QTreeView the details.
 template <typename Base>
-class FileViewBase : public Base {
+class FileItemView : public Base {
 public:
-    explicit FileViewBase(FileListView *owner) : Base(owner), owner_(owner)
+    explicit FileItemView(FileListView *owner) : Base(owner), owner_(owner)
     {
         this->setSelectionMode(QAbstractItemView::ExtendedSelection);
         this->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -50,121 +54,81 @@ public:
     }
 
 protected:
+    static constexpr bool IsDetails = std::is_same_v<Base, QTreeView>;
+
+    bool event(QEvent *event) override
+    {
+        const bool isKey = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+        if constexpr (IsDetails) {
+            // A key handed over by the icon views has passed the filters; it is theirs to act on.
+            if (isKey && owner_->forwarding_) {
+                owner_->forwardReached_ = true;
+                event->accept();
+                return true;
+            }
+        } else {
+            if (isKey && owner_->KeyHandledByDetailsFilters(static_cast<QKeyEvent *>(event)))
+                return true;
+        }
+        return Base::event(event);
+    }
+
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        owner_->ApplySelection();
+        Base::mousePressEvent(event);
+    }
+
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        Base::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton)
+            owner_->TakeSelectedItem();
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent *event) override
+    {
+        const QModelIndex index = this->indexAt(event->position().toPoint());
+        Base::mouseDoubleClickEvent(event);
+        if (event->button() == Qt::LeftButton && index.isValid())
+            owner_->OpenEntry(index.row());
+    }
+
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        owner_->ApplySelection();
+        const int key = event->key();
+        const QModelIndex current = this->currentIndex();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && current.isValid()) {
+            owner_->OpenEntry(current.row());
+            event->accept();
+            return;
+        }
+        if (key == Qt::Key_Backspace && owner_->Count() > 0
+            && owner_->model_->Entry(0).kind == FileEntry::Kind::Parent) {
+            owner_->OpenEntry(0);
+            event->accept();
+            return;
+        }
+        Base::keyPressEvent(event);
+    }
+
+    void keyReleaseEvent(QKeyEvent *event) override
+    {
+        Base::keyReleaseEvent(event);
+        const bool upDown = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
+        if (upDown && !event->isAutoRepeat())
+            owner_->TakeSelectedItem();
+    }
+
+    void contextMenuEvent(QContextMenuEvent *event) override { owner_->ShowPopup(event); }
+
+private:
     FileListView *owner_;
 };
 
-} // namespace
-
-// Large icons, small icons and list.
-class FileIconsView : public FileViewBase<QListView> {
-public:
-    using FileViewBase::FileViewBase;
-
-protected:
-    bool event(QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
-    void contextMenuEvent(QContextMenuEvent *event) override;
-};
-
-// Details.
-class FileDetailsView : public FileViewBase<QTreeView> {
-public:
-    using FileViewBase::FileViewBase;
-
-protected:
-    bool event(QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
-    void contextMenuEvent(QContextMenuEvent *event) override;
-};
-
-namespace {
-
-bool IsUpDownRelease(const QKeyEvent *event)
-{
-    return !event->isAutoRepeat() && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
-}
-
-} // namespace
-
-// Common handlers, written once for both views.
-#define CV_FILE_VIEW_HANDLERS(View, Base)                                                          \
-    void View::mousePressEvent(QMouseEvent *event)                                                 \
-    {                                                                                              \
-        owner_->ApplySelection();                                                                  \
-        Base::mousePressEvent(event);                                                              \
-    }                                                                                              \
-    void View::mouseReleaseEvent(QMouseEvent *event)                                               \
-    {                                                                                              \
-        Base::mouseReleaseEvent(event);                                                            \
-        if (event->button() == Qt::LeftButton)                                                     \
-            owner_->TakeSelectedItem();                                                            \
-    }                                                                                              \
-    void View::mouseDoubleClickEvent(QMouseEvent *event)                                           \
-    {                                                                                              \
-        const QModelIndex index = indexAt(event->position().toPoint());                            \
-        Base::mouseDoubleClickEvent(event);                                                        \
-        if (event->button() == Qt::LeftButton && index.isValid())                                  \
-            owner_->OpenEntry(index.row());                                                        \
-    }                                                                                              \
-    void View::keyPressEvent(QKeyEvent *event)                                                     \
-    {                                                                                              \
-        owner_->ApplySelection();                                                                  \
-        const int key = event->key();                                                              \
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && currentIndex().isValid()) {         \
-            owner_->OpenEntry(currentIndex().row());                                               \
-            event->accept();                                                                       \
-            return;                                                                                \
-        }                                                                                          \
-        if (key == Qt::Key_Backspace && model()->rowCount() > 0                                    \
-            && owner_->model_->Entry(0).kind == FileEntry::Kind::Parent) {                         \
-            owner_->OpenEntry(0);                                                                  \
-            event->accept();                                                                       \
-            return;                                                                                \
-        }                                                                                          \
-        Base::keyPressEvent(event);                                                                \
-    }                                                                                              \
-    void View::keyReleaseEvent(QKeyEvent *event)                                                   \
-    {                                                                                              \
-        Base::keyReleaseEvent(event);                                                              \
-        if (IsUpDownRelease(event))                                                                \
-            owner_->TakeSelectedItem();                                                            \
-    }                                                                                              \
-    void View::contextMenuEvent(QContextMenuEvent *event)                                          \
-    {                                                                                              \
-        owner_->ShowPopup(event);                                                                  \
-    }
-
-CV_FILE_VIEW_HANDLERS(FileIconsView, QListView)
-CV_FILE_VIEW_HANDLERS(FileDetailsView, QTreeView)
-
-#undef CV_FILE_VIEW_HANDLERS
-
-bool FileIconsView::event(QEvent *event)
-{
-    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
-        && owner_->KeyHandledByDetailsFilters(static_cast<QKeyEvent *>(event)))
-        return true;
-    return QListView::event(event);
-}
-
-bool FileDetailsView::event(QEvent *event)
-{
-    // A key handed over by the icon views has passed the filters; it is theirs to act on.
-    if (owner_->forwarding_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-        owner_->forwardReached_ = true;
-        event->accept();
-        return true;
-    }
-    return QTreeView::event(event);
-}
+using FileIconsView = FileItemView<QListView>;
+using FileDetailsView = FileItemView<QTreeView>;
 
 FileListView::FileListView(QWidget *parent)
     : QWidget(parent), model_(new FileListModel(this)), directory_(DrivesValue), mask_(QStringLiteral("*.*"))

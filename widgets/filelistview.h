@@ -69,8 +69,7 @@ signals:
     void Click();
 
 private:
-    friend class FileIconsView;
-    friend class FileDetailsView;
+    template <typename> friend class FileItemView;
 
     void Load();
     QString EntryPath(int row) const;
