@@ -24,6 +24,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace {
 QIcon Picture(const char *themeName, QStyle::StandardPixmap fallback)
 {
@@ -113,6 +115,39 @@ void ViewButtons(QWidget *parent, const char *const (&names)[4], QToolButton *(&
     for (int i = 0; i < 4; ++i)
         out[i] = FlatButton(parent, names[i], hints[i], Picture(icons[i], fallbacks[i]));
 }
+
+struct PaneNames {
+    const char *desktop;
+    const char *tree;
+    const char *views[4];
+    const char *list;
+};
+
+// Creates one page's pair of panes into the given members and returns their splitter.
+QSplitter *BuildPanes(QWidget *page, const PaneNames &names, const QString &mask, QToolButton *&desktop,
+                      FolderTree *&tree, QToolButton **const (&views)[4], FileListView *&list)
+{
+    desktop = DesktopButton(page, names.desktop);
+    tree = Named(new FolderTree(page), names.tree);
+    QToolButton *buttons[4];
+    ViewButtons(page, names.views, buttons);
+    for (int i = 0; i < 4; ++i)
+        *views[i] = buttons[i];
+    list = Named(new FileListView(page), names.list);
+    list->SetMask(mask);
+    return PanePair(page, desktop, tree, buttons, list);
+}
+
+// The seven tag fields of an edit sheet, in focus order.
+void AddTagRows(QFormLayout *form, const std::array<QWidget *, 7> &fields)
+{
+    static const QString labels[7] = {QStringLiteral("Título :"), QStringLiteral("Artista :"),
+                                      QStringLiteral("Álbum :"),  QStringLiteral("Pista :"),
+                                      QStringLiteral("Año :"),    QStringLiteral("Género :"),
+                                      QStringLiteral("Comentario :")};
+    for (int i = 0; i < 7; ++i)
+        form->addRow(labels[i], fields[i]);
+}
 } // namespace
 
 void TfUtilities::BuildMenu()
@@ -155,17 +190,12 @@ void TfUtilities::BuildRenamerPage()
     auto *page = new QVBoxLayout(tsRenombrador);
     page->setContentsMargins(4, 4, 4, 4);
 
-    sbEscritorio = DesktopButton(tsRenombrador, "sbEscritorio");
-    Carpetas = Named(new FolderTree(tsRenombrador), "Carpetas");
-    QToolButton *views[4];
-    ViewButtons(tsRenombrador, {"sbIconosGrandes", "sbIconosPequenos", "sbLista", "sbDetalles"}, views);
-    sbIconosGrandes = views[0];
-    sbIconosPequenos = views[1];
-    sbLista = views[2];
-    sbDetalles = views[3];
-    Ficheros = Named(new FileListView(tsRenombrador), "Ficheros");
-    Ficheros->SetMask(QStringLiteral("*.*"));
-    page->addWidget(PanePair(tsRenombrador, sbEscritorio, Carpetas, views, Ficheros), 1);
+    page->addWidget(BuildPanes(tsRenombrador,
+                               {"sbEscritorio", "Carpetas",
+                                {"sbIconosGrandes", "sbIconosPequenos", "sbLista", "sbDetalles"}, "Ficheros"},
+                               QStringLiteral("*.*"), sbEscritorio, Carpetas,
+                               {&sbIconosGrandes, &sbIconosPequenos, &sbLista, &sbDetalles}, Ficheros),
+                    1);
 
     // Bottom bar: the extension list with its buttons, the file buttons, advanced renaming.
     auto *bar = new QGridLayout;
@@ -233,20 +263,13 @@ void TfUtilities::BuildTagPage()
     auto *page = new QVBoxLayout(tsTag);
     page->setContentsMargins(4, 4, 4, 4);
 
-    SpeedButton1 = DesktopButton(tsTag, "SpeedButton1");
-    CarpetasTag = Named(new FolderTree(tsTag), "CarpetasTag");
-    QToolButton *views[4];
-    ViewButtons(tsTag, {"SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton5"}, views);
-    SpeedButton2 = views[0];
-    SpeedButton3 = views[1];
-    SpeedButton4 = views[2];
-    SpeedButton5 = views[3];
-    FicherosTag = Named(new FileListView(tsTag), "FicherosTag");
-    FicherosTag->SetMask(QStringLiteral("*.mp3"));
-
     auto *vertical = new QSplitter(Qt::Vertical, tsTag);
     vertical->setChildrenCollapsible(false);
-    vertical->addWidget(PanePair(tsTag, SpeedButton1, CarpetasTag, views, FicherosTag));
+    vertical->addWidget(BuildPanes(tsTag,
+                                   {"SpeedButton1", "CarpetasTag",
+                                    {"SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton5"}, "FicherosTag"},
+                                   QStringLiteral("*.mp3"), SpeedButton1, CarpetasTag,
+                                   {&SpeedButton2, &SpeedButton3, &SpeedButton4, &SpeedButton5}, FicherosTag));
 
     pcID3 = Named(new QTabWidget(tsTag), "pcID3");
     pcID3->setDocumentMode(true);
@@ -286,13 +309,7 @@ void TfUtilities::BuildTagPage()
         edComentarioV1 = Named(new QLineEdit(tsID3v1), "edComentarioV1");
         for (QLineEdit *edit : {edTituloV1, edArtistaV1, edAlbumV1, edComentarioV1})
             edit->setMaxLength(30);
-        form->addRow(QStringLiteral("Título :"), edTituloV1);
-        form->addRow(QStringLiteral("Artista :"), edArtistaV1);
-        form->addRow(QStringLiteral("Álbum :"), edAlbumV1);
-        form->addRow(QStringLiteral("Pista :"), sePistaV1);
-        form->addRow(QStringLiteral("Año :"), seAnoV1);
-        form->addRow(QStringLiteral("Género :"), cbGeneroV1);
-        form->addRow(QStringLiteral("Comentario :"), edComentarioV1);
+        AddTagRows(form, {edTituloV1, edArtistaV1, edAlbumV1, sePistaV1, seAnoV1, cbGeneroV1, edComentarioV1});
     }
     {
         auto *form = new QFormLayout(tsID3v2);
@@ -307,13 +324,7 @@ void TfUtilities::BuildTagPage()
         mComentarioV2 = Named(new QPlainTextEdit(tsID3v2), "mComentarioV2");
         mComentarioV2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         mComentarioV2->setTabChangesFocus(true);
-        form->addRow(QStringLiteral("Título :"), edTituloV2);
-        form->addRow(QStringLiteral("Artista :"), edArtistaV2);
-        form->addRow(QStringLiteral("Álbum :"), edAlbumV2);
-        form->addRow(QStringLiteral("Pista :"), sePistaV2);
-        form->addRow(QStringLiteral("Año :"), seAnoV2);
-        form->addRow(QStringLiteral("Género :"), cbGeneroV2);
-        form->addRow(QStringLiteral("Comentario :"), mComentarioV2);
+        AddTagRows(form, {edTituloV2, edArtistaV2, edAlbumV2, sePistaV2, seAnoV2, cbGeneroV2, mComentarioV2});
     }
     {
         auto *layout = new QGridLayout(tsRenombrar);
