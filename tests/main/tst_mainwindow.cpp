@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QTabBar>
@@ -349,6 +350,80 @@ private slots:
         QCOMPARE(w->FicherosTag->GetViewStyle(), ViewStyle::vsList);
         w->sbIconosPequenosClick();
         QCOMPARE(w->Ficheros->GetViewStyle(), ViewStyle::vsSmallIcon);
+    }
+
+    void placementComesBack_data()
+    {
+        QTest::addColumn<bool>("maximised");
+        QTest::newRow("normal") << false;
+        QTest::newRow("maximised") << true;
+    }
+    void placementComesBack()
+    {
+        QFETCH(bool, maximised);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        QRect normal;
+        {
+            auto w = env.NewWindow();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            w->setGeometry(70, 80, 640, 420);
+            normal = w->geometry();
+            if (maximised)
+                w->showMaximized();
+            QTest::qWait(50);
+            w->close();
+        }
+        auto again = env.NewWindow();
+        again->show();
+        QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+        QCOMPARE(again->isMaximized(), maximised);
+        QCOMPARE(again->normalGeometry(), normal);
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void settingsFileAfterASave()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        {
+            auto w = env.NewWindow();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            w->setGeometry(70, 80, 640, 420);
+            w->cbExtensiones->removeItem(0);
+            w->edCadenaSeparacion->setText(QStringLiteral("  _  "));
+            w->close();
+        }
+        const QByteArray expected = "[General]\n"
+                                    "REVISAR=0\n"
+                                    "RUTA%20RENOMBRADOR=\n"
+                                    "RUTA%20TAG=\n"
+                                    "\n"
+                                    "[TfUtilities]\n"
+                                    "Flags=0\n"
+                                    "FormVersion=0\n"
+                                    "MinMaxPos=\"0,0,0,0\"\n"
+                                    "NormPos=\"70,80,710,500\"\n"
+                                    "PixelsPerInch=96\n"
+                                    "ShowCmd=1\n"
+                                    "Visible=0\n"
+                                    "edCadenaSeparacion_Text=_\n"
+                                    "\n"
+                                    "[TfUtilities.cbExtensiones_Items]\n"
+                                    "Count=3\n"
+                                    "Item0=jpg\n"
+                                    "Item1=mp3\n"
+                                    "Item2=wma\n"
+                                    "\n"
+                                    "[TfUtilities.clbCampos_Items]\n"
+                                    "Count=4\n"
+                                    "Item0=Pista\n"
+                                    "Item1=Título\n"
+                                    "Item2=Artista\n"
+                                    "Item3=Álbum\n";
+        QCOMPARE(env.ReadSettingsFile(), expected);
     }
 
     void resizeRereadsOnceAfterShowing()
