@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
-cv_install_missing clang libclang-rt-14-dev
+cv_install_missing
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
