@@ -1,11 +1,12 @@
 #include "widgets/filelistmodel.h"
 
+#include "widgets/volumes.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QStorageInfo>
 #include <QStyle>
 
 #include <algorithm>
@@ -133,21 +134,13 @@ void FileListModel::Replace(std::vector<FileEntry> entries)
 void FileListModel::LoadDrives()
 {
     std::vector<FileEntry> drives;
-    QStringList seen;
-    const QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
-    for (const QStorageInfo &volume : volumes) {
-        if (!volume.isValid() || !volume.isReady() || seen.contains(volume.rootPath()))
-            continue;
-        seen.append(volume.rootPath());
+    for (const Volume &volume : MountedVolumes()) {
         FileEntry entry;
-        entry.name = volume.rootPath();
+        entry.name = volume.rootPath;
         entry.kind = FileEntry::Kind::Drive;
-        entry.readOnly = volume.isReadOnly();
-        entry.size = volume.bytesTotal();
-        if (entry.name == u"/")
-            drives.insert(drives.begin(), std::move(entry));
-        else
-            drives.push_back(std::move(entry));
+        entry.readOnly = volume.readOnly;
+        entry.size = volume.bytesTotal;
+        drives.push_back(std::move(entry));
     }
     Replace(std::move(drives));
 }

@@ -1,8 +1,9 @@
 #include "widgets/foldertreemodel.h"
 
+#include "widgets/volumes.h"
+
 #include <QApplication>
 #include <QFile>
-#include <QStorageInfo>
 #include <QStyle>
 
 #include <algorithm>
@@ -80,18 +81,10 @@ void FolderTreeModel::Rebuild()
     drives->parent = root_.get();
     drives->loaded = true;
 
-    QStringList roots;
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
-            roots.append(volume.rootPath());
-    }
-    // Every folder hangs below "/", so it is always there, and first.
-    roots.removeAll(QStringLiteral("/"));
-    roots.prepend(QStringLiteral("/"));
-    for (const QString &rootPath : roots) {
+    for (const Volume &volume : MountedVolumes()) {
         auto drive = std::make_unique<Node>();
-        drive->name = rootPath;
-        drive->path = rootPath;
+        drive->name = volume.rootPath;
+        drive->path = volume.rootPath;
         drive->kind = Node::Kind::Drive;
         drive->parent = drives.get();
         drive->row = static_cast<int>(drives->children.size());
