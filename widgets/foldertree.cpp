@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QTimer>
 
 namespace {
 
@@ -113,6 +115,19 @@ void FolderTree::SelectDrives()
         return;
     SelectQuietly(drives);
     Choose(drives);
+}
+
+void FolderTree::showEvent(QShowEvent *event)
+{
+    QTreeView::showEvent(event);
+    // A folder opened before the tree had its size (at start-up) is brought into view once
+    // the tree is laid out, with the names readable from their start.
+    QTimer::singleShot(0, this, [this] {
+        if (!currentIndex().isValid())
+            return;
+        scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+        horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
+    });
 }
 
 void FolderTree::RebuildTree()

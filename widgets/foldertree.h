@@ -33,6 +33,9 @@ public:
 signals:
     void DirChange(const QString &path);   // OnDirChange
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     friend class FileListView;
 
