@@ -148,6 +148,16 @@ void AddTagRows(QFormLayout *form, const std::array<QWidget *, 7> &fields)
     for (int i = 0; i < 7; ++i)
         form->addRow(labels[i], fields[i]);
 }
+
+// A page of the main page control, with the layout its controls go into.
+QVBoxLayout *AddPage(QTabWidget *pages, const char *name, const QString &caption, QWidget *&page)
+{
+    page = Named(new QWidget, name);
+    pages->addTab(page, caption);
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    return layout;
+}
 } // namespace
 
 void TfUtilities::BuildMenu()
@@ -185,10 +195,7 @@ void TfUtilities::BuildMenu()
 
 void TfUtilities::BuildRenamerPage()
 {
-    tsRenombrador = Named(new QWidget, "tsRenombrador");
-    pcPrincipal->addTab(tsRenombrador, QStringLiteral("Renombrador"));
-    auto *page = new QVBoxLayout(tsRenombrador);
-    page->setContentsMargins(4, 4, 4, 4);
+    QVBoxLayout *page = AddPage(pcPrincipal, "tsRenombrador", QStringLiteral("Renombrador"), tsRenombrador);
 
     page->addWidget(BuildPanes(tsRenombrador,
                                {"sbEscritorio", "Carpetas",
@@ -258,10 +265,7 @@ void TfUtilities::BuildRenamerPage()
 
 void TfUtilities::BuildTagPage()
 {
-    tsTag = Named(new QWidget, "tsTag");
-    pcPrincipal->addTab(tsTag, QStringLiteral("Cv-Tag"));
-    auto *page = new QVBoxLayout(tsTag);
-    page->setContentsMargins(4, 4, 4, 4);
+    QVBoxLayout *page = AddPage(pcPrincipal, "tsTag", QStringLiteral("Cv-Tag"), tsTag);
 
     auto *vertical = new QSplitter(Qt::Vertical, tsTag);
     vertical->setChildrenCollapsible(false);

@@ -3,11 +3,13 @@
 // Byte builders and file helpers shared by the tag tests. Every MP3 file is made here.
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/fs.h>
@@ -88,3 +90,18 @@ inline bool SetImmutable(const QString &path, bool on)
         ::close(fd);
     return ok;
 }
+
+// The bad inputs both tag versions must refuse: "short.mp3" holds `shortBytes`,
+// "folder.mp3" is a folder, "pipe.mp3" a named pipe; any other name stays missing.
+inline bool MakeBadInput(const QTemporaryDir &dir, const QString &name, const QByteArray &shortBytes)
+{
+    const QString path = dir.filePath(name);
+    if (name == "short.mp3")
+        return WriteFile(path, shortBytes);
+    if (name == "folder.mp3")
+        return QDir(dir.path()).mkpath(name);
+    if (name == "pipe.mp3")
+        return ::mkfifo(path.toLocal8Bit(), 0644) == 0 || errno == EEXIST;
+    return true;
+}
+

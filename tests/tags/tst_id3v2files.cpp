@@ -242,12 +242,7 @@ private slots:
         QFETCH(QString, name);
         const QString path = dir_.filePath(name);
         const QByteArray shortBytes = B("ID3\x03\0\0\0\0\0");
-        if (name == "short.mp3")
-            Make(name, shortBytes);
-        else if (name == "folder.mp3")
-            QVERIFY(QDir(dir_.path()).mkpath(name));
-        else if (name == "pipe.mp3")
-            QVERIFY(::mkfifo(path.toLocal8Bit(), 0644) == 0 || errno == EEXIST);
+        QVERIFY(MakeBadInput(dir_, name, shortBytes));
         TID3v2 t = Titled("x");
         QVERIFY(!t.ReadTag(P(path)));
         QVERIFY(t.Title().empty() && !t.Present());
