@@ -246,6 +246,26 @@ QString FileListView::Caption(int index) const
     return model_->Entry(index).name;
 }
 
+FileListView::EntryKind FileListView::Kind(int index) const
+{
+    if (index < 0 || index >= Count())
+        return EntryKind::Parent;
+    return model_->Entry(index).kind;
+}
+
+std::vector<FileListView::SelectedEntry> FileListView::SelectedEntries() const
+{
+    std::vector<SelectedEntry> entries;
+    const std::vector<char> &rows = SelectedRows();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row] != 0) {
+            const FileEntry &entry = model_->Entry(static_cast<int>(row));
+            entries.push_back({entry.kind, entry.name});
+        }
+    }
+    return entries;
+}
+
 bool FileListView::Selected(int index) const
 {
     if (index < 0 || index >= Count())

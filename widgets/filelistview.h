@@ -1,12 +1,13 @@
 #pragma once
 
+#include "widgets/filelistmodel.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <vector>
 
-class FileListModel;
 class FolderTree;
 class QAbstractItemView;
 class QContextMenuEvent;
@@ -41,9 +42,23 @@ public:
     FolderTree *DirTree() const;
     void SetDirTree(FolderTree *tree);
 
+    using EntryKind = FileEntry::Kind;
+
+    // One selected entry as it was when the snapshot was taken: what it is and its name.
+    struct SelectedEntry {
+        EntryKind kind;
+        QString name;
+    };
+
     // Entries in display order.
     int Count() const;
     QString Caption(int index) const;
+    // What the entry is; entries are known by this, never by their caption (a file may be
+    // named like the parent entry). An index out of range gives Parent.
+    EntryKind Kind(int index) const;
+    // The selected entries in display order, taken at once so that an operation can ask its
+    // questions and rename without walking a list that may be re-read meanwhile.
+    std::vector<SelectedEntry> SelectedEntries() const;
     bool Selected(int index) const;
     void SetSelected(int index, bool selected);
     int SelCount() const;
