@@ -1,6 +1,7 @@
 #include "platform/dialogs.h"
 
-#include <QApplication>
+#include "platform/application.h"
+
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -99,7 +100,7 @@ public:
 
     void ReportError(QWidget *parent, const QString &text) override
     {
-        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
+        QMessageBox box(QMessageBox::Critical, ProgramName(), text,
                         QMessageBox::Ok, parent);
         SetButtonText(box, QMessageBox::Ok, QStringLiteral("Aceptar"));
         box.exec();

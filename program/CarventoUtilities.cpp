@@ -1,12 +1,18 @@
 #include "main/main.h"
+#include "platform/application.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    if (!HasGraphicalSession()) {
+        std::fprintf(stderr, "%s\n", NoGraphicalSessionMessage().toLocal8Bit().constData());
+        return 1;
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("CarventoUtilities"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Carvento Utilities"));
+    SetUpApplication();
 
     TfUtilities fUtilities;
     fUtilities.show();
