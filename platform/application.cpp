@@ -8,8 +8,8 @@ QString DesktopId() { return QStringLiteral(CV_APP_ID); }
 
 QIcon ProgramIcon()
 {
-    // Outside a static library's objects nothing refers to the resource, so the linker
-    // would leave it out.
+    // Nothing else refers to the resource's object inside the static library, so the
+    // linker would leave it out of the program.
     Q_INIT_RESOURCE(carvento);
     return QIcon::fromTheme(DesktopId(), QIcon(QStringLiteral(":/icons/%1.svg").arg(DesktopId())));
 }
