@@ -20,6 +20,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target carvento-utilities
 program=$PWD/build/carvento-utilities
 
+# One run at a time: the samples' folder has a fixed name.
+exec 9>"$samples.lock"
+flock -n 9 || { echo "Another run of $0 is under way." >&2; exit 1; }
 marker=$samples/.carvento-muestras
 if [ -e "$samples" ] && [ ! -e "$marker" ]; then
     echo "$samples exists and was not made by this script; remove it first." >&2
@@ -113,6 +116,8 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+# A display that is already taken would show someone else's windows.
+kill -0 "$xvfb_pid" 2>/dev/null || { cat "$scratch/xvfb.log" >&2; echo "Xvfb could not start on $display." >&2; exit 1; }
 
 XDG_CONFIG_HOME=$scratch/config LANG=es_ES.UTF-8 LC_ALL= "$program" >"$scratch/program.log" 2>&1 &
 program_pid=$!
