@@ -134,7 +134,7 @@ shoot() {
     echo "docs/$1: $(title)"
 }
 
-# Roomier than the first-run size, so the names in the lists are not cut.
+# Roomier than the first-run size, so more of both lists shows.
 xdotool windowsize "$window" 800 600
 sleep 1
 
