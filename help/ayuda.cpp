@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStyle>
@@ -43,6 +45,26 @@ QStringList HelpLines()
 }
 
 namespace {
+// The theme may have no mail picture; an envelope drawn here stands in for it.
+QIcon MailIcon()
+{
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("mail-message-new"),
+                                          QIcon::fromTheme(QStringLiteral("internet-mail")));
+    if (!themed.isNull())
+        return themed;
+    QPixmap picture(44, 44);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x30, 0x40, 0x70), 2.5));
+    painter.setBrush(QColor(0xFA, 0xF6, 0xE8));
+    const QRectF body(4, 10, 36, 25);
+    painter.drawRoundedRect(body, 2, 2);
+    painter.drawPolyline(QPolygonF{body.topLeft() + QPointF(1, 1), QPointF(22, 25), body.topRight() + QPointF(-1, 1)});
+    painter.end();
+    return QIcon(picture);
+}
+
 QToolButton *FlatButton(QWidget *parent, const char *name)
 {
     auto *button = new QToolButton(parent);
@@ -80,7 +102,7 @@ TfAyuda::TfAyuda(QWidget *parent)
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(35);
     sbMail = FlatButton(Panel1, "sbMail");
-    sbMail->setIcon(QIcon::fromTheme(QStringLiteral("mail-send"), style->standardIcon(QStyle::SP_DirHomeIcon)));
+    sbMail->setIcon(MailIcon());
     sbMail->setToolTip(QStringLiteral("Envíame un mail a ") + mail);
     sbWeb = FlatButton(Panel1, "sbWeb");
     sbWeb->setText(QStringLiteral("www"));

@@ -119,8 +119,8 @@ void TfVersion::FormCreate()
     Server = {};
     Ticks = 0;
     Barra->setMaximum(TimeOutTicks);
-    // A little longer than the time-out, in case nobody asks the worker to stop.
-    worker_ = std::make_unique<TThreadVersion>(VersionFileUrl, (TimeOutTicks + 5) * TickMilliseconds);
+    // Well beyond the time-out, in case nobody asks the worker to stop.
+    worker_ = std::make_unique<TThreadVersion>(VersionFileUrl, 2 * TimeOutTicks * TickMilliseconds);
     connect(worker_.get(), &QThread::finished, this, &TfVersion::WorkerEnded, Qt::QueuedConnection);
     worker_->start();
 }
@@ -160,6 +160,7 @@ void TfVersion::MiTerminate()
         return;
     ended_ = true;
     Reloj->stop();
+    Button1->setEnabled(false);
     const QString text = worker_->Result();
     if (worker_->BodyTooLarge() || !text.isEmpty()) {
         if (!ParseVersionText(text, Server)) {
