@@ -181,9 +181,6 @@ void TfUtilities::BuildMenu()
     Ayuda1->setIcon(Picture("help-about", QStyle::SP_DialogHelpButton));
     Salir1 = MenuItem(this, "Salir1", QStringLiteral("Salir"));
     Salir1->setIcon(Picture("application-exit", QStyle::SP_DialogCloseButton));
-    // Enabled once their windows are part of the program.
-    Configuracin1->setEnabled(false);
-    Ayuda1->setEnabled(false);
 
     MainMenu1->addActions({mmRenombrador, mmCvTag, Configuracin1, Ayuda1, Salir1});
     connect(mmRenombrador, &QAction::triggered, this, &TfUtilities::mmRenombradorClick);

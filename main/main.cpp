@@ -1,9 +1,11 @@
 #include "main/main.h"
 
+#include "help/ayuda.h"
 #include "main/extensionrules.h"
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
 #include "platform/settingskey.h"
+#include "update/configuracion.h"
 #include "update/version.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
@@ -156,12 +158,14 @@ void TfUtilities::mmCvTagClick()
 
 void TfUtilities::Configuracin1Click()
 {
-    // The configuration window is not part of this build yet; its menu entry stays disabled.
+    TfConfiguracion fConfiguracion(this);
+    Dialogs::Current().Exec(fConfiguracion);
 }
 
 void TfUtilities::Ayuda1Click()
 {
-    // The help window is not part of this build yet; its menu entry stays disabled.
+    TfAyuda fAyuda(this);
+    Dialogs::Current().Exec(fAyuda);
 }
 
 void TfUtilities::Salir1Click() { close(); }

@@ -1,0 +1,148 @@
+#include "help/ayuda.h"
+
+#include "update/addresses.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStyle>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+QStringList HelpLines()
+{
+    const QString web = QString::fromLatin1(Addresses::WebPage);
+    const QString mail = QString::fromLatin1(Addresses::Mail);
+    return {
+        QStringLiteral("*  Deja unos segundos el puntero del ratón sobre cualquiera de los botones para "),
+        QStringLiteral("   que muestre una pequeña descripción de la función del botón."),
+        QString(),
+        QStringLiteral("* En la página web ") + web + QStringLiteral(" tienes un pequeño manual del "),
+        QStringLiteral("  renombrador por si quieres consultar algo. Puedes pulsar el botón que pone "),
+        QStringLiteral("  www para visitar la web."),
+        QString(),
+        QStringLiteral("* El manejo del Cv-tag es muy simple. Selecciona los ficheros que quieres"),
+        QStringLiteral("  modificar. Automáticamente se crea una lista interna con los tags de esos "),
+        QStringLiteral("  ficheros. Para ver y moverte entre estos datos usa las fechas azules que hay "),
+        QStringLiteral("  en la parte inferior izquierda de la pantalla. Cambia lo que quieras y sálvalo "),
+        QStringLiteral("  con los botones en forma de disquete. Existe un botón a la derecha de las "),
+        QStringLiteral("  fechas de navegación cuya función es salvar SÓLO los datos del fichero "),
+        QStringLiteral("  que está seleccionado. Para cambiar un valor en TODOS los ficheros de "),
+        QStringLiteral("  golpe existe un botón con discos azules al lado de cada casilla de edición."),
+        QStringLiteral("  Púlsalo si deseas guardar ese valor en todos los ficheros seleccionados, por"),
+        QStringLiteral("  ejemplo, para salvar el nombre del álbum o el autor."),
+        QString(),
+        QStringLiteral("* Si encuentras algún fallo o tienes alguna sugerencia no dudes en escribirme a "),
+        QStringLiteral("  la dirección ") + mail + QStringLiteral(". Pulsa en el botón del buzón que hay en esta"),
+        QStringLiteral("  ventana, abajo a la izquierda, si quieres enviarme un correo."),
+    };
+}
+
+namespace {
+// The theme may have no mail picture; an envelope drawn here stands in for it.
+QIcon MailIcon()
+{
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("mail-message-new"),
+                                          QIcon::fromTheme(QStringLiteral("internet-mail")));
+    if (!themed.isNull())
+        return themed;
+    QPixmap picture(44, 44);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x30, 0x40, 0x70), 2.5));
+    painter.setBrush(QColor(0xFA, 0xF6, 0xE8));
+    const QRectF body(4, 10, 36, 25);
+    painter.drawRoundedRect(body, 2, 2);
+    painter.drawPolyline(QPolygonF{body.topLeft() + QPointF(1, 1), QPointF(22, 25), body.topRight() + QPointF(-1, 1)});
+    painter.end();
+    return QIcon(picture);
+}
+
+QToolButton *FlatButton(QWidget *parent, const char *name)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(22, 22));
+    return button;
+}
+} // namespace
+
+TfAyuda::TfAyuda(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("fAyuda"));
+    setWindowTitle(QStringLiteral("Ayuda"));
+    setMinimumSize(412, 120);
+    setMaximumWidth(412);
+    resize(412, 355);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setPlainText(HelpLines().join(u'\n'));
+    QPalette palette = Memo1->palette();
+    palette.setColor(QPalette::Base, QColor(0xE8, 0xE8, 0xE8));
+    palette.setColor(QPalette::Text, Qt::black);
+    Memo1->setPalette(palette);
+
+    const QStyle *style = QApplication::style();
+    const QString web = QString::fromLatin1(Addresses::WebPage);
+    const QString mail = QString::fromLatin1(Addresses::Mail);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(35);
+    sbMail = FlatButton(Panel1, "sbMail");
+    sbMail->setIcon(MailIcon());
+    sbMail->setToolTip(QStringLiteral("Envíame un mail a ") + mail);
+    sbWeb = FlatButton(Panel1, "sbWeb");
+    sbWeb->setText(QStringLiteral("www"));
+    QFont bold = sbWeb->font();
+    bold.setBold(true);
+    sbWeb->setFont(bold);
+    QPalette blue = sbWeb->palette();
+    blue.setColor(QPalette::ButtonText, QColor(0x00, 0x00, 0x80));
+    sbWeb->setPalette(blue);
+    sbWeb->setToolTip(QStringLiteral("Abrir página ") + web);
+    sbSalir = FlatButton(Panel1, "sbSalir");
+    sbSalir->setText(QStringLiteral("&Cerrar"));
+    sbSalir->setIcon(QIcon::fromTheme(QStringLiteral("window-close"), style->standardIcon(QStyle::SP_DialogCloseButton)));
+    sbSalir->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(sbMail, &QToolButton::clicked, this, &TfAyuda::sbMailClick);
+    connect(sbWeb, &QToolButton::clicked, this, &TfAyuda::sbWebClick);
+    connect(sbSalir, &QToolButton::clicked, this, &TfAyuda::sbSalirClick);
+
+    // Mail and web at the left, "Cerrar" in the middle.
+    auto *panel = new QHBoxLayout(Panel1);
+    panel->setContentsMargins(4, 2, 4, 2);
+    panel->addWidget(sbMail);
+    panel->addWidget(sbWeb);
+    panel->addStretch(1);
+    panel->addWidget(sbSalir);
+    panel->addStretch(1);
+    panel->addSpacing(sbMail->sizeHint().width() + sbWeb->sizeHint().width() + panel->spacing());
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Memo1, 1);
+    layout->addWidget(Panel1);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfAyuda::sbMailClick() { QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(Addresses::Mail))); }
+
+void TfAyuda::sbWebClick() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(Addresses::WebPage))); }
+
+void TfAyuda::sbSalirClick() { close(); }

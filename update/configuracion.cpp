@@ -1,0 +1,97 @@
+#include "update/configuracion.h"
+
+#include "platform/dialogs.h"
+#include "platform/settingskey.h"
+#include "update/version.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QScreen>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString kRevisar = QStringLiteral("REVISAR");
+
+QToolButton *FlatButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
+                        const QIcon &icon)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    button->setIconSize(QSize(22, 22));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    return button;
+}
+} // namespace
+
+TfConfiguracion::TfConfiguracion(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("fConfiguracion"));
+    setWindowTitle(QStringLiteral("Configuración"));
+
+    cbRevisar = new QCheckBox(QStringLiteral("Revisar si existen nuevas versiones al arrancar el programa"), this);
+    cbRevisar->setObjectName(QStringLiteral("cbRevisar"));
+    const QStyle *style = QApplication::style();
+    sbRevisarAhora = FlatButton(this, "sbRevisarAhora", QStringLiteral("Revisar ahora"),
+                                QStringLiteral("Revisar versión ahora"),
+                                QIcon::fromTheme(QStringLiteral("view-refresh"),
+                                                 style->standardIcon(QStyle::SP_BrowserReload)));
+    sbSalir = FlatButton(this, "sbSalir", QStringLiteral("&Cerrar"), QStringLiteral("Cerrar"),
+                         QIcon::fromTheme(QStringLiteral("window-close"),
+                                          style->standardIcon(QStyle::SP_DialogCloseButton)));
+    connect(sbRevisarAhora, &QToolButton::clicked, this, &TfConfiguracion::sbRevisarAhoraClick);
+    connect(sbSalir, &QToolButton::clicked, this, &TfConfiguracion::sbSalirClick);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(sbRevisarAhora);
+    buttons->addStretch();
+    buttons->addWidget(sbSalir);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 14, 14, 10);
+    layout->setSpacing(12);
+    layout->addWidget(cbRevisar);
+    layout->addLayout(buttons);
+    setFixedSize(layout->sizeHint());
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    FormCreate();
+    // Connected only now, so showing the stored state writes nothing.
+    connect(cbRevisar, &QCheckBox::toggled, this, &TfConfiguracion::cbRevisarClick);
+}
+
+void TfConfiguracion::FormCreate()
+{
+    SettingsKey key;
+    if (!key.Open())
+        return;
+    if (!key.ValueExists(kRevisar)) {
+        key.WriteBool(kRevisar, false);
+        return;
+    }
+    bool check = false;
+    if (!key.ReadBool(kRevisar, check)) {
+        Dialogs::Current().ReportError(this, key.LastError());
+        return;
+    }
+    cbRevisar->setChecked(check);
+}
+
+void TfConfiguracion::cbRevisarClick()
+{
+    SettingsKey key;
+    if (key.Open())
+        key.WriteBool(kRevisar, cbRevisar->isChecked());
+}
+
+void TfConfiguracion::sbRevisarAhoraClick() { CheckForNewVersion(this); }
+
+void TfConfiguracion::sbSalirClick() { close(); }
