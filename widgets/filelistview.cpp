@@ -83,7 +83,7 @@ protected:
     {
         Base::mouseReleaseEvent(event);
         if (event->button() == Qt::LeftButton)
-            owner_->TakeSelectedItem();
+            owner_->TakeClick();
     }
 
     void mouseDoubleClickEvent(QMouseEvent *event) override
@@ -118,7 +118,7 @@ protected:
         Base::keyReleaseEvent(event);
         const bool upDown = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
         if (upDown && !event->isAutoRepeat())
-            owner_->TakeSelectedItem();
+            owner_->TakeClick();
     }
 
     void contextMenuEvent(QContextMenuEvent *event) override { owner_->ShowPopup(event); }
@@ -486,13 +486,19 @@ QString FileListView::EntryPath(int row) const
     return directory_ + entry.name;
 }
 
-void FileListView::TakeSelectedItem()
+bool FileListView::TakeSelectedItem()
 {
     const int row = FirstSelectedRow();
     if (row < 0)
-        return;
+        return false;
     selectedItem_ = EntryPath(row);
-    emit Click();
+    return true;
+}
+
+void FileListView::TakeClick()
+{
+    if (TakeSelectedItem())
+        emit Click();
 }
 
 void FileListView::OpenEntry(int row)
@@ -539,7 +545,8 @@ void FileListView::OpenEntry(int row)
 
 void FileListView::ShowPopup(QContextMenuEvent *event)
 {
-    // A right click is a click too: the menu then acts on the entry under the pointer.
+    // The menu acts on the entry under the pointer; a right click is no click, though, so
+    // whatever the click handler does (rebuilding the tag list) stays undone.
     if (event->reason() == QContextMenuEvent::Mouse)
         TakeSelectedItem();
     event->accept();

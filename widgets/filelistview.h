@@ -64,7 +64,8 @@ public:
     int SelCount() const;
 
     // Full path of the first selected entry, taken on each click and each Up/Down key
-    // release while an entry is selected; "" before the first such moment.
+    // release while an entry is selected, and before the context menu opens on a right
+    // click; "" before the first such moment.
     QString SelectedItem() const;
 
     ViewStyle GetViewStyle() const;        // vsReport initially
@@ -80,7 +81,8 @@ public:
     QAbstractItemView *View() const;
 
 signals:
-    // Raised after SelectedItem was taken (click, Up/Down release with a selection).
+    // Raised after SelectedItem was taken by a left click or an Up/Down release with a
+    // selection; never by a right click.
     void Click();
 
 private:
@@ -89,7 +91,8 @@ private:
     void Load();
     QString EntryPath(int row) const;
     int FirstSelectedRow() const;
-    void TakeSelectedItem();            // a click or an Up/Down release
+    bool TakeSelectedItem();            // false when nothing is selected
+    void TakeClick();                   // a click or an Up/Down release
     void OpenEntry(int row);            // double-click or Enter
     void ShowPopup(QContextMenuEvent *event);
     // The icon views hand key events to the details view first, so an event filter

@@ -552,6 +552,31 @@ private slots:
         menu.close();
     }
 
+    void rightClickTakesSelectedItemWithoutClick()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        QMenu menu;
+        menu.addAction("Refrescar");
+        list.SetPopupMenu(&menu);
+        QSignalSpy clicks(&list, &FileListView::Click);
+        QSignalSpy shown(&menu, &QMenu::aboutToShow);
+        QWidget *viewport = list.View()->viewport();
+        const QPoint at = CenterOf(list.View(), RowOf(list, "b.txt"));
+        QTest::mouseClick(viewport, Qt::RightButton, {}, at);
+        if (shown.isEmpty()) {                               // platforms that leave the menu event to us
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+            QCoreApplication::sendEvent(viewport, &event);
+        }
+        QCOMPARE(shown.count(), 1);
+        // The menu acts on the entry under the pointer, but a right click is no click.
+        QCOMPARE(list.SelectedItem(), dir.FilePath("b.txt"));
+        QVERIFY(list.Selected(RowOf(list, "b.txt")));
+        QCOMPARE(clicks.count(), 0);
+        menu.close();
+    }
+
     void treeStartsAtDrives()
     {
         FolderTree tree;
