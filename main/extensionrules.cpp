@@ -71,6 +71,16 @@ ExtensionStep PlanExtensionStep(ExtensionOperation operation, const QString &nam
     return step;
 }
 
+ExtensionStep PlanExtensionStep(ExtensionOperation operation, FileEntry::Kind kind, const QString &name,
+                                const QString &extension)
+{
+    ExtensionStep step = PlanExtensionStep(operation, name, extension);
+    const bool onDisk = kind == FileEntry::Kind::File || kind == FileEntry::Kind::Folder;
+    if (!onDisk && step.action != ExtensionStep::Action::Skip)
+        step = {ExtensionStep::Action::Fail, {}, {}};
+    return step;
+}
+
 QString ExtensionFailureHeading(ExtensionOperation operation)
 {
     return operation == ExtensionOperation::Remove

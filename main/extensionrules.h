@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/fileentry.h"
+
 #include <QString>
 
 // The characters refused in a new file name and in an extension.
@@ -22,7 +24,7 @@ enum class ExtensionOperation { Change, Add, Remove };
 
 // What one of the three extension operations does with one entry of the list.
 struct ExtensionStep {
-    enum class Action { Rename, AskFirst, Skip };
+    enum class Action { Rename, AskFirst, Skip, Fail };
     Action action = Action::Skip;
     QString newName;
     QString question;   // for AskFirst
@@ -30,6 +32,11 @@ struct ExtensionStep {
 
 // The rule for an entry named `name`; `extension` is the new extension (unused for Remove).
 ExtensionStep PlanExtensionStep(ExtensionOperation operation, const QString &name, const QString &extension);
+
+// The same for an entry of the given kind. The parent entry and drives have no file behind
+// them: where the rule would rename them they fail, without a question.
+ExtensionStep PlanExtensionStep(ExtensionOperation operation, FileEntry::Kind kind, const QString &name,
+                                const QString &extension);
 
 // The heading of the failure message of an operation.
 QString ExtensionFailureHeading(ExtensionOperation operation);

@@ -21,12 +21,12 @@ class QTreeView;
 enum class ViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
 // The file list of both pages. Shows the folder in Directory (or the mounted volumes while
-// Directory is "Drives"): first the parent entry " <- Anterior", then the sub-folders, then
+// Directory is "Drives"): first the parent entry (ParentCaption), then the sub-folders, then
 // the files matching Mask, hidden files included. Several entries can be selected.
 class FileListView : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString ParentCaption = QStringLiteral(" <- Anterior");
+    static inline const QString &ParentCaption = FileEntry::ParentCaption;
     static inline const QString DrivesValue = QStringLiteral("Drives");
 
     explicit FileListView(QWidget *parent = nullptr);

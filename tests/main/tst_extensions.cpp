@@ -177,6 +177,62 @@ private slots:
             QVERIFY2(Captions(w->Ficheros).contains(name), qPrintable(name));
     }
 
+    // A file may be named like the parent entry; only what an entry is decides.
+    void fileNamedLikeTheParentEntry_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("renamed");    // the real file's new name
+        QTest::addColumn<QString>("message");    // for the parent entry
+        QTest::newRow("change") << "change" << " <- Anterior.wma"
+                                << "No se han podido renombrar los siguientes ficheros:\n\n <- Anterior\n";
+        QTest::newRow("add") << "add" << " <- Anterior.wma"
+                             << "No se han podido renombrar los siguientes ficheros:\n\n <- Anterior\n";
+        QTest::newRow("remove") << "remove" << "" << "";
+    }
+    void fileNamedLikeTheParentEntry()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, renamed);
+        QFETCH(QString, message);
+        WindowEnvironment env;
+        TestDir dir;
+        dir.CreateFile(QStringLiteral(" <- Anterior"), "data");
+        dir.CreateFile(QStringLiteral("a.txt"), "data");
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QCOMPARE(w->Ficheros->Kind(0), FileListView::EntryKind::Parent);
+        const int real = int(Captions(w->Ficheros).lastIndexOf(QStringLiteral(" <- Anterior")));
+        QVERIFY(real > 0);
+        QCOMPARE(w->Ficheros->Kind(real), FileListView::EntryKind::File);
+        Choose(w->cbExtensiones, QStringLiteral("wma"));
+        const auto run = [&] {
+            if (operation == u"change")
+                w->sbCambiarExtensionClick();
+            else if (operation == u"add")
+                w->sbAnhadirExtensionAFicherosClick();
+            else
+                w->sbEliminaExtensionClick();
+        };
+
+        w->Ficheros->SetSelected(0, true);
+        run();
+        QCOMPARE(FilesIn(dir), (QStringList{" <- Anterior", "a.txt"}));
+        const auto messages = dialogs.Of(QStringLiteral("Message"));
+        QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QCOMPARE(messages.first().text, message);
+
+        // The real file is renamed like any other.
+        dialogs.shown.clear();
+        for (int i = 0; i < w->Ficheros->Count(); ++i)
+            w->Ficheros->SetSelected(i, w->Ficheros->Kind(i) == FileListView::EntryKind::File
+                                            && w->Ficheros->Caption(i) == QStringLiteral(" <- Anterior"));
+        run();
+        QCOMPARE(FilesIn(dir).contains(renamed.isEmpty() ? QStringLiteral(" <- Anterior") : renamed), true);
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
+    }
+
     void noExtensionChosenDoesNothing()
     {
         WindowEnvironment env;
