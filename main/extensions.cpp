@@ -21,14 +21,6 @@ QStringList Items(const QComboBox *box)
     return items;
 }
 
-QString WithoutFirstAmpersand(QString caption)
-{
-    const qsizetype amp = caption.indexOf(u'&');
-    if (amp >= 0)
-        caption.remove(amp, 1);
-    return caption;
-}
-
 // Plans on a snapshot of the selection, asking the questions first, then renames, reports
 // every entry that could not be renamed in one message and re-reads the list. The list may
 // be re-read while a question is open; the snapshot is not.
@@ -91,12 +83,15 @@ void TfUtilities::RebuildExtensionMenus()
     pmCambiarExtension->clear();
     pmAnhadirExtension->clear();
     for (const QString &extension : Items(cbExtensiones)) {
-        // The text as shown may gain an accelerator marker; the extension is kept apart.
-        QAction *change = pmCambiarExtension->addAction(extension);
-        connect(change, &QAction::triggered, this,
-                [this, change] { ChangeExtension(WithoutFirstAmpersand(change->text())); });
-        QAction *add = pmAnhadirExtension->addAction(extension);
-        connect(add, &QAction::triggered, this, [this, add] { AddExtension(WithoutFirstAmpersand(add->text())); });
+        // The entry keeps its extension apart from the caption, where "&" marks an accelerator.
+        QString caption = extension;
+        caption.replace(u'&', QStringLiteral("&&"));
+        QAction *change = pmCambiarExtension->addAction(caption);
+        change->setData(extension);
+        connect(change, &QAction::triggered, this, [this, change] { ChangeExtension(change->data().toString()); });
+        QAction *add = pmAnhadirExtension->addAction(caption);
+        add->setData(extension);
+        connect(add, &QAction::triggered, this, [this, add] { AddExtension(add->data().toString()); });
     }
 }
 

@@ -233,6 +233,36 @@ private slots:
         QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
     }
 
+    void ampersandInAnExtensionFromTheMenus_data()
+    {
+        QTest::addColumn<bool>("change");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("change") << true << "a.r&b";
+        QTest::newRow("add") << false << "a.txt.r&b";
+    }
+    void ampersandInAnExtensionFromTheMenus()
+    {
+        QFETCH(bool, change);
+        QFETCH(QString, after);
+        WindowEnvironment env;
+        TestDir dir;
+        dir.CreateFile(QStringLiteral("a.txt"), "data");
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QVERIFY(w->AddToExtensionList(QStringLiteral("r&b")));
+        SelectEntries(w->Ficheros, {QStringLiteral("a.txt")});
+        w->pmFicherosPopup();
+        QMenu *menu = change ? w->pmCambiarExtension : w->pmAnhadirExtension;
+        const int position = w->cbExtensiones->findText(QStringLiteral("r&b"));
+        QCOMPARE(menu->actions().size(), w->cbExtensiones->count());
+        QAction *entry = menu->actions().at(position);
+        entry->trigger();
+        QCOMPARE(FilesIn(dir), QStringList{after});
+        QCOMPARE(entry->text(), QStringLiteral("r&&b"));   // shown as "r&b", no accelerator
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
     void noExtensionChosenDoesNothing()
     {
         WindowEnvironment env;
