@@ -95,3 +95,15 @@ int SortedInsertPosition(const QStringList &items, const QString &item)
     });
     return int(at - items.begin());
 }
+
+QStringList SortedExtensionList(const QStringList &items)
+{
+    QStringList sorted;
+    for (const QString &item : items)
+        if (!sorted.contains(item, Qt::CaseInsensitive))
+            sorted.append(item);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    return sorted;
+}

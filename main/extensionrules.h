@@ -3,6 +3,7 @@
 #include "widgets/fileentry.h"
 
 #include <QString>
+#include <QStringList>
 
 // The characters refused in a new file name and in an extension.
 inline const QString ForbiddenNameChars = QStringLiteral("\"/:<>?\\|");
@@ -45,3 +46,7 @@ inline const QString LongExtensionCaption = QStringLiteral("Extensión mayor de 
 
 // Where an extension goes in a list kept sorted with letter case ignored.
 int SortedInsertPosition(const QStringList &items, const QString &item);
+
+// A stored extension list as the list keeps it: sorted with letter case ignored (equal ones
+// keep their order), and without the later of two items that differ in letter case only.
+QStringList SortedExtensionList(const QStringList &items);

@@ -116,6 +116,18 @@ bool TfUtilities::AddToExtensionList(const QString &extension)
     return true;
 }
 
+void TfUtilities::SortExtensionList()
+{
+    const QStringList items = Items(cbExtensiones);
+    const QStringList sorted = SortedExtensionList(items);
+    if (sorted == items)
+        return;
+    const QString chosen = Chosen(cbExtensiones);
+    cbExtensiones->clear();
+    cbExtensiones->addItems(sorted);
+    cbExtensiones->setCurrentIndex(chosen.isEmpty() ? -1 : cbExtensiones->findText(chosen, Qt::MatchExactly));
+}
+
 void TfUtilities::sbAnhadirExtensionClick()
 {
     QString text = SelectedFileExtension();

@@ -64,6 +64,7 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
         {QStringLiteral("cbExtensiones.Items"), QStringLiteral("edCadenaSeparacion.Text"),
          QStringLiteral("clbCampos.Items")});
     fsMemorizar->setObjectName(QStringLiteral("fsMemorizar"));
+    connect(fsMemorizar, &FormStorage::Restored, this, &TfUtilities::SortExtensionList);
 
     FormCreate();
 }

@@ -70,6 +70,8 @@ public:
     // Adds an extension to cbExtensiones in its sorted place; false when it is refused
     // (already there, or holds a forbidden symbol, which is reported).
     bool AddToExtensionList(const QString &extension);
+    // Sorts the restored extension list and drops duplicates a hand-edited file may bring.
+    void SortExtensionList();
 
     // Controls, named as their objectName.
     QToolBar *MainMenu1 = nullptr;

@@ -173,6 +173,23 @@ private slots:
         QCOMPARE(SortedInsertPosition(items, item), position);
     }
 
+    void sortedExtensionList_data()
+    {
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QStringList>("sorted");
+        QTest::newRow("sorted already") << QStringList{"bmp", "jpg"} << QStringList{"bmp", "jpg"};
+        QTest::newRow("letter case ignored") << QStringList{"Wma", "bmp", "MP3"} << QStringList{"bmp", "MP3", "Wma"};
+        QTest::newRow("first of a duplicate kept") << QStringList{"mp3", "bmp", "MP3"} << QStringList{"bmp", "mp3"};
+        QTest::newRow("blanks make another item") << QStringList{"mp3", " mp3"} << QStringList{" mp3", "mp3"};
+        QTest::newRow("empty") << QStringList{} << QStringList{};
+    }
+    void sortedExtensionList()
+    {
+        QFETCH(QStringList, items);
+        QFETCH(QStringList, sorted);
+        QCOMPARE(SortedExtensionList(items), sorted);
+    }
+
     void failureHeadings()
     {
         QCOMPARE(ExtensionFailureHeading(ExtensionOperation::Change),

@@ -437,6 +437,44 @@ private slots:
         QCOMPARE(again->cbExtensiones->currentIndex(), -1);
     }
 
+    // Items come back exactly as typed and in their sorted places; a hand-edited list is
+    // sorted and loses its duplicates.
+    void extensionListAcrossARestart_data()
+    {
+        QTest::addColumn<QByteArray>("stored");      // empty: the first run adds " mp3"
+        QTest::addColumn<QStringList>("restored");
+        QTest::newRow("typed with a blank") << QByteArray() << QStringList{" mp3", "bmp", "jpg", "mp3", "wma"};
+        QTest::newRow("hand-edited")
+            << QByteArray("[TfUtilities.cbExtensiones_Items]\nCount=6\nItem0=wma\nItem1=MP3\nItem2=bmp\n"
+                          "Item3=mp3\nItem4=jpg\nItem5=\" ogg\"\n")
+            << QStringList{" ogg", "bmp", "jpg", "MP3", "wma"};
+    }
+    void extensionListAcrossARestart()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QStringList, restored);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        if (stored.isEmpty()) {
+            auto w = env.NewWindow();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QVERIFY(w->AddToExtensionList(QStringLiteral(" mp3")));
+            w->close();
+        } else {
+            env.WriteSettingsFile(stored);
+        }
+        auto again = env.NewWindow();
+        again->show();
+        QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+        QCOMPARE(Items(again->cbExtensiones), restored);
+        QCOMPARE(again->cbExtensiones->currentIndex(), -1);
+        QVERIFY(again->AddToExtensionList(QStringLiteral("gif")));
+        QCOMPARE(Items(again->cbExtensiones).indexOf(QStringLiteral("gif")), restored.indexOf(QStringLiteral("bmp")) + 1);
+        again->pmFicherosPopup();
+        QCOMPARE(again->pmCambiarExtension->actions().size(), restored.size() + 1);
+    }
+
     void emptiedExtensionListComesBackAsDesigned()
     {
         WindowEnvironment env;
