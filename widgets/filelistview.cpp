@@ -2,9 +2,9 @@
 
 #include "widgets/filelistmodel.h"
 #include "widgets/foldertree.h"
+#include "widgets/keysignal.h"
 
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -19,8 +19,6 @@
 #include <QTreeView>
 
 #include <algorithm>
-#include <memory>
-#include <type_traits>
 
 #include <sys/stat.h>
 
@@ -37,7 +35,7 @@ bool SameFolderOnDisk(const QString &a, const QString &b)
 
 } // namespace
 
-// The behaviour both views share: clicks, Up/Down releases, opening entries, the popup menu.
+// The behaviour both views share: clicks, keys, opening entries, the popup menu.
 // QListView shows large icons, small icons and the list; QTreeView the details.
 template <typename Base>
 class FileItemView : public Base {
@@ -54,25 +52,6 @@ public:
     }
 
 protected:
-    static constexpr bool IsDetails = std::is_same_v<Base, QTreeView>;
-
-    bool event(QEvent *event) override
-    {
-        const bool isKey = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-        if constexpr (IsDetails) {
-            // A key handed over by the icon views has passed the filters; it is theirs to act on.
-            if (isKey && owner_->forwarding_) {
-                owner_->forwardReached_ = true;
-                event->accept();
-                return true;
-            }
-        } else {
-            if (isKey && owner_->KeyHandledByDetailsFilters(static_cast<QKeyEvent *>(event)))
-                return true;
-        }
-        return Base::event(event);
-    }
-
     void mousePressEvent(QMouseEvent *event) override
     {
         owner_->ApplySelection();
@@ -96,6 +75,8 @@ protected:
 
     void keyPressEvent(QKeyEvent *event) override
     {
+        if (KeyTakenBySignal(event, [&] { emit owner_->KeyDown(event); }))
+            return;
         owner_->ApplySelection();
         const int key = event->key();
         const QModelIndex current = this->currentIndex();
@@ -115,6 +96,8 @@ protected:
 
     void keyReleaseEvent(QKeyEvent *event) override
     {
+        if (KeyTakenBySignal(event, [&] { emit owner_->KeyUp(event); }))
+            return;
         Base::keyReleaseEvent(event);
         const bool upDown = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
         if (upDown && !event->isAutoRepeat())
@@ -535,12 +518,8 @@ void FileListView::OpenEntry(int row)
     }
 
     SetDirectory(target);
-    if (!tree_)
-        return;
-    if (directory_ == DrivesValue)
-        tree_->SelectDrives();
-    else
-        tree_->ShowFolder(QDir::cleanPath(directory_));
+    if (tree_)
+        tree_->ShowDirectory(directory_);
 }
 
 void FileListView::ShowPopup(QContextMenuEvent *event)
@@ -552,17 +531,4 @@ void FileListView::ShowPopup(QContextMenuEvent *event)
     event->accept();
     if (popup_ && !popup_->isEmpty())
         popup_->popup(event->globalPos());
-}
-
-bool FileListView::KeyHandledByDetailsFilters(QKeyEvent *event)
-{
-    if (forwarding_)
-        return false;
-    std::unique_ptr<QEvent> copy(event->clone());
-    copy->setAccepted(true);
-    forwarding_ = true;
-    forwardReached_ = false;
-    QCoreApplication::sendEvent(detailsView_, copy.get());
-    forwarding_ = false;
-    return !forwardReached_;
 }

@@ -81,6 +81,11 @@ public:
     QAbstractItemView *View() const;
 
 signals:
+    // Each key pressed or released while the list has the focus, in every view style,
+    // before the list acts on it; a receiver that accepts the event keeps it from the list.
+    void KeyDown(QKeyEvent *event);
+    void KeyUp(QKeyEvent *event);
+
     // Raised after SelectedItem was taken by a left click or an Up/Down release with a
     // selection; never by a right click.
     void Click();
@@ -95,9 +100,6 @@ private:
     void TakeClick();                   // a click or an Up/Down release
     void OpenEntry(int row);            // double-click or Enter
     void ShowPopup(QContextMenuEvent *event);
-    // The icon views hand key events to the details view first, so an event filter
-    // installed on View() while the details were shown also sees keys in the other styles.
-    bool KeyHandledByDetailsFilters(QKeyEvent *event);
 
     // The selected flag of every row. Reading it one row at a time from the selection model
     // costs a walk over all its ranges, and selecting rows one by one costs a merge each:
@@ -119,8 +121,6 @@ private:
     QString mask_;
     QString selectedItem_;
     ViewStyle style_ = ViewStyle::vsReport;
-    bool forwarding_ = false;
-    bool forwardReached_ = false;
     mutable std::vector<char> rows_;
     mutable bool rowsValid_ = false;
     bool rowsPending_ = false;          // rows_ is ahead of the selection model
