@@ -3,6 +3,7 @@
 #include "widgets/filelistmodel.h"
 #include "widgets/foldertree.h"
 #include "widgets/keysignal.h"
+#include "widgets/rowselection.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
@@ -15,10 +16,8 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QStackedLayout>
-#include <QTimer>
 #include <QTreeView>
 
-#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -52,12 +51,6 @@ public:
     }
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        owner_->ApplySelection();
-        Base::mousePressEvent(event);
-    }
-
     void mouseReleaseEvent(QMouseEvent *event) override
     {
         Base::mouseReleaseEvent(event);
@@ -77,7 +70,6 @@ protected:
     {
         if (KeyTakenBySignal(event, [&] { emit owner_->KeyDown(event); }))
             return;
-        owner_->ApplySelection();
         const int key = event->key();
         const QModelIndex current = this->currentIndex();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && current.isValid()) {
@@ -116,7 +108,7 @@ using FileDetailsView = FileItemView<QTreeView>;
 FileListView::FileListView(QWidget *parent)
     : QWidget(parent), model_(new FileListModel(this)), directory_(DrivesValue), mask_(QStringLiteral("*.*"))
 {
-    selection_ = new QItemSelectionModel(model_, this);
+    selection_ = new RowSelection(model_, this);
 
     auto *details = new FileDetailsView(this);
     details->setModel(model_);
@@ -147,16 +139,8 @@ FileListView::FileListView(QWidget *parent)
     stack_->setCurrentWidget(detailsView_);
     setFocusProxy(detailsView_);
 
-    connect(selection_, &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!applying_) {
-            rowsValid_ = false;
-            rowsPending_ = false;
-        }
-    });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
-        rowsValid_ = false;
-        rowsPending_ = false;
-    });
+    selection_->Attach(detailsView_);
+    selection_->Attach(iconsView_);
 
     Load();
 }
@@ -239,7 +223,7 @@ FileListView::EntryKind FileListView::Kind(int index) const
 std::vector<FileListView::SelectedEntry> FileListView::SelectedEntries() const
 {
     std::vector<SelectedEntry> entries;
-    const std::vector<char> &rows = SelectedRows();
+    const std::vector<char> &rows = selection_->Rows();
     for (std::size_t row = 0; row < rows.size(); ++row) {
         if (rows[row] != 0) {
             const FileEntry &entry = model_->Entry(static_cast<int>(row));
@@ -251,87 +235,17 @@ std::vector<FileListView::SelectedEntry> FileListView::SelectedEntries() const
 
 bool FileListView::Selected(int index) const
 {
-    if (index < 0 || index >= Count())
-        return false;
-    return SelectedRows()[static_cast<std::size_t>(index)] != 0;
+    return selection_->IsRowSelected(index);
 }
 
 void FileListView::SetSelected(int index, bool selected)
 {
-    if (index < 0 || index >= Count())
-        return;
-    SelectedRows();
-    char &flag = rows_[static_cast<std::size_t>(index)];
-    if ((flag != 0) == selected)
-        return;
-    flag = selected ? 1 : 0;
-    if (!rowsPending_) {
-        rowsPending_ = true;
-        QTimer::singleShot(0, this, [this] { ApplySelection(); });
-    }
+    selection_->SetRowSelected(index, selected);
 }
 
 int FileListView::SelCount() const
 {
-    const std::vector<char> &rows = SelectedRows();
-    return static_cast<int>(std::count(rows.begin(), rows.end(), 1));
-}
-
-int FileListView::FirstSelectedRow() const
-{
-    const std::vector<char> &rows = SelectedRows();
-    const auto found = std::find(rows.begin(), rows.end(), 1);
-    return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
-}
-
-const std::vector<char> &FileListView::SelectedRows() const
-{
-    if (!rowsValid_) {
-        // Ranges can overlap after mixed selecting and deselecting; a flag per row cannot.
-        rows_.assign(static_cast<std::size_t>(Count()), 0);
-        for (const QItemSelectionRange &range : selection_->selection()) {
-            if (range.left() > 0)
-                continue;
-            std::fill(rows_.begin() + range.top(), rows_.begin() + range.bottom() + 1, 1);
-        }
-        rowsValid_ = true;
-    }
-    return rows_;
-}
-
-void FileListView::ApplySelection()
-{
-    if (!rowsPending_)
-        return;
-    rowsPending_ = false;
-    ApplySelection(rows_);
-}
-
-void FileListView::ApplySelection(const std::vector<char> &rows)
-{
-    // One range per run of selected rows, spanning every column, set in two steps so the
-    // selection model never compares two long lists of ranges.
-    QItemSelection runs;
-    const int count = static_cast<int>(rows.size());
-    const int lastColumn = FileListModel::ColumnCount - 1;
-    for (int row = 0; row < count;) {
-        if (!rows[static_cast<std::size_t>(row)]) {
-            ++row;
-            continue;
-        }
-        const int first = row;
-        while (row < count && rows[static_cast<std::size_t>(row)])
-            ++row;
-        runs.append(QItemSelectionRange(model_->index(first, 0), model_->index(row - 1, lastColumn)));
-    }
-    applying_ = true;
-    selection_->clearSelection();
-    if (!runs.isEmpty())
-        selection_->select(runs, QItemSelectionModel::Select);
-    applying_ = false;
-    if (&rows != &rows_)
-        rows_ = rows;
-    rowsValid_ = true;
+    return selection_->SelectedRowCount();
 }
 
 QString FileListView::SelectedItem() const
@@ -346,7 +260,6 @@ ViewStyle FileListView::GetViewStyle() const
 
 void FileListView::SetViewStyle(ViewStyle style)
 {
-    ApplySelection();
     QAbstractItemView *before = View();
     const bool hadFocus = before->hasFocus();
     style_ = style;
@@ -402,7 +315,7 @@ void FileListView::Load()
 void FileListView::RereadFolder()
 {
     QSet<QString> selectedNames;
-    const std::vector<char> &rows = SelectedRows();
+    const std::vector<char> &rows = selection_->Rows();
     for (std::size_t row = 0; row < rows.size(); ++row)
         if (rows[row])
             selectedNames.insert(model_->Entry(static_cast<int>(row)).name);
@@ -420,7 +333,7 @@ void FileListView::RereadFolder()
         std::vector<char> kept(static_cast<std::size_t>(count), 0);
         for (int row = 0; row < count; ++row)
             kept[static_cast<std::size_t>(row)] = selectedNames.contains(model_->Entry(row).name) ? 1 : 0;
-        ApplySelection(kept);
+        selection_->SetRows(kept);
     }
     int currentRow = 0;
     if (!currentName.isEmpty()) {
@@ -471,7 +384,7 @@ QString FileListView::EntryPath(int row) const
 
 bool FileListView::TakeSelectedItem()
 {
-    const int row = FirstSelectedRow();
+    const int row = selection_->FirstSelectedRow();
     if (row < 0)
         return false;
     selectedItem_ = EntryPath(row);

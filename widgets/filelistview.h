@@ -11,10 +11,10 @@
 class FolderTree;
 class QAbstractItemView;
 class QContextMenuEvent;
-class QItemSelectionModel;
 class QKeyEvent;
 class QListView;
 class QMenu;
+class RowSelection;
 class QStackedLayout;
 class QTreeView;
 
@@ -95,23 +95,13 @@ private:
 
     void Load();
     QString EntryPath(int row) const;
-    int FirstSelectedRow() const;
     bool TakeSelectedItem();            // false when nothing is selected
     void TakeClick();                   // a click or an Up/Down release
     void OpenEntry(int row);            // double-click or Enter
     void ShowPopup(QContextMenuEvent *event);
 
-    // The selected flag of every row. Reading it one row at a time from the selection model
-    // costs a walk over all its ranges, and selecting rows one by one costs a merge each:
-    // both grow with the square of the rows in large folders. So the flags live here, and
-    // changes made through SetSelected reach the views in one step (on the next pass of the
-    // event loop, or before the views or the program look at the selection again).
-    const std::vector<char> &SelectedRows() const;
-    void ApplySelection();
-    void ApplySelection(const std::vector<char> &rows);
-
     FileListModel *model_ = nullptr;
-    QItemSelectionModel *selection_ = nullptr;
+    RowSelection *selection_ = nullptr;       // the one place the selection is kept
     QListView *iconsView_ = nullptr;
     QTreeView *detailsView_ = nullptr;
     QStackedLayout *stack_ = nullptr;
@@ -121,8 +111,4 @@ private:
     QString mask_;
     QString selectedItem_;
     ViewStyle style_ = ViewStyle::vsReport;
-    mutable std::vector<char> rows_;
-    mutable bool rowsValid_ = false;
-    bool rowsPending_ = false;          // rows_ is ahead of the selection model
-    bool applying_ = false;
 };

@@ -279,6 +279,25 @@ private slots:
         QCOMPARE(list.SelectedItem(), dir.FilePath(list.Caption(6)));
     }
 
+    void selectionModelSeesSetSelectedAtOnce()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        list.SetSelected(2, true);
+        // Whoever works through the views' selection model right away acts on row 2 too.
+        QItemSelectionModel *shown = list.View()->selectionModel();
+        shown->select(shown->model()->index(3, 0), QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+        QVERIFY(shown->isSelected(shown->model()->index(2, 0)));
+        QVERIFY(list.Selected(2) && list.Selected(3));
+        QCOMPARE(list.SelCount(), 2);
+        list.SetSelected(3, false);
+        shown->clear();
+        QCoreApplication::processEvents();
+        QCOMPARE(list.SelCount(), 0);                        // nothing comes back later
+        QVERIFY(!shown->hasSelection());
+    }
+
     void parentEntryPath()
     {
         TestDir dir;
