@@ -18,7 +18,6 @@
 #include <QStackedLayout>
 #include <QTreeView>
 
-
 #include <sys/stat.h>
 
 namespace {
