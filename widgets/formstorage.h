@@ -13,8 +13,9 @@ class QWidget;
 // next. Attached to a window, it restores them when the window is shown (before the
 // window's own show handler) and saves them at each close the window allows (a dialog's
 // accept, reject or close button too, shown with exec() or show()), or, for a window
-// destroyed while shown, from its destructor. It saves only after having restored; hiding
-// a window is no moment to save.
+// destroyed while shown, from its destructor (told apart by the window's own class giving
+// way to its base class, so the window is of a class of its own, as every form is). It
+// saves only after having restored; hiding a window is no moment to save.
 //
 // Stored properties are "component.Property", the component found by object name among the
 // window's descendants:
