@@ -71,6 +71,16 @@ ExtensionStep PlanExtensionStep(ExtensionOperation operation, const QString &nam
     return step;
 }
 
+ExtensionStep PlanExtensionStep(ExtensionOperation operation, FileEntry::Kind kind, const QString &name,
+                                const QString &extension)
+{
+    ExtensionStep step = PlanExtensionStep(operation, name, extension);
+    const bool onDisk = kind == FileEntry::Kind::File || kind == FileEntry::Kind::Folder;
+    if (!onDisk && step.action != ExtensionStep::Action::Skip)
+        step = {ExtensionStep::Action::Fail, {}, {}};
+    return step;
+}
+
 QString ExtensionFailureHeading(ExtensionOperation operation)
 {
     return operation == ExtensionOperation::Remove
@@ -84,4 +94,16 @@ int SortedInsertPosition(const QStringList &items, const QString &item)
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
     return int(at - items.begin());
+}
+
+QStringList SortedExtensionList(const QStringList &items)
+{
+    QStringList sorted;
+    for (const QString &item : items)
+        if (!sorted.contains(item, Qt::CaseInsensitive))
+            sorted.append(item);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    return sorted;
 }

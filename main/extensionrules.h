@@ -1,6 +1,9 @@
 #pragma once
 
+#include "widgets/fileentry.h"
+
 #include <QString>
+#include <QStringList>
 
 // The characters refused in a new file name and in an extension.
 inline const QString ForbiddenNameChars = QStringLiteral("\"/:<>?\\|");
@@ -22,7 +25,7 @@ enum class ExtensionOperation { Change, Add, Remove };
 
 // What one of the three extension operations does with one entry of the list.
 struct ExtensionStep {
-    enum class Action { Rename, AskFirst, Skip };
+    enum class Action { Rename, AskFirst, Skip, Fail };
     Action action = Action::Skip;
     QString newName;
     QString question;   // for AskFirst
@@ -31,6 +34,11 @@ struct ExtensionStep {
 // The rule for an entry named `name`; `extension` is the new extension (unused for Remove).
 ExtensionStep PlanExtensionStep(ExtensionOperation operation, const QString &name, const QString &extension);
 
+// The same for an entry of the given kind. The parent entry and drives have no file behind
+// them: where the rule would rename them they fail, without a question.
+ExtensionStep PlanExtensionStep(ExtensionOperation operation, FileEntry::Kind kind, const QString &name,
+                                const QString &extension);
+
 // The heading of the failure message of an operation.
 QString ExtensionFailureHeading(ExtensionOperation operation);
 
@@ -38,3 +46,7 @@ inline const QString LongExtensionCaption = QStringLiteral("Extensión mayor de 
 
 // Where an extension goes in a list kept sorted with letter case ignored.
 int SortedInsertPosition(const QStringList &items, const QString &item);
+
+// A stored extension list as the list keeps it: sorted with letter case ignored (equal ones
+// keep their order), and without the later of two items that differ in letter case only.
+QStringList SortedExtensionList(const QStringList &items);

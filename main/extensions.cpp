@@ -2,9 +2,8 @@
 #include "main/main.h"
 
 #include "main/extensionrules.h"
-#include "platform/busycursor.h"
+#include "main/renameplan.h"
 #include "platform/dialogs.h"
-#include "platform/files.h"
 #include "widgets/filelistview.h"
 
 #include <QAction>
@@ -22,44 +21,30 @@ QStringList Items(const QComboBox *box)
     return items;
 }
 
-QString WithoutFirstAmpersand(QString caption)
-{
-    const qsizetype amp = caption.indexOf(u'&');
-    if (amp >= 0)
-        caption.remove(amp, 1);
-    return caption;
-}
-
-// Walks the selected entries of the list, renames each by the operation's rule and reports
-// every entry that could not be renamed in one message at the end.
+// Plans on a snapshot of the selection, asking the questions first, then renames, reports
+// every entry that could not be renamed in one message and re-reads the list. The list may
+// be re-read while a question is open; the snapshot is not.
 void RunExtensionOperation(QWidget *window, FileListView *list, ExtensionOperation operation,
                            const QString &extension)
 {
     const QString folder = list->Directory();
-    const bool isFolder = folder.compare(FileListView::DrivesValue, Qt::CaseInsensitive) != 0;
-    QString failures;
-    {
-        BusyCursor busy;
-        for (int i = 0; i < list->Count(); ++i) {
-            if (!list->Selected(i))
-                continue;
-            const QString name = list->Caption(i);
-            const ExtensionStep step = PlanExtensionStep(operation, name, extension);
-            if (step.action == ExtensionStep::Action::Skip)
-                continue;
-            if (step.action == ExtensionStep::Action::AskFirst
-                && !Dialogs::Current().Ask(window, LongExtensionCaption, step.question, Dialogs::Icon::Question))
-                continue;
-            const QString oldPath = isFolder ? PathInFolder(folder, name) : QString();
-            const QString newPath = isFolder ? PathInFolder(folder, step.newName) : QString();
-            if (oldPath.isEmpty() || newPath.isEmpty() || !RenameEntry(oldPath, newPath))
-                failures += name + u'\n';
+    const bool inFolder = folder.compare(FileListView::DrivesValue, Qt::CaseInsensitive) != 0;
+    std::vector<PlannedRename> plan;
+    for (const FileListView::SelectedEntry &entry : list->SelectedEntries()) {
+        const ExtensionStep step = PlanExtensionStep(operation, entry.kind, entry.name, extension);
+        if (step.action == ExtensionStep::Action::Skip)
+            continue;
+        if (step.action == ExtensionStep::Action::AskFirst
+            && !Dialogs::Current().Ask(window, LongExtensionCaption, step.question, Dialogs::Icon::Question))
+            continue;
+        PlannedRename rename{entry.name, {}, {}};
+        if (step.action != ExtensionStep::Action::Fail && inFolder) {
+            rename.oldPath = PathInFolder(folder, entry.name);
+            rename.newPath = PathInFolder(folder, step.newName);
         }
+        plan.push_back(std::move(rename));
     }
-    if (!failures.isEmpty())
-        Dialogs::Current().Message(window, QStringLiteral("Atención"),
-                                   ExtensionFailureHeading(operation) + QStringLiteral("\n\n") + failures,
-                                   Dialogs::Icon::Warning);
+    ReportFailures(window, ExtensionFailureHeading(operation), ApplyRenames(plan));
     list->RereadFolder();
 }
 } // namespace
@@ -98,12 +83,15 @@ void TfUtilities::RebuildExtensionMenus()
     pmCambiarExtension->clear();
     pmAnhadirExtension->clear();
     for (const QString &extension : Items(cbExtensiones)) {
-        // The text as shown may gain an accelerator marker; the extension is kept apart.
-        QAction *change = pmCambiarExtension->addAction(extension);
-        connect(change, &QAction::triggered, this,
-                [this, change] { ChangeExtension(WithoutFirstAmpersand(change->text())); });
-        QAction *add = pmAnhadirExtension->addAction(extension);
-        connect(add, &QAction::triggered, this, [this, add] { AddExtension(WithoutFirstAmpersand(add->text())); });
+        // The entry keeps its extension apart from the caption, where "&" marks an accelerator.
+        QString caption = extension;
+        caption.replace(u'&', QStringLiteral("&&"));
+        QAction *change = pmCambiarExtension->addAction(caption);
+        change->setData(extension);
+        connect(change, &QAction::triggered, this, [this, change] { ChangeExtension(change->data().toString()); });
+        QAction *add = pmAnhadirExtension->addAction(caption);
+        add->setData(extension);
+        connect(add, &QAction::triggered, this, [this, add] { AddExtension(add->data().toString()); });
     }
 }
 
@@ -126,6 +114,18 @@ bool TfUtilities::AddToExtensionList(const QString &extension)
     cbExtensiones->setCurrentIndex(chosen.isEmpty() ? -1 : cbExtensiones->findText(chosen, Qt::MatchExactly));
     RebuildExtensionMenus();
     return true;
+}
+
+void TfUtilities::SortExtensionList()
+{
+    const QStringList items = Items(cbExtensiones);
+    const QStringList sorted = SortedExtensionList(items);
+    if (sorted == items)
+        return;
+    const QString chosen = Chosen(cbExtensiones);
+    cbExtensiones->clear();
+    cbExtensiones->addItems(sorted);
+    cbExtensiones->setCurrentIndex(chosen.isEmpty() ? -1 : cbExtensiones->findText(chosen, Qt::MatchExactly));
 }
 
 void TfUtilities::sbAnhadirExtensionClick()

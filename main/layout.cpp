@@ -391,13 +391,11 @@ void TfUtilities::BuildRenamerMenus()
         tree->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(tree, &QWidget::customContextMenuRequested, this,
                 [this, tree](const QPoint &pos) { ShowPanePopup(pmCarpetas, tree->viewport(), pos); });
-        tree->installEventFilter(this);
     }
-    for (FileListView *list : {Ficheros, FicherosTag}) {
-        list->installEventFilter(this);
-        for (QAbstractItemView *view : list->findChildren<QAbstractItemView *>())
-            view->installEventFilter(this);
-    }
+    connect(Carpetas, &FolderTree::KeyDown, this, &TfUtilities::CarpetasKeyDown);
+    connect(Ficheros, &FileListView::KeyDown, this, &TfUtilities::FicherosKeyDown);
+    connect(CarpetasTag, &FolderTree::KeyDown, this, &TfUtilities::CarpetasTagKeyDown);
+    connect(FicherosTag, &FileListView::KeyDown, this, &TfUtilities::CarpetasTagKeyDown);
 }
 
 void TfUtilities::FillGenreLists()

@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
@@ -66,6 +65,7 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
         {QStringLiteral("cbExtensiones.Items"), QStringLiteral("edCadenaSeparacion.Text"),
          QStringLiteral("clbCampos.Items")});
     fsMemorizar->setObjectName(QStringLiteral("fsMemorizar"));
+    connect(fsMemorizar, &FormStorage::Restored, this, &TfUtilities::SortExtensionList);
 
     FormCreate();
 }
@@ -214,27 +214,4 @@ void TfUtilities::FormClose(QCloseEvent *)
     key.WriteString(kRutaRenombrador, Carpetas->SelectedPath());
     key.WriteString(kRutaTag, CarpetasTag->SelectedPath());
     key.Close();
-}
-
-bool TfUtilities::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_F5) {
-            QObject *pane = watched;
-            // The lists' inner views forward to the list they belong to.
-            while (pane && pane != Carpetas && pane != Ficheros && pane != CarpetasTag && pane != FicherosTag)
-                pane = pane->parent();
-            if (pane == Carpetas)
-                CarpetasKeyDown(key);
-            else if (pane == Ficheros)
-                FicherosKeyDown(key);
-            else if (pane == CarpetasTag || pane == FicherosTag)
-                CarpetasTagKeyDown(key);
-            else
-                return false;
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }

@@ -70,6 +70,8 @@ public:
     // Adds an extension to cbExtensiones in its sorted place; false when it is refused
     // (already there, or holds a forbidden symbol, which is reported).
     bool AddToExtensionList(const QString &extension);
+    // Sorts the restored extension list and drops duplicates a hand-edited file may bring.
+    void SortExtensionList();
 
     // Controls, named as their objectName.
     QToolBar *MainMenu1 = nullptr;
@@ -189,7 +191,6 @@ protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildMenu();

@@ -44,22 +44,29 @@ void TfUtilities::SpeedButton5Click() { FicherosTag->SetViewStyle(ViewStyle::vsR
 void TfUtilities::RefreshRenamerPanes() { Refresh(Carpetas, Ficheros); }
 void TfUtilities::RefreshTagPanes() { Refresh(CarpetasTag, FicherosTag); }
 
+// F5, whatever modifiers are held, refreshes the page of the pane; other keys stay the pane's.
 void TfUtilities::CarpetasKeyDown(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_F5)
-        RefreshRenamerPanes();
+    if (event->key() != Qt::Key_F5)
+        return;
+    RefreshRenamerPanes();
+    event->accept();
 }
 
 void TfUtilities::FicherosKeyDown(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_F5)
-        RefreshRenamerPanes();
+    if (event->key() != Qt::Key_F5)
+        return;
+    RefreshRenamerPanes();
+    event->accept();
 }
 
 void TfUtilities::CarpetasTagKeyDown(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_F5)
-        RefreshTagPanes();
+    if (event->key() != Qt::Key_F5)
+        return;
+    RefreshTagPanes();
+    event->accept();
 }
 
 void TfUtilities::Refrescar1Click() { RefreshRenamerPanes(); }

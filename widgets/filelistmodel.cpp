@@ -197,7 +197,7 @@ void FileListModel::LoadFolder(const QString &folder, const QString &mask)
     std::vector<FileEntry> entries;
     entries.reserve(1 + folders.size() + files.size());
     FileEntry parentEntry;
-    parentEntry.name = QStringLiteral(" <- Anterior");
+    parentEntry.name = FileEntry::ParentCaption;
     parentEntry.kind = FileEntry::Kind::Parent;
     entries.push_back(std::move(parentEntry));
     std::move(folders.begin(), folders.end(), std::back_inserter(entries));

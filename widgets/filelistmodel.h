@@ -1,25 +1,13 @@
 #pragma once
 
+#include "widgets/fileentry.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QIcon>
 #include <QString>
 
-#include <cstdint>
 #include <vector>
-
-// One row of the file list: the parent entry, a drive, a folder or a file.
-struct FileEntry {
-    enum class Kind : std::uint8_t { Parent, Drive, Folder, File };
-
-    QString name;                // the caption
-    Kind kind = Kind::File;
-    bool hidden = false;
-    bool readOnly = false;
-    bool link = false;
-    qint64 size = -1;            // bytes; -1 when unknown or meaningless
-    qint64 modified = 0;         // seconds since the epoch; 0 when unknown
-};
 
 // Reads folders and volumes into the rows the file list shows, in display order.
 class FileListModel : public QAbstractTableModel {

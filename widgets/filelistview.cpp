@@ -2,9 +2,10 @@
 
 #include "widgets/filelistmodel.h"
 #include "widgets/foldertree.h"
+#include "widgets/keysignal.h"
+#include "widgets/rowselection.h"
 
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -15,12 +16,7 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QStackedLayout>
-#include <QTimer>
 #include <QTreeView>
-
-#include <algorithm>
-#include <memory>
-#include <type_traits>
 
 #include <sys/stat.h>
 
@@ -37,7 +33,7 @@ bool SameFolderOnDisk(const QString &a, const QString &b)
 
 } // namespace
 
-// The behaviour both views share: clicks, Up/Down releases, opening entries, the popup menu.
+// The behaviour both views share: clicks, keys, opening entries, the popup menu.
 // QListView shows large icons, small icons and the list; QTreeView the details.
 template <typename Base>
 class FileItemView : public Base {
@@ -54,36 +50,11 @@ public:
     }
 
 protected:
-    static constexpr bool IsDetails = std::is_same_v<Base, QTreeView>;
-
-    bool event(QEvent *event) override
-    {
-        const bool isKey = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-        if constexpr (IsDetails) {
-            // A key handed over by the icon views has passed the filters; it is theirs to act on.
-            if (isKey && owner_->forwarding_) {
-                owner_->forwardReached_ = true;
-                event->accept();
-                return true;
-            }
-        } else {
-            if (isKey && owner_->KeyHandledByDetailsFilters(static_cast<QKeyEvent *>(event)))
-                return true;
-        }
-        return Base::event(event);
-    }
-
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        owner_->ApplySelection();
-        Base::mousePressEvent(event);
-    }
-
     void mouseReleaseEvent(QMouseEvent *event) override
     {
         Base::mouseReleaseEvent(event);
         if (event->button() == Qt::LeftButton)
-            owner_->TakeSelectedItem();
+            owner_->TakeClick();
     }
 
     void mouseDoubleClickEvent(QMouseEvent *event) override
@@ -96,7 +67,8 @@ protected:
 
     void keyPressEvent(QKeyEvent *event) override
     {
-        owner_->ApplySelection();
+        if (KeyTakenBySignal(event, [&] { emit owner_->KeyDown(event); }))
+            return;
         const int key = event->key();
         const QModelIndex current = this->currentIndex();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && current.isValid()) {
@@ -115,10 +87,12 @@ protected:
 
     void keyReleaseEvent(QKeyEvent *event) override
     {
+        if (KeyTakenBySignal(event, [&] { emit owner_->KeyUp(event); }))
+            return;
         Base::keyReleaseEvent(event);
         const bool upDown = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
         if (upDown && !event->isAutoRepeat())
-            owner_->TakeSelectedItem();
+            owner_->TakeClick();
     }
 
     void contextMenuEvent(QContextMenuEvent *event) override { owner_->ShowPopup(event); }
@@ -133,7 +107,7 @@ using FileDetailsView = FileItemView<QTreeView>;
 FileListView::FileListView(QWidget *parent)
     : QWidget(parent), model_(new FileListModel(this)), directory_(DrivesValue), mask_(QStringLiteral("*.*"))
 {
-    selection_ = new QItemSelectionModel(model_, this);
+    selection_ = new RowSelection(model_, this);
 
     auto *details = new FileDetailsView(this);
     details->setModel(model_);
@@ -164,16 +138,8 @@ FileListView::FileListView(QWidget *parent)
     stack_->setCurrentWidget(detailsView_);
     setFocusProxy(detailsView_);
 
-    connect(selection_, &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!applying_) {
-            rowsValid_ = false;
-            rowsPending_ = false;
-        }
-    });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
-        rowsValid_ = false;
-        rowsPending_ = false;
-    });
+    selection_->Attach(detailsView_);
+    selection_->Attach(iconsView_);
 
     Load();
 }
@@ -256,7 +222,7 @@ FileListView::EntryKind FileListView::Kind(int index) const
 std::vector<FileListView::SelectedEntry> FileListView::SelectedEntries() const
 {
     std::vector<SelectedEntry> entries;
-    const std::vector<char> &rows = SelectedRows();
+    const std::vector<char> &rows = selection_->Rows();
     for (std::size_t row = 0; row < rows.size(); ++row) {
         if (rows[row] != 0) {
             const FileEntry &entry = model_->Entry(static_cast<int>(row));
@@ -268,87 +234,17 @@ std::vector<FileListView::SelectedEntry> FileListView::SelectedEntries() const
 
 bool FileListView::Selected(int index) const
 {
-    if (index < 0 || index >= Count())
-        return false;
-    return SelectedRows()[static_cast<std::size_t>(index)] != 0;
+    return selection_->IsRowSelected(index);
 }
 
 void FileListView::SetSelected(int index, bool selected)
 {
-    if (index < 0 || index >= Count())
-        return;
-    SelectedRows();
-    char &flag = rows_[static_cast<std::size_t>(index)];
-    if ((flag != 0) == selected)
-        return;
-    flag = selected ? 1 : 0;
-    if (!rowsPending_) {
-        rowsPending_ = true;
-        QTimer::singleShot(0, this, [this] { ApplySelection(); });
-    }
+    selection_->SetRowSelected(index, selected);
 }
 
 int FileListView::SelCount() const
 {
-    const std::vector<char> &rows = SelectedRows();
-    return static_cast<int>(std::count(rows.begin(), rows.end(), 1));
-}
-
-int FileListView::FirstSelectedRow() const
-{
-    const std::vector<char> &rows = SelectedRows();
-    const auto found = std::find(rows.begin(), rows.end(), 1);
-    return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
-}
-
-const std::vector<char> &FileListView::SelectedRows() const
-{
-    if (!rowsValid_) {
-        // Ranges can overlap after mixed selecting and deselecting; a flag per row cannot.
-        rows_.assign(static_cast<std::size_t>(Count()), 0);
-        for (const QItemSelectionRange &range : selection_->selection()) {
-            if (range.left() > 0)
-                continue;
-            std::fill(rows_.begin() + range.top(), rows_.begin() + range.bottom() + 1, 1);
-        }
-        rowsValid_ = true;
-    }
-    return rows_;
-}
-
-void FileListView::ApplySelection()
-{
-    if (!rowsPending_)
-        return;
-    rowsPending_ = false;
-    ApplySelection(rows_);
-}
-
-void FileListView::ApplySelection(const std::vector<char> &rows)
-{
-    // One range per run of selected rows, spanning every column, set in two steps so the
-    // selection model never compares two long lists of ranges.
-    QItemSelection runs;
-    const int count = static_cast<int>(rows.size());
-    const int lastColumn = FileListModel::ColumnCount - 1;
-    for (int row = 0; row < count;) {
-        if (!rows[static_cast<std::size_t>(row)]) {
-            ++row;
-            continue;
-        }
-        const int first = row;
-        while (row < count && rows[static_cast<std::size_t>(row)])
-            ++row;
-        runs.append(QItemSelectionRange(model_->index(first, 0), model_->index(row - 1, lastColumn)));
-    }
-    applying_ = true;
-    selection_->clearSelection();
-    if (!runs.isEmpty())
-        selection_->select(runs, QItemSelectionModel::Select);
-    applying_ = false;
-    if (&rows != &rows_)
-        rows_ = rows;
-    rowsValid_ = true;
+    return selection_->SelectedRowCount();
 }
 
 QString FileListView::SelectedItem() const
@@ -363,7 +259,6 @@ ViewStyle FileListView::GetViewStyle() const
 
 void FileListView::SetViewStyle(ViewStyle style)
 {
-    ApplySelection();
     QAbstractItemView *before = View();
     const bool hadFocus = before->hasFocus();
     style_ = style;
@@ -419,7 +314,7 @@ void FileListView::Load()
 void FileListView::RereadFolder()
 {
     QSet<QString> selectedNames;
-    const std::vector<char> &rows = SelectedRows();
+    const std::vector<char> &rows = selection_->Rows();
     for (std::size_t row = 0; row < rows.size(); ++row)
         if (rows[row])
             selectedNames.insert(model_->Entry(static_cast<int>(row)).name);
@@ -437,7 +332,7 @@ void FileListView::RereadFolder()
         std::vector<char> kept(static_cast<std::size_t>(count), 0);
         for (int row = 0; row < count; ++row)
             kept[static_cast<std::size_t>(row)] = selectedNames.contains(model_->Entry(row).name) ? 1 : 0;
-        ApplySelection(kept);
+        selection_->SetRows(kept);
     }
     int currentRow = 0;
     if (!currentName.isEmpty()) {
@@ -486,13 +381,19 @@ QString FileListView::EntryPath(int row) const
     return directory_ + entry.name;
 }
 
-void FileListView::TakeSelectedItem()
+bool FileListView::TakeSelectedItem()
 {
-    const int row = FirstSelectedRow();
+    const int row = selection_->FirstSelectedRow();
     if (row < 0)
-        return;
+        return false;
     selectedItem_ = EntryPath(row);
-    emit Click();
+    return true;
+}
+
+void FileListView::TakeClick()
+{
+    if (TakeSelectedItem())
+        emit Click();
 }
 
 void FileListView::OpenEntry(int row)
@@ -529,33 +430,17 @@ void FileListView::OpenEntry(int row)
     }
 
     SetDirectory(target);
-    if (!tree_)
-        return;
-    if (directory_ == DrivesValue)
-        tree_->SelectDrives();
-    else
-        tree_->ShowFolder(QDir::cleanPath(directory_));
+    if (tree_)
+        tree_->ShowDirectory(directory_);
 }
 
 void FileListView::ShowPopup(QContextMenuEvent *event)
 {
-    // A right click is a click too: the menu then acts on the entry under the pointer.
+    // The menu acts on the entry under the pointer; a right click is no click, though, so
+    // whatever the click handler does (rebuilding the tag list) stays undone.
     if (event->reason() == QContextMenuEvent::Mouse)
         TakeSelectedItem();
     event->accept();
     if (popup_ && !popup_->isEmpty())
         popup_->popup(event->globalPos());
-}
-
-bool FileListView::KeyHandledByDetailsFilters(QKeyEvent *event)
-{
-    if (forwarding_)
-        return false;
-    std::unique_ptr<QEvent> copy(event->clone());
-    copy->setAccepted(true);
-    forwarding_ = true;
-    forwardReached_ = false;
-    QCoreApplication::sendEvent(detailsView_, copy.get());
-    forwarding_ = false;
-    return !forwardReached_;
 }

@@ -11,22 +11,22 @@
 class FolderTree;
 class QAbstractItemView;
 class QContextMenuEvent;
-class QItemSelectionModel;
 class QKeyEvent;
 class QListView;
 class QMenu;
+class RowSelection;
 class QStackedLayout;
 class QTreeView;
 
 enum class ViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
 // The file list of both pages. Shows the folder in Directory (or the mounted volumes while
-// Directory is "Drives"): first the parent entry " <- Anterior", then the sub-folders, then
+// Directory is "Drives"): first the parent entry (ParentCaption), then the sub-folders, then
 // the files matching Mask, hidden files included. Several entries can be selected.
 class FileListView : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString ParentCaption = QStringLiteral(" <- Anterior");
+    static inline const QString &ParentCaption = FileEntry::ParentCaption;
     static inline const QString DrivesValue = QStringLiteral("Drives");
 
     explicit FileListView(QWidget *parent = nullptr);
@@ -64,7 +64,8 @@ public:
     int SelCount() const;
 
     // Full path of the first selected entry, taken on each click and each Up/Down key
-    // release while an entry is selected; "" before the first such moment.
+    // release while an entry is selected, and before the context menu opens on a right
+    // click; "" before the first such moment.
     QString SelectedItem() const;
 
     ViewStyle GetViewStyle() const;        // vsReport initially
@@ -80,7 +81,13 @@ public:
     QAbstractItemView *View() const;
 
 signals:
-    // Raised after SelectedItem was taken (click, Up/Down release with a selection).
+    // Each key pressed or released while the list has the focus, in every view style,
+    // before the list acts on it; a receiver that accepts the event keeps it from the list.
+    void KeyDown(QKeyEvent *event);
+    void KeyUp(QKeyEvent *event);
+
+    // Raised after SelectedItem was taken by a left click or an Up/Down release with a
+    // selection; never by a right click.
     void Click();
 
 private:
@@ -88,25 +95,13 @@ private:
 
     void Load();
     QString EntryPath(int row) const;
-    int FirstSelectedRow() const;
-    void TakeSelectedItem();            // a click or an Up/Down release
+    bool TakeSelectedItem();            // false when nothing is selected
+    void TakeClick();                   // a click or an Up/Down release
     void OpenEntry(int row);            // double-click or Enter
     void ShowPopup(QContextMenuEvent *event);
-    // The icon views hand key events to the details view first, so an event filter
-    // installed on View() while the details were shown also sees keys in the other styles.
-    bool KeyHandledByDetailsFilters(QKeyEvent *event);
-
-    // The selected flag of every row. Reading it one row at a time from the selection model
-    // costs a walk over all its ranges, and selecting rows one by one costs a merge each:
-    // both grow with the square of the rows in large folders. So the flags live here, and
-    // changes made through SetSelected reach the views in one step (on the next pass of the
-    // event loop, or before the views or the program look at the selection again).
-    const std::vector<char> &SelectedRows() const;
-    void ApplySelection();
-    void ApplySelection(const std::vector<char> &rows);
 
     FileListModel *model_ = nullptr;
-    QItemSelectionModel *selection_ = nullptr;
+    RowSelection *selection_ = nullptr;       // the one place the selection is kept
     QListView *iconsView_ = nullptr;
     QTreeView *detailsView_ = nullptr;
     QStackedLayout *stack_ = nullptr;
@@ -116,10 +111,4 @@ private:
     QString mask_;
     QString selectedItem_;
     ViewStyle style_ = ViewStyle::vsReport;
-    bool forwarding_ = false;
-    bool forwardReached_ = false;
-    mutable std::vector<char> rows_;
-    mutable bool rowsValid_ = false;
-    bool rowsPending_ = false;          // rows_ is ahead of the selection model
-    bool applying_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "widgets/filelistview.h"
 #include "widgets/foldertreemodel.h"
+#include "widgets/keysignal.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -108,6 +109,14 @@ void FolderTree::ShowFolder(const QString &folder)
         fileList_->SetDirectory(chosen);
 }
 
+void FolderTree::ShowDirectory(const QString &directory)
+{
+    if (directory.compare(FileListView::DrivesValue, Qt::CaseInsensitive) == 0)
+        SelectDrives();
+    else if (QDir::isAbsolutePath(directory))
+        ShowFolder(QDir::cleanPath(directory));
+}
+
 void FolderTree::SelectDrives()
 {
     const QModelIndex drives = model_->DrivesIndex();
@@ -128,6 +137,18 @@ void FolderTree::showEvent(QShowEvent *event)
         scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
         horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
     });
+}
+
+void FolderTree::keyPressEvent(QKeyEvent *event)
+{
+    if (!KeyTakenBySignal(event, [&] { emit KeyDown(event); }))
+        QTreeView::keyPressEvent(event);
+}
+
+void FolderTree::keyReleaseEvent(QKeyEvent *event)
+{
+    if (!KeyTakenBySignal(event, [&] { emit KeyUp(event); }))
+        QTreeView::keyReleaseEvent(event);
 }
 
 void FolderTree::RebuildTree()

@@ -30,15 +30,23 @@ public:
     // Discards every node and builds the tree again from the drives, showing its root level.
     void RebuildTree();
 
+    // Follows a folder the linked file list opened: "Drives" selects the top entry, a folder
+    // ("/" included) is expanded and selected; it becomes SelectedPath and DirChange is raised.
+    void ShowDirectory(const QString &directory);
+
 signals:
     void DirChange(const QString &path);   // OnDirChange
+    // Each key pressed or released while the tree has the focus, before the tree acts on
+    // it; a receiver that accepts the event keeps it from the tree.
+    void KeyDown(QKeyEvent *event);
+    void KeyUp(QKeyEvent *event);
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
-    friend class FileListView;
-
     // Shows the chosen node: records it, raises DirChange and shows it in the file list.
     void Choose(const QModelIndex &index);
     // Selects the top entry, as when the file list went up from "/" to the drives.

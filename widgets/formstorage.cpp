@@ -61,66 +61,172 @@ QString ListSection(const QString &section, const QString &component, const QStr
     return section + QLatin1Char('.') + component + QLatin1Char('_') + property;
 }
 
-QStringList ItemsOf(QObject *object)
-{
-    QStringList items;
-    if (auto *combo = qobject_cast<QComboBox *>(object)) {
-        for (int i = 0; i < combo->count(); ++i)
-            items.append(combo->itemText(i));
-    } else if (auto *list = qobject_cast<QListWidget *>(object)) {
-        for (int i = 0; i < list->count(); ++i)
-            items.append(list->item(i)->text());
-    }
-    return items;
-}
-
-void SetItems(QObject *object, const QStringList &items)
-{
-    if (auto *combo = qobject_cast<QComboBox *>(object)) {
-        // Replacing the items chooses nothing new: the chosen text stays chosen if still there.
-        const QString chosen = combo->currentIndex() < 0 ? QString() : combo->currentText();
-        combo->clear();
-        combo->addItems(items);
-        combo->setCurrentIndex(chosen.isNull() ? -1 : combo->findText(chosen, Qt::MatchExactly));
-    } else if (auto *list = qobject_cast<QListWidget *>(object)) {
-        // New items behave like the design-time ones (checkable stays checkable), unchecked.
-        const bool hadItems = list->count() > 0;
-        const Qt::ItemFlags flags = hadItems ? list->item(0)->flags() : Qt::ItemFlags();
-        list->clear();
-        for (const QString &text : items) {
-            auto *item = new QListWidgetItem(text, list);
-            if (hadItems) {
-                item->setFlags(flags);
-                if (flags & Qt::ItemIsUserCheckable)
-                    item->setCheckState(Qt::Unchecked);
-            }
-        }
-    }
-}
-
-bool IsList(QObject *object)
-{
-    return qobject_cast<QComboBox *>(object) || qobject_cast<QListWidget *>(object);
-}
-
 QString FormatNumber(double value)
 {
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
-QWidget *PageNamed(QObject *object, const QString &name, int &index)
+// A stored number that fits a control holding whole numbers.
+bool ParseWholeNumber(const QString &text, int &value)
 {
-    index = -1;
-    if (auto *tabs = qobject_cast<QTabWidget *>(object)) {
-        for (int i = 0; i < tabs->count(); ++i)
-            if (tabs->widget(i)->objectName() == name)
-                return index = i, tabs->widget(i);
-    } else if (auto *stack = qobject_cast<QStackedWidget *>(object)) {
-        for (int i = 0; i < stack->count(); ++i)
-            if (stack->widget(i)->objectName() == name)
-                return index = i, stack->widget(i);
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    if (!ok || !std::isfinite(number) || number != std::trunc(number)
+        || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
+        return false;
+    value = int(number);
+    return true;
+}
+
+template <typename Control>
+bool Is(const QObject *object)
+{
+    return qobject_cast<const Control *>(object) != nullptr;
+}
+
+template <typename Control>
+Control *As(QObject *object)
+{
+    return qobject_cast<Control *>(object);
+}
+
+template <typename Control>
+const Control *As(const QObject *object)
+{
+    return qobject_cast<const Control *>(object);
+}
+
+// Replacing the items chooses nothing new: the chosen text stays chosen if still there.
+void SetComboItems(QComboBox *combo, const QStringList &items)
+{
+    const QString chosen = combo->currentIndex() < 0 ? QString() : combo->currentText();
+    combo->clear();
+    combo->addItems(items);
+    combo->setCurrentIndex(chosen.isNull() ? -1 : combo->findText(chosen, Qt::MatchExactly));
+}
+
+// New items behave like the design-time ones (checkable stays checkable), unchecked.
+void SetListItems(QListWidget *list, const QStringList &items)
+{
+    const bool hadItems = list->count() > 0;
+    const Qt::ItemFlags flags = hadItems ? list->item(0)->flags() : Qt::ItemFlags();
+    list->clear();
+    for (const QString &text : items) {
+        auto *item = new QListWidgetItem(text, list);
+        if (hadItems) {
+            item->setFlags(flags);
+            if (flags & Qt::ItemIsUserCheckable)
+                item->setCheckState(Qt::Unchecked);
+        }
     }
+}
+
+template <typename Pages>
+QString PageName(const Pages *pages)
+{
+    const QWidget *page = pages->currentWidget();
+    return page && !page->objectName().isEmpty() ? page->objectName() : NullPage;
+}
+
+template <typename Pages>
+void ChoosePage(Pages *pages, const QString &name)
+{
+    for (int i = 0; i < pages->count(); ++i) {
+        if (pages->widget(i)->objectName() == name) {
+            pages->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+// How one type of stored property is read from its control and written back: one entry per
+// property and control class. A list's items are the texts in order; any other property is
+// a single text. A text that does not convert to the property's type is ignored.
+struct PropertyAdapter {
+    QLatin1StringView property;
+    bool (*accepts)(const QObject *object);
+    QStringList (*read)(const QObject *object);
+    void (*write)(QObject *object, const QStringList &texts);
+};
+
+const PropertyAdapter Adapters[] = {
+    {QLatin1StringView("Items"), Is<QComboBox>,
+     [](const QObject *o) {
+         QStringList items;
+         for (int i = 0; i < As<QComboBox>(o)->count(); ++i)
+             items.append(As<QComboBox>(o)->itemText(i));
+         return items;
+     },
+     [](QObject *o, const QStringList &items) { SetComboItems(As<QComboBox>(o), items); }},
+    {QLatin1StringView("Items"), Is<QListWidget>,
+     [](const QObject *o) {
+         QStringList items;
+         for (int i = 0; i < As<QListWidget>(o)->count(); ++i)
+             items.append(As<QListWidget>(o)->item(i)->text());
+         return items;
+     },
+     [](QObject *o, const QStringList &items) { SetListItems(As<QListWidget>(o), items); }},
+    {QLatin1StringView("Text"), Is<QLineEdit>, [](const QObject *o) { return QStringList{As<QLineEdit>(o)->text()}; },
+     [](QObject *o, const QStringList &texts) { As<QLineEdit>(o)->setText(texts.value(0)); }},
+    {QLatin1StringView("Text"), Is<QComboBox>,
+     [](const QObject *o) { return QStringList{As<QComboBox>(o)->currentText()}; },
+     [](QObject *o, const QStringList &texts) {
+         auto *combo = As<QComboBox>(o);
+         if (combo->isEditable())
+             combo->setEditText(texts.value(0));
+         else if (const int index = combo->findText(texts.value(0), Qt::MatchExactly); index >= 0)
+             combo->setCurrentIndex(index);
+     }},
+    {QLatin1StringView("Value"), Is<QDoubleSpinBox>,
+     [](const QObject *o) { return QStringList{FormatNumber(As<QDoubleSpinBox>(o)->value())}; },
+     [](QObject *o, const QStringList &texts) {
+         bool ok = false;
+         const double value = texts.value(0).toDouble(&ok);
+         if (ok && std::isfinite(value))
+             As<QDoubleSpinBox>(o)->setValue(value);
+     }},
+    {QLatin1StringView("Value"), Is<QSpinBox>,
+     [](const QObject *o) { return QStringList{QString::number(As<QSpinBox>(o)->value())}; },
+     [](QObject *o, const QStringList &texts) {
+         if (int value = 0; ParseWholeNumber(texts.value(0), value))
+             As<QSpinBox>(o)->setValue(value);
+     }},
+    {QLatin1StringView("Value"), Is<QAbstractSlider>,
+     [](const QObject *o) { return QStringList{QString::number(As<QAbstractSlider>(o)->value())}; },
+     [](QObject *o, const QStringList &texts) {
+         if (int value = 0; ParseWholeNumber(texts.value(0), value))
+             As<QAbstractSlider>(o)->setValue(value);
+     }},
+    {QLatin1StringView("Checked"), Is<QAbstractButton>,
+     [](const QObject *o) {
+         return QStringList{As<QAbstractButton>(o)->isChecked() ? QStringLiteral("True") : QStringLiteral("False")};
+     },
+     [](QObject *o, const QStringList &texts) {
+         const QString text = texts.value(0);
+         if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+             As<QAbstractButton>(o)->setChecked(true);
+         else if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+             As<QAbstractButton>(o)->setChecked(false);
+     }},
+    {QLatin1StringView("ActivePage"), Is<QTabWidget>,
+     [](const QObject *o) { return QStringList{PageName(As<QTabWidget>(o))}; },
+     [](QObject *o, const QStringList &texts) { ChoosePage(As<QTabWidget>(o), texts.value(0)); }},
+    {QLatin1StringView("ActivePage"), Is<QStackedWidget>,
+     [](const QObject *o) { return QStringList{PageName(As<QStackedWidget>(o))}; },
+     [](QObject *o, const QStringList &texts) { ChoosePage(As<QStackedWidget>(o), texts.value(0)); }},
+};
+
+const PropertyAdapter *AdapterFor(const QObject *object, QStringView property)
+{
+    for (const PropertyAdapter &adapter : Adapters)
+        if (adapter.property == property && adapter.accepts(object))
+            return &adapter;
     return nullptr;
+}
+
+bool IsListProperty(QStringView property)
+{
+    return property == QLatin1StringView("Items");
 }
 
 } // namespace
@@ -128,15 +234,19 @@ QWidget *PageNamed(QObject *object, const QString &name, int &index)
 FormStorage::FormStorage(QWidget *window, Store store, const QString &section, const QStringList &storedProps)
     : QObject(window), window_(window), store_(store), section_(section), storedProps_(storedProps)
 {
-    if (window)
-        window->installEventFilter(this);
+    if (!window)
+        return;
+    window->installEventFilter(this);
+    // Accept, reject and the close button all end a dialog here, also one run with exec().
+    if (auto *dialog = qobject_cast<QDialog *>(window))
+        connect(dialog, &QDialog::finished, this, [this] { SaveOnce(false); });
 }
 
 FormStorage::~FormStorage()
 {
     // Normally the window's closing or destruction has saved already.
-    if (restored_ && !saved_ && window_ && window_->isVisible())
-        SaveAs(true);
+    if (window_ && window_->isVisible())
+        SaveOnce(true);
 }
 
 QString FormStorage::StoreFilePath(Store store)
@@ -157,19 +267,44 @@ int FormStorage::CurrentPixelsPerInch() const
 
 bool FormStorage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == window_) {
-        if (event->type() == QEvent::Show && !restored_) {
+    if (watched != window_)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Show:
+        if (!restored_) {
             windowClass_ = window_->metaObject();
             Restore();
-        } else if (event->type() == QEvent::Show) {
-            saved_ = false;
-        } else if (event->type() == QEvent::Hide && !event->spontaneous() && restored_ && !saved_) {
-            // A close that was allowed, a dialog's accept or reject, or the window's
-            // destruction while shown: each hides the window.
-            SaveAs(IsDestroying());
         }
+        saved_ = false;
+        break;
+    case QEvent::Close:
+        return DeliverClose(event);
+    case QEvent::Hide:
+        // The window's destructor hides a window still shown: the last moment its controls
+        // are all there. Any other hide is no moment to save.
+        if (IsDestroying())
+            SaveOnce(true);
+        break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool FormStorage::DeliverClose(QEvent *event)
+{
+    // The window's own close handler decides first; only a close it allows is saved.
+    QObject *window = window_.data();
+    window->event(event);
+    if (event->isAccepted() && window_)
+        SaveOnce(false);
+    return true;
+}
+
+void FormStorage::SaveOnce(bool destroying)
+{
+    if (restored_ && !saved_)
+        SaveAs(destroying);
 }
 
 // While the window is being destroyed its own class is already gone, so it answers with a
@@ -188,7 +323,7 @@ bool FormStorage::IsFixedSize() const
     return window_->minimumSize() == window_->maximumSize();
 }
 
-bool FormStorage::ReadEntry(QSettings &settings, const QString &name, QString &value)
+bool FormStorage::ReadEntry(QSettings &settings, const QString &name, QString &value, bool trimmed)
 {
     value.clear();
     if (!settings.contains(name))
@@ -199,7 +334,8 @@ bool FormStorage::ReadEntry(QSettings &settings, const QString &name, QString &v
             readError_ = error;
         return false;
     }
-    value = value.trimmed();
+    if (trimmed)
+        value = value.trimmed();
     return true;
 }
 
@@ -230,6 +366,7 @@ bool FormStorage::Restore()
         }
     }
     settings.endGroup();
+    emit Restored();
     if (!readError_.isEmpty()) {
         Dialogs::Current().ReportError(window_, readError_);
         return false;
@@ -299,78 +436,41 @@ void FormStorage::RestorePlacement(QSettings &settings)
 void FormStorage::RestoreProperty(QSettings &settings, const QString &component, const QString &property)
 {
     QObject *object = window_->findChild<QObject *>(component);
-    if (!object)
+    const PropertyAdapter *adapter = object ? AdapterFor(object, property) : nullptr;
+    if (!adapter)
         return;
     QString text;
-    if (property == QLatin1String("Items") && IsList(object)) {
-        settings.endGroup();
-        settings.beginGroup(ListSection(section_, component, property));
-        int count = 0;
-        if (ReadEntry(settings, QStringLiteral("Count"), text))
-            ParseInt(text, count);
-        if (count > 0) {
-            int lastPresent = -1;
-            if (count > MaxTrustedCount) {
-                for (const QString &key : settings.childKeys()) {
-                    bool ok = false;
-                    const int index = key.startsWith(QLatin1String("Item")) ? key.mid(4).toInt(&ok) : -1;
-                    if (ok && index >= 0 && index < count && key == QStringLiteral("Item%1").arg(index))
-                        lastPresent = qMax(lastPresent, index);
-                }
-                count = qMin(count, lastPresent + 1);
-            }
-            QStringList items;
-            items.reserve(count);
-            for (int i = 0; i < count; ++i) {
-                ReadEntry(settings, QStringLiteral("Item%1").arg(i), text);
-                items.append(text);
-            }
-            if (!items.isEmpty())
-                SetItems(object, items);
-        }
-        settings.endGroup();
-        settings.beginGroup(section_);
+    if (!IsListProperty(property)) {
+        if (ReadEntry(settings, component + QLatin1Char('_') + property, text))
+            adapter->write(object, {text});
         return;
     }
 
-    if (!ReadEntry(settings, component + QLatin1Char('_') + property, text))
-        return;
-    if (property == QLatin1String("Text")) {
-        if (auto *edit = qobject_cast<QLineEdit *>(object))
-            edit->setText(text);
-        else if (auto *combo = qobject_cast<QComboBox *>(object); combo && combo->isEditable())
-            combo->setEditText(text);
-    } else if (property == QLatin1String("Value")) {
-        bool ok = false;
-        const double value = text.toDouble(&ok);
-        if (!ok || !std::isfinite(value))
-            return;
-        if (auto *spin = qobject_cast<QDoubleSpinBox *>(object)) {
-            spin->setValue(value);
-        } else if (value == std::trunc(value) && value >= std::numeric_limits<int>::min()
-                   && value <= std::numeric_limits<int>::max()) {
-            if (auto *spin = qobject_cast<QSpinBox *>(object))
-                spin->setValue(int(value));
-            else if (auto *slider = qobject_cast<QAbstractSlider *>(object))
-                slider->setValue(int(value));
+    settings.endGroup();
+    settings.beginGroup(ListSection(section_, component, property));
+    int count = 0;
+    if (ReadEntry(settings, QStringLiteral("Count"), text))
+        ParseInt(text, count);
+    if (count > MaxTrustedCount) {
+        int lastPresent = -1;
+        for (const QString &key : settings.childKeys()) {
+            bool ok = false;
+            const int index = key.startsWith(QLatin1String("Item")) ? key.mid(4).toInt(&ok) : -1;
+            if (ok && index >= 0 && index < count && key == QStringLiteral("Item%1").arg(index))
+                lastPresent = qMax(lastPresent, index);
         }
-    } else if (property == QLatin1String("Checked")) {
-        auto *button = qobject_cast<QAbstractButton *>(object);
-        if (!button)
-            return;
-        if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-            button->setChecked(true);
-        else if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-            button->setChecked(false);
-    } else if (property == QLatin1String("ActivePage")) {
-        int index = -1;
-        if (!PageNamed(object, text, index))
-            return;
-        if (auto *tabs = qobject_cast<QTabWidget *>(object))
-            tabs->setCurrentIndex(index);
-        else if (auto *stack = qobject_cast<QStackedWidget *>(object))
-            stack->setCurrentIndex(index);
+        count = lastPresent + 1;
     }
+    // Items are kept as they were typed, blanks included.
+    QStringList items;
+    for (int i = 0; i < count; ++i) {
+        ReadEntry(settings, QStringLiteral("Item%1").arg(i), text, false);
+        items.append(text);
+    }
+    if (!items.isEmpty())
+        adapter->write(object, items);
+    settings.endGroup();
+    settings.beginGroup(section_);
 }
 
 bool FormStorage::Save() { return SaveAs(false); }
@@ -421,59 +521,23 @@ bool FormStorage::SaveAs(bool destroying)
 void FormStorage::SaveProperty(QSettings &settings, const QString &component, const QString &property)
 {
     QObject *object = window_->findChild<QObject *>(component);
-    if (!object)
+    const PropertyAdapter *adapter = object ? AdapterFor(object, property) : nullptr;
+    if (!adapter)
         return;
-    if (property == QLatin1String("Items") && IsList(object)) {
-        const QStringList items = ItemsOf(object);
+    const QStringList texts = adapter->read(object);
+    if (!IsListProperty(property)) {
+        settings.setValue(component + QLatin1Char('_') + property, texts.value(0).trimmed());
+        return;
+    }
+    settings.endGroup();
+    const QString listSection = ListSection(section_, component, property);
+    settings.remove(listSection);
+    if (!texts.isEmpty()) {
+        settings.beginGroup(listSection);
+        settings.setValue(QStringLiteral("Count"), QString::number(texts.size()));
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            settings.setValue(QStringLiteral("Item%1").arg(i), texts.at(i));
         settings.endGroup();
-        const QString listSection = ListSection(section_, component, property);
-        settings.remove(listSection);
-        if (!items.isEmpty()) {
-            settings.beginGroup(listSection);
-            settings.setValue(QStringLiteral("Count"), QString::number(items.size()));
-            for (qsizetype i = 0; i < items.size(); ++i)
-                settings.setValue(QStringLiteral("Item%1").arg(i), items.at(i).trimmed());
-            settings.endGroup();
-        }
-        settings.beginGroup(section_);
-        return;
     }
-
-    QString text;
-    bool known = true;
-    if (property == QLatin1String("Text")) {
-        if (auto *edit = qobject_cast<QLineEdit *>(object))
-            text = edit->text();
-        else if (auto *combo = qobject_cast<QComboBox *>(object))
-            text = combo->currentText();
-        else
-            known = false;
-    } else if (property == QLatin1String("Value")) {
-        if (auto *spin = qobject_cast<QDoubleSpinBox *>(object))
-            text = FormatNumber(spin->value());
-        else if (auto *spin = qobject_cast<QSpinBox *>(object))
-            text = QString::number(spin->value());
-        else if (auto *slider = qobject_cast<QAbstractSlider *>(object))
-            text = QString::number(slider->value());
-        else
-            known = false;
-    } else if (property == QLatin1String("Checked")) {
-        if (auto *button = qobject_cast<QAbstractButton *>(object))
-            text = button->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
-        else
-            known = false;
-    } else if (property == QLatin1String("ActivePage")) {
-        QWidget *page = nullptr;
-        if (auto *tabs = qobject_cast<QTabWidget *>(object))
-            page = tabs->currentWidget();
-        else if (auto *stack = qobject_cast<QStackedWidget *>(object))
-            page = stack->currentWidget();
-        else
-            known = false;
-        text = page && !page->objectName().isEmpty() ? page->objectName() : NullPage;
-    } else {
-        known = false;
-    }
-    if (known)
-        settings.setValue(component + QLatin1Char('_') + property, text.trimmed());
+    settings.beginGroup(section_);
 }

@@ -11,14 +11,16 @@ class QWidget;
 
 // Keeps a window's placement and some of its controls' properties from one run to the
 // next. Attached to a window, it restores them when the window is shown (before the
-// window's own show handler) and saves them when the window closes, also when a dialog is
-// accepted or cancelled, or failing that when the window is destroyed while shown. It saves
-// only after having restored.
+// window's own show handler) and saves them at each close the window allows (a dialog's
+// accept, reject or close button too, shown with exec() or show()), or, for a window
+// destroyed while shown, from its destructor (told apart by the window's own class giving
+// way to its base class, so the window is of a class of its own, as every form is). It
+// saves only after having restored; hiding a window is no moment to save.
 //
 // Stored properties are "component.Property", the component found by object name among the
 // window's descendants:
-//   Items      QComboBox, QListWidget (texts in order; check marks are not kept)
-//   Text       QLineEdit, editable QComboBox
+//   Items      QComboBox, QListWidget (texts in order, as they are; check marks are not kept)
+//   Text       QLineEdit, QComboBox (the edit text, or the item of that text)
 //   Value      QSpinBox, QDoubleSpinBox, other QAbstractSlider
 //   Checked    QAbstractButton
 //   ActivePage QTabWidget, QStackedWidget (the page's object name, "(null)" for none)
@@ -46,15 +48,21 @@ public:
     // The screen resolution written as "PixelsPerInch".
     int CurrentPixelsPerInch() const;
 
+signals:
+    // After the stored values were put into the controls, so the window can tidy them.
+    void Restored();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool DeliverClose(QEvent *event);
+    void SaveOnce(bool destroying);     // unless saved since the window was last shown
     bool SaveAs(bool destroying);
     void RestorePlacement(QSettings &settings);
     void RestoreProperty(QSettings &settings, const QString &component, const QString &property);
     void SaveProperty(QSettings &settings, const QString &component, const QString &property);
-    bool ReadEntry(QSettings &settings, const QString &name, QString &value);
+    bool ReadEntry(QSettings &settings, const QString &name, QString &value, bool trimmed = true);
     bool IsFixedSize() const;
     bool IsDestroying() const;
 

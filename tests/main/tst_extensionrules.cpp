@@ -98,6 +98,41 @@ private slots:
         QCOMPARE(step.question, question);
     }
 
+    void planByKind_data()
+    {
+        using Kind = FileEntry::Kind;
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("newName");
+        const int change = int(ExtensionOperation::Change);
+        const int add = int(ExtensionOperation::Add);
+        const int remove = int(ExtensionOperation::Remove);
+        const int rename = int(ExtensionStep::Action::Rename);
+        const int skip = int(ExtensionStep::Action::Skip);
+        const int fail = int(ExtensionStep::Action::Fail);
+        QTest::newRow("parent, change") << change << Kind::Parent << " <- Anterior" << fail << "";
+        QTest::newRow("parent, add") << add << Kind::Parent << " <- Anterior" << fail << "";
+        QTest::newRow("parent, remove") << remove << Kind::Parent << " <- Anterior" << skip << "";
+        QTest::newRow("drive, change") << change << Kind::Drive << "/" << fail << "";
+        QTest::newRow("drive with a long extension fails unasked") << remove << Kind::Drive << "/media/a.backup" << fail << "";
+        QTest::newRow("file named like the parent") << change << Kind::File << " <- Anterior" << rename << " <- Anterior.mp3";
+        QTest::newRow("folder") << remove << Kind::Folder << "album.old" << rename << "album";
+    }
+    void planByKind()
+    {
+        QFETCH(int, operation);
+        QFETCH(FileEntry::Kind, kind);
+        QFETCH(QString, name);
+        QFETCH(int, action);
+        QFETCH(QString, newName);
+        const ExtensionStep step = PlanExtensionStep(ExtensionOperation(operation), kind, name, QStringLiteral("mp3"));
+        QCOMPARE(int(step.action), action);
+        QCOMPARE(step.newName, newName);
+        QVERIFY(step.question.isEmpty());
+    }
+
     void pathInFolder_data()
     {
         QTest::addColumn<QString>("folder");
@@ -136,6 +171,23 @@ private slots:
         QFETCH(QString, item);
         QFETCH(int, position);
         QCOMPARE(SortedInsertPosition(items, item), position);
+    }
+
+    void sortedExtensionList_data()
+    {
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QStringList>("sorted");
+        QTest::newRow("sorted already") << QStringList{"bmp", "jpg"} << QStringList{"bmp", "jpg"};
+        QTest::newRow("letter case ignored") << QStringList{"Wma", "bmp", "MP3"} << QStringList{"bmp", "MP3", "Wma"};
+        QTest::newRow("first of a duplicate kept") << QStringList{"mp3", "bmp", "MP3"} << QStringList{"bmp", "mp3"};
+        QTest::newRow("blanks make another item") << QStringList{"mp3", " mp3"} << QStringList{" mp3", "mp3"};
+        QTest::newRow("empty") << QStringList{} << QStringList{};
+    }
+    void sortedExtensionList()
+    {
+        QFETCH(QStringList, items);
+        QFETCH(QStringList, sorted);
+        QCOMPARE(SortedExtensionList(items), sorted);
     }
 
     void failureHeadings()

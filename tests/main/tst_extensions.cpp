@@ -177,6 +177,92 @@ private slots:
             QVERIFY2(Captions(w->Ficheros).contains(name), qPrintable(name));
     }
 
+    // A file may be named like the parent entry; only what an entry is decides.
+    void fileNamedLikeTheParentEntry_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("renamed");    // the real file's new name
+        QTest::addColumn<QString>("message");    // for the parent entry
+        QTest::newRow("change") << "change" << " <- Anterior.wma"
+                                << "No se han podido renombrar los siguientes ficheros:\n\n <- Anterior\n";
+        QTest::newRow("add") << "add" << " <- Anterior.wma"
+                             << "No se han podido renombrar los siguientes ficheros:\n\n <- Anterior\n";
+        QTest::newRow("remove") << "remove" << "" << "";
+    }
+    void fileNamedLikeTheParentEntry()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, renamed);
+        QFETCH(QString, message);
+        WindowEnvironment env;
+        TestDir dir;
+        dir.CreateFile(QStringLiteral(" <- Anterior"), "data");
+        dir.CreateFile(QStringLiteral("a.txt"), "data");
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QCOMPARE(w->Ficheros->Kind(0), FileListView::EntryKind::Parent);
+        const int real = int(Captions(w->Ficheros).lastIndexOf(QStringLiteral(" <- Anterior")));
+        QVERIFY(real > 0);
+        QCOMPARE(w->Ficheros->Kind(real), FileListView::EntryKind::File);
+        Choose(w->cbExtensiones, QStringLiteral("wma"));
+        const auto run = [&] {
+            if (operation == u"change")
+                w->sbCambiarExtensionClick();
+            else if (operation == u"add")
+                w->sbAnhadirExtensionAFicherosClick();
+            else
+                w->sbEliminaExtensionClick();
+        };
+
+        w->Ficheros->SetSelected(0, true);
+        run();
+        QCOMPARE(FilesIn(dir), (QStringList{" <- Anterior", "a.txt"}));
+        const auto messages = dialogs.Of(QStringLiteral("Message"));
+        QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QCOMPARE(messages.first().text, message);
+
+        // The real file is renamed like any other.
+        dialogs.shown.clear();
+        for (int i = 0; i < w->Ficheros->Count(); ++i)
+            w->Ficheros->SetSelected(i, w->Ficheros->Kind(i) == FileListView::EntryKind::File
+                                            && w->Ficheros->Caption(i) == QStringLiteral(" <- Anterior"));
+        run();
+        QCOMPARE(FilesIn(dir).contains(renamed.isEmpty() ? QStringLiteral(" <- Anterior") : renamed), true);
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
+    }
+
+    void ampersandInAnExtensionFromTheMenus_data()
+    {
+        QTest::addColumn<bool>("change");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("change") << true << "a.r&b";
+        QTest::newRow("add") << false << "a.txt.r&b";
+    }
+    void ampersandInAnExtensionFromTheMenus()
+    {
+        QFETCH(bool, change);
+        QFETCH(QString, after);
+        WindowEnvironment env;
+        TestDir dir;
+        dir.CreateFile(QStringLiteral("a.txt"), "data");
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QVERIFY(w->AddToExtensionList(QStringLiteral("r&b")));
+        SelectEntries(w->Ficheros, {QStringLiteral("a.txt")});
+        w->pmFicherosPopup();
+        QMenu *menu = change ? w->pmCambiarExtension : w->pmAnhadirExtension;
+        const int position = w->cbExtensiones->findText(QStringLiteral("r&b"));
+        QCOMPARE(menu->actions().size(), w->cbExtensiones->count());
+        QAction *entry = menu->actions().at(position);
+        entry->trigger();
+        QCOMPARE(FilesIn(dir), QStringList{after});
+        QCOMPARE(entry->text(), QStringLiteral("r&&b"));   // shown as "r&b", no accelerator
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
     void noExtensionChosenDoesNothing()
     {
         WindowEnvironment env;
@@ -349,6 +435,44 @@ private slots:
         for (int i = 0; i < again->clbCampos->count(); ++i)
             QCOMPARE(again->clbCampos->item(i)->checkState(), Qt::Unchecked);
         QCOMPARE(again->cbExtensiones->currentIndex(), -1);
+    }
+
+    // Items come back exactly as typed and in their sorted places; a hand-edited list is
+    // sorted and loses its duplicates.
+    void extensionListAcrossARestart_data()
+    {
+        QTest::addColumn<QByteArray>("stored");      // empty: the first run adds " mp3"
+        QTest::addColumn<QStringList>("restored");
+        QTest::newRow("typed with a blank") << QByteArray() << QStringList{" mp3", "bmp", "jpg", "mp3", "wma"};
+        QTest::newRow("hand-edited")
+            << QByteArray("[TfUtilities.cbExtensiones_Items]\nCount=6\nItem0=wma\nItem1=MP3\nItem2=bmp\n"
+                          "Item3=mp3\nItem4=jpg\nItem5=\" ogg\"\n")
+            << QStringList{" ogg", "bmp", "jpg", "MP3", "wma"};
+    }
+    void extensionListAcrossARestart()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QStringList, restored);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        if (stored.isEmpty()) {
+            auto w = env.NewWindow();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QVERIFY(w->AddToExtensionList(QStringLiteral(" mp3")));
+            w->close();
+        } else {
+            env.WriteSettingsFile(stored);
+        }
+        auto again = env.NewWindow();
+        again->show();
+        QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+        QCOMPARE(Items(again->cbExtensiones), restored);
+        QCOMPARE(again->cbExtensiones->currentIndex(), -1);
+        QVERIFY(again->AddToExtensionList(QStringLiteral("gif")));
+        QCOMPARE(Items(again->cbExtensiones).indexOf(QStringLiteral("gif")), restored.indexOf(QStringLiteral("bmp")) + 1);
+        again->pmFicherosPopup();
+        QCOMPARE(again->pmCambiarExtension->actions().size(), restored.size() + 1);
     }
 
     void emptiedExtensionListComesBackAsDesigned()

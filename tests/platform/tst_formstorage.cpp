@@ -19,6 +19,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -207,7 +208,7 @@ private slots:
         MainForm form;
         form.show();
         QCOMPARE(form.textAtShow, QStringLiteral("-"));
-        QCOMPARE(form.Extensions(), QStringList({"flac", "bmp", "ogg"}));
+        QCOMPARE(form.Extensions(), QStringList({"flac", "bmp", " ogg "}));   // items as they were
         QCOMPARE(form.cbExtensiones->currentText(), QStringLiteral("bmp")); // still the chosen one
         QCOMPARE(form.geometry(), QRect(60, 70, 400, 300));
         MainForm unchosen;
@@ -293,6 +294,69 @@ private slots:
         QCOMPARE(Entry(IniFile(), "TfNumerar/ckRellenar_Checked"), QStringLiteral("False"));
         QCOMPARE(Entry(IniFile(), "TfNumerar/seLongitud_Value"), QStringLiteral("3"));
         QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void savedAtEveryCloseOfADialog_data()
+    {
+        QTest::addColumn<bool>("modal");             // exec() or show()
+        QTest::addColumn<QString>("end");
+        for (bool modal : {true, false}) {
+            for (const char *end : {"accept", "reject", "close button"})
+                QTest::addRow("%s, %s", modal ? "exec" : "show", end) << modal << QString::fromLatin1(end);
+        }
+    }
+    void savedAtEveryCloseOfADialog()
+    {
+        QFETCH(bool, modal);
+        QFETCH(QString, end);
+        ScriptedDialogs dialogs;
+        WriteAll(IniFile(), "[TfNumerar]\nedCadena_Text=antes\n");
+        SmallDialog dialog;
+        QStringList seen;
+        const auto typeAndEnd = [&](const QString &text) {
+            seen.append(dialog.edCadena->text());
+            dialog.edCadena->setText(text);
+            if (end == u"accept")
+                dialog.accept();
+            else if (end == u"reject")
+                dialog.reject();
+            else
+                dialog.close();
+        };
+        // Twice: each opening restores (once) and each close saves.
+        for (const QString &text : {QStringLiteral("uno"), QStringLiteral("dos")}) {
+            if (modal) {
+                QTimer::singleShot(0, &dialog, [&] { typeAndEnd(text); });
+                dialog.exec();
+            } else {
+                dialog.show();
+                typeAndEnd(text);
+            }
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(Entry(IniFile(), "TfNumerar/edCadena_Text"), text);
+            QCOMPARE(Entry(IniFile(), "TfNumerar/Visible"), QStringLiteral("0"));
+        }
+        QCOMPARE(seen, (QStringList{"antes", "uno"}));
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void hidingIsNoMomentToSave()
+    {
+        {
+            MainForm form;
+            form.show();
+            form.edCadenaSeparacion->setText("x");
+            form.hide();
+            SmallDialog dialog;
+            dialog.show();
+            dialog.hide();
+            QVERIFY(!QFile::exists(SettingsFile()));
+            QVERIFY(!QFile::exists(IniFile()));
+            form.show();
+            QVERIFY(form.close());
+        }
+        QCOMPARE(Entry(SettingsFile(), "TfUtilities/edCadenaSeparacion_Text"), QStringLiteral("x"));
+        QVERIFY(!QFile::exists(IniFile()));
     }
 
     void fixedSizeDialogTakesOnlyThePosition()

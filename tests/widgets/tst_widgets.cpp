@@ -40,17 +40,6 @@ void Click(FileListView &list, int row, Qt::KeyboardModifiers modifiers = {})
     QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, CenterOf(view, row));
 }
 
-class KeyRecorder : public QObject {
-public:
-    QList<int> pressed;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress)
-            pressed << static_cast<QKeyEvent *>(event)->key();
-        return false;
-    }
-};
-
 } // namespace
 
 class TestWidgets : public QObject {
@@ -290,6 +279,25 @@ private slots:
         QCOMPARE(list.SelectedItem(), dir.FilePath(list.Caption(6)));
     }
 
+    void selectionModelSeesSetSelectedAtOnce()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        list.SetSelected(2, true);
+        // Whoever works through the views' selection model right away acts on row 2 too.
+        QItemSelectionModel *shown = list.View()->selectionModel();
+        shown->select(shown->model()->index(3, 0), QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+        QVERIFY(shown->isSelected(shown->model()->index(2, 0)));
+        QVERIFY(list.Selected(2) && list.Selected(3));
+        QCOMPARE(list.SelCount(), 2);
+        list.SetSelected(3, false);
+        shown->clear();
+        QCoreApplication::processEvents();
+        QCOMPARE(list.SelCount(), 0);                        // nothing comes back later
+        QVERIFY(!shown->hasSelection());
+    }
+
     void parentEntryPath()
     {
         TestDir dir;
@@ -399,19 +407,46 @@ private slots:
         QVERIFY(list.Selected(RowOf(list, "b.txt")));
     }
 
-    void keysReachFilterOfDetailsInEveryStyle()
+    void keysAreSignalledInEveryStyle_data()
     {
+        QTest::addColumn<ViewStyle>("style");
+        QTest::newRow("details") << ViewStyle::vsReport;
+        QTest::newRow("list") << ViewStyle::vsList;
+        QTest::newRow("large icons") << ViewStyle::vsIcon;
+    }
+    void keysAreSignalledInEveryStyle()
+    {
+        QFETCH(ViewStyle, style);
         TestDir dir;
         FileListView list;
         Open(list, dir);
-        KeyRecorder recorder;
-        list.View()->installEventFilter(&recorder);
-        list.SetViewStyle(ViewStyle::vsList);
-        Click(list, 1);
+        list.SetViewStyle(style);
+        QList<int> down;
+        QList<int> up;
+        connect(&list, &FileListView::KeyDown, this, [&](QKeyEvent *event) {
+            down << event->key();
+            if (event->key() == Qt::Key_Return)
+                event->accept();                             // kept from the list
+        });
+        connect(&list, &FileListView::KeyUp, this, [&](QKeyEvent *event) { up << event->key(); });
+        Click(list, RowOf(list, "alpha"));
         QTest::keyClick(list.View(), Qt::Key_F5);
+        QTest::keyClick(list.View(), Qt::Key_Return);
+        QCOMPARE(list.Directory(), dir.Path() + "/");        // Enter did not open "alpha"
         QTest::keyClick(list.View(), Qt::Key_Down);
-        QCOMPARE(recorder.pressed, (QList<int>{Qt::Key_F5, Qt::Key_Down}));
-        QVERIFY(list.Selected(2));                           // the list still moved
+        QCOMPARE(down, (QList<int>{Qt::Key_F5, Qt::Key_Return, Qt::Key_Down}));
+        QCOMPARE(up, (QList<int>{Qt::Key_F5, Qt::Key_Return, Qt::Key_Down}));
+        // The list still moved, and the release of Down took the new entry.
+        QCOMPARE(list.SelCount(), 1);
+        QVERIFY(!list.Selected(RowOf(list, "alpha")));
+        QVERIFY(list.SelectedItem() != dir.FilePath("alpha"));
+
+        FolderTree tree;
+        QSignalSpy treeDown(&tree, &FolderTree::KeyDown);
+        QSignalSpy treeUp(&tree, &FolderTree::KeyUp);
+        QTest::keyClick(&tree, Qt::Key_F5);
+        QCOMPARE(treeDown.count(), 1);
+        QCOMPARE(treeUp.count(), 1);
     }
 
     void rereadFolder()
@@ -549,6 +584,31 @@ private slots:
         rightClick();
         QCOMPARE(shown.count(), 1);
         QVERIFY(menu.isVisible());
+        menu.close();
+    }
+
+    void rightClickTakesSelectedItemWithoutClick()
+    {
+        TestDir dir;
+        FileListView list;
+        Open(list, dir);
+        QMenu menu;
+        menu.addAction("Refrescar");
+        list.SetPopupMenu(&menu);
+        QSignalSpy clicks(&list, &FileListView::Click);
+        QSignalSpy shown(&menu, &QMenu::aboutToShow);
+        QWidget *viewport = list.View()->viewport();
+        const QPoint at = CenterOf(list.View(), RowOf(list, "b.txt"));
+        QTest::mouseClick(viewport, Qt::RightButton, {}, at);
+        if (shown.isEmpty()) {                               // platforms that leave the menu event to us
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+            QCoreApplication::sendEvent(viewport, &event);
+        }
+        QCOMPARE(shown.count(), 1);
+        // The menu acts on the entry under the pointer, but a right click is no click.
+        QCOMPARE(list.SelectedItem(), dir.FilePath("b.txt"));
+        QVERIFY(list.Selected(RowOf(list, "b.txt")));
+        QCOMPARE(clicks.count(), 0);
         menu.close();
     }
 
