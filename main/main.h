@@ -144,6 +144,33 @@ public:
     QListWidget *clbCampos = nullptr;
     QLineEdit *edCadenaSeparacion = nullptr;
 
+    // Tag editor: field buttons of both edit sheets and the bottom panel.
+    QToolButton *SpeedButton6 = nullptr;
+    QToolButton *SpeedButton7 = nullptr;
+    QToolButton *SpeedButton8 = nullptr;
+    QToolButton *SpeedButton9 = nullptr;
+    QToolButton *SpeedButton10 = nullptr;
+    QToolButton *SpeedButton11 = nullptr;
+    QToolButton *SpeedButton12 = nullptr;
+    QToolButton *SpeedButton18 = nullptr;
+    QToolButton *SpeedButton19 = nullptr;
+    QToolButton *SpeedButton20 = nullptr;
+    QToolButton *SpeedButton21 = nullptr;
+    QToolButton *SpeedButton22 = nullptr;
+    QToolButton *SpeedButton23 = nullptr;
+    QToolButton *SpeedButton24 = nullptr;
+    QWidget *pAbajoTag = nullptr;
+    QToolButton *SpeedButton13 = nullptr;
+    QToolButton *SpeedButton14 = nullptr;
+    QToolButton *SpeedButton16 = nullptr;
+    QToolButton *SpeedButton15 = nullptr;
+    QToolButton *sbActual = nullptr;
+    QToolButton *sbV1aV2 = nullptr;
+    QToolButton *sbV2aV1 = nullptr;
+    QToolButton *SpeedButton17 = nullptr;
+    QLabel *lbTantoDeTanto = nullptr;
+    QLineEdit *lbFichero = nullptr;
+
 public slots:
     void FormCreate();
     void mmRenombradorClick();
@@ -176,6 +203,22 @@ public slots:
     void sbEliminaExtensionClick();
     void Eliminaextensin1Click();
     void pmAnadirClick();
+
+public slots:
+    // Tag editor: the list of records of the selected files and its display.
+    void FicherosTagClick();
+    void ClearTagList();
+    void AddTagFile(const QString &path);
+    void ShowRecord(int position);
+    void SpeedButton13Click();
+    void SpeedButton14Click();
+    void SpeedButton16Click();
+    void SpeedButton15Click();
+    void pcID3Change();
+    void sePistaV1Change();
+    // Filled by mass assignment and by renaming from tags.
+    void RefillValueChoices();
+    void UpdateRenamePreview();
 
 public:
     void FormShow(QShowEvent *event);

@@ -1,0 +1,3 @@
+#include "main/main.h"
+
+void TfUtilities::RefillValueChoices() {}
