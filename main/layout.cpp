@@ -310,6 +310,7 @@ void TfUtilities::BuildTagPage()
     }
 
     editorLayout->addWidget(BuildTagEditor(*this));
+    BuildMassAndRenameSheets();
 
     pmFicherosTag = Named(new QMenu(this), "pmFicherosTag");
     FicherosTag->SetPopupMenu(pmFicherosTag);

@@ -5,8 +5,10 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,6 +22,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
+class RadioGroup;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
@@ -227,6 +230,52 @@ public:
     void CarpetasKeyDown(QKeyEvent *event);
     void FicherosKeyDown(QKeyEvent *event);
     void CarpetasTagKeyDown(QKeyEvent *event);
+
+    // Mass assignment ("Masivo") and renaming from tags ("Renombrar ficheros").
+public:
+    RadioGroup *rgID3 = nullptr;
+    QLabel *Label10 = nullptr;
+    QComboBox *cbValores = nullptr;
+    QLabel *Label12 = nullptr;
+    QComboBox *cbCampo = nullptr;
+    QToolButton *SpeedButton29 = nullptr;
+    QLabel *Label11 = nullptr;
+    QToolButton *SpeedButton25 = nullptr;
+    QToolButton *SpeedButton26 = nullptr;
+    QLabel *Label13 = nullptr;
+    QToolButton *SpeedButton27 = nullptr;
+    QToolButton *SpeedButton28 = nullptr;
+
+    QLabel *Label15 = nullptr;
+    RadioGroup *rgID3Renombrar = nullptr;
+    QLabel *Label14 = nullptr;
+    QToolButton *SpeedButton30 = nullptr;
+    QToolButton *SpeedButton31 = nullptr;
+    QLabel *Label17 = nullptr;
+    QPlainTextEdit *mPrevioRenombre = nullptr;
+    QLabel *Label18 = nullptr;
+    QToolButton *SpeedButton32 = nullptr;
+
+public slots:
+    void SpeedButton29Click();
+    void SpeedButton25Click();
+    void SpeedButton26Click();
+    void SpeedButton27Click();
+    void SpeedButton28Click();
+    void clbCamposClickCheck();
+    void edCadenaSeparacionChange();
+    void rgID3RenombrarClick();
+    void SpeedButton30Click();
+    void SpeedButton31Click();
+    void SpeedButton32Click();
+
+private:
+    void BuildMassAndRenameSheets();
+    void MoveRenameField(int step);
+    void ForEveryRecord(const QString &label, const std::function<bool(TID3 &, int)> &work);
+    // The new names of the last preview, one per record: the rename uses these, never the
+    // preview's text, which shows control characters as symbols.
+    QStringList renameNames_;
 
 protected:
     void showEvent(QShowEvent *event) override;

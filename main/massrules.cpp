@@ -2,11 +2,10 @@
 
 #include "main/extensionrules.h"
 #include "main/tagrenamerules.h"
+#include "main/tagvalues.h"
+#include "platform/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
-
-#include <algorithm>
-#include <cctype>
 
 QStringList MassValueChoices()
 {
@@ -69,13 +68,6 @@ void SetField(Tag &tag, MassField field, std::string_view value)
     case MassField::None: break;
     }
 }
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 } // namespace
 
 void SetMassField(TID3v1 &tag, MassField field, std::string_view value) { SetField(tag, field, value); }
@@ -83,18 +75,14 @@ void SetMassField(TID3v2 &tag, MassField field, std::string_view value) { SetFie
 
 std::string GenreTextOf(std::uint8_t genreIndex)
 {
-    return genreIndex < GenreNames.size() ? std::string(GenreNames[genreIndex]) : std::string();
+    static const QStringList items = GenreItems();
+    const int item = GenreItemOfIndex(genreIndex);
+    return item > 0 ? ToWindows1252(items[item]) : std::string();
 }
 
 std::uint8_t GenreIndexOf(std::string_view genre)
 {
-    if (genre.empty())
-        return 255;
-    // The names are plain ASCII, so comparing bytes ignoring ASCII case is enough.
-    for (std::size_t i = 0; i < GenreNames.size(); ++i)
-        if (EqualIgnoringCase(genre, GenreNames[i]))
-            return std::uint8_t(i);
-    return 254;
+    return GenreIndexOfItem(FindGenreItem(FromWindows1252(genre)));
 }
 
 void CopyV1ToV2(const TID3v1 &from, TID3v2 &to)
