@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -66,6 +67,8 @@ void TfUtilities::BuildMassAndRenameSheets()
         cbValores = Named(new QComboBox(sheet), "cbValores");
         cbValores->setEditable(true);
         cbValores->setInsertPolicy(QComboBox::NoInsert);
+        // A typed value is written into every file as it stands: never complete it unasked.
+        cbValores->setCompleter(nullptr);
         cbValores->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         Label10->setBuddy(cbValores);
         Label12 = Label(sheet, "Label12", QStringLiteral("En el campo :"));
@@ -122,8 +125,17 @@ void TfUtilities::BuildMassAndRenameSheets()
         connect(SpeedButton28, &QToolButton::clicked, this, &TfUtilities::SpeedButton28Click);
         // Qt keeps the chosen index while its text is edited; an edited text is a typed value.
         connect(cbValores, &QComboBox::editTextChanged, this, [this](const QString &text) {
-            if (cbValores->currentIndex() >= 0 && text != cbValores->itemText(cbValores->currentIndex()))
+            if (cbValores->currentIndex() < 0 || text == cbValores->itemText(cbValores->currentIndex()))
+                return;
+            // Dropping the choice empties the edit: put back what is being typed.
+            QLineEdit *edit = cbValores->lineEdit();
+            const int cursor = edit->cursorPosition();
+            {
+                const QSignalBlocker block(cbValores);
                 cbValores->setCurrentIndex(-1);
+            }
+            edit->setText(text);
+            edit->setCursorPosition(cursor);
         });
     }
 
@@ -138,6 +150,9 @@ void TfUtilities::BuildMassAndRenameSheets()
         rgID3Renombrar = Named(new RadioGroup(QString(), {QStringLiteral("ID3v1"), QStringLiteral("ID3v2")}, 2, sheet),
                                "rgID3Renombrar");
         rgID3Renombrar->SetItemIndex(0);
+        rgID3Renombrar->setFlat(true); // its label stands beside it
+        rgID3Renombrar->layout()->setContentsMargins(0, 0, 0, 0);
+        rgID3Renombrar->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
         SpeedButton30 = Button(sheet, "SpeedButton30", QStringLiteral("Subir campo"),
                                Picture("go-up", QStyle::SP_ArrowUp));
         SpeedButton31 = Button(sheet, "SpeedButton31", QStringLiteral("Bajar campo"),
@@ -156,28 +171,39 @@ void TfUtilities::BuildMassAndRenameSheets()
                                QStringLiteral("Renombrar todos los ficheros"));
         SpeedButton32->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         clbCampos->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-        clbCampos->setMaximumHeight(clbCampos->sizeHintForRow(0) * clbCampos->count() + 2 * clbCampos->frameWidth()
-                                    + 4);
+        // All four fields in view, no more.
+        const int listHeight = clbCampos->sizeHintForRow(0) * clbCampos->count() + 2 * clbCampos->frameWidth();
+        clbCampos->setFixedHeight(listHeight);
+        int textWidth = 0;
+        for (int i = 0; i < clbCampos->count(); ++i)
+            textWidth = qMax(textWidth, clbCampos->fontMetrics().horizontalAdvance(clbCampos->item(i)->text()));
+        clbCampos->setFixedWidth(textWidth + listHeight / clbCampos->count() + 2 * clbCampos->frameWidth() + 24);
+        clbCampos->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         Label14->setBuddy(clbCampos);
         Label18->setBuddy(edCadenaSeparacion);
 
+        // Compact enough for the window's smallest size: each label beside its control.
         auto *layout = new QGridLayout(sheet);
+        layout->setContentsMargins(6, 4, 6, 4);
+        layout->setVerticalSpacing(4);
         auto *moves = new QVBoxLayout;
+        moves->setSpacing(2);
         moves->addWidget(SpeedButton30);
         moves->addWidget(SpeedButton31);
         moves->addStretch();
-        layout->addWidget(Label15, 0, 0, 1, 2);
-        layout->addWidget(rgID3Renombrar, 1, 0, 1, 2);
-        layout->addWidget(Label14, 2, 0, 1, 2);
-        layout->addWidget(clbCampos, 3, 0);
-        layout->addLayout(moves, 3, 1);
-        layout->addWidget(Label18, 4, 0, 1, 2);
-        layout->addWidget(edCadenaSeparacion, 5, 0, 1, 2);
-        layout->setRowStretch(6, 1);
-        layout->addWidget(SpeedButton32, 7, 0, 1, 2);
-        layout->addWidget(Label17, 0, 2);
-        layout->addWidget(mPrevioRenombre, 1, 2, 7, 1);
-        layout->setColumnStretch(2, 1);
+        layout->addWidget(Label15, 0, 0);
+        layout->addWidget(rgID3Renombrar, 0, 1, 1, 2);
+        layout->addWidget(Label14, 1, 0, Qt::AlignTop);
+        layout->addWidget(clbCampos, 1, 1);
+        layout->addLayout(moves, 1, 2);
+        layout->addWidget(Label18, 2, 0);
+        layout->addWidget(edCadenaSeparacion, 2, 1, 1, 2);
+        layout->setRowStretch(3, 1);
+        layout->addWidget(SpeedButton32, 4, 0, 1, 3);
+        layout->addItem(new QSpacerItem(8, 1), 0, 3);
+        layout->addWidget(Label17, 0, 4);
+        layout->addWidget(mPrevioRenombre, 1, 4, 4, 1);
+        layout->setColumnStretch(4, 1);
 
         connect(clbCampos, &QListWidget::itemChanged, this, [this](QListWidgetItem *) { clbCamposClickCheck(); });
         connect(edCadenaSeparacion, &QLineEdit::textChanged, this, &TfUtilities::edCadenaSeparacionChange);
