@@ -321,6 +321,24 @@ QWidget *BuildTagEditor(TfUtilities &w)
     click(w.SpeedButton14, &T::SpeedButton14Click);
     click(w.SpeedButton16, &T::SpeedButton16Click);
     click(w.SpeedButton15, &T::SpeedButton15Click);
+    click(w.sbActual, &T::sbActualClick);
+    click(w.sbV1aV2, &T::sbV1aV2Click);
+    click(w.sbV2aV1, &T::sbV2aV1Click);
+    click(w.SpeedButton17, &T::SpeedButton17Click);
+    click(w.SpeedButton6, &T::SpeedButton6Click);
+    click(w.SpeedButton7, &T::SpeedButton7Click);
+    click(w.SpeedButton8, &T::SpeedButton8Click);
+    click(w.SpeedButton11, &T::SpeedButton11Click);
+    click(w.SpeedButton12, &T::SpeedButton12Click);
+    click(w.SpeedButton9, &T::SpeedButton9Click);
+    click(w.SpeedButton10, &T::SpeedButton10Click);
+    click(w.SpeedButton18, &T::SpeedButton18Click);
+    click(w.SpeedButton19, &T::SpeedButton19Click);
+    click(w.SpeedButton20, &T::SpeedButton20Click);
+    click(w.SpeedButton23, &T::SpeedButton23Click);
+    click(w.SpeedButton24, &T::SpeedButton24Click);
+    click(w.SpeedButton21, &T::SpeedButton21Click);
+    click(w.SpeedButton22, &T::SpeedButton22Click);
     for (QSpinBox *spin : {w.sePistaV1, w.seAnoV1, w.sePistaV2, w.seAnoV2})
         QObject::connect(spin, &QSpinBox::valueChanged, &w, &T::sePistaV1Change);
     QObject::connect(w.pcID3, &QTabWidget::currentChanged, &w, &T::pcID3Change);

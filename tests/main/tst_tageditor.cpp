@@ -5,10 +5,13 @@
 #include "main/fileprogress.h"
 #include "main/main.h"
 #include "main/tagreport.h"
+#include "main/tagsave.h"
 #include "main/tagvalues.h"
 #include "widgets/filelistview.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +25,8 @@
 #include <functional>
 
 namespace {
+
+std::string FromWindows1252Test(int genre) { return std::string(GenreNames[std::size_t(genre)]); }
 
 std::filesystem::path P(const QString &path) { return std::filesystem::path(path.toStdString()); }
 
@@ -78,6 +83,70 @@ QStringList RecordNames(const TfUtilities &w)
     return names;
 }
 
+
+// Every field of both tags of a file as read from disk, "v1.title" → value.
+QMap<QString, QByteArray> Fields(const QString &path)
+{
+    TID3 record(path);
+    const auto b = [](const std::string &s) { return QByteArray::fromStdString(s); };
+    const auto n = [](int v) { return QByteArray::number(v); };
+    return {{"v1.present", n(record.V1.Present())}, {"v1.title", b(record.V1.Title())},
+            {"v1.artist", b(record.V1.Artist())},   {"v1.album", b(record.V1.Album())},
+            {"v1.track", n(record.V1.Track())},     {"v1.year", b(record.V1.Year())},
+            {"v1.genre", n(record.V1.GenreIndex())}, {"v1.comment", b(record.V1.Comment())},
+            {"v2.present", n(record.V2.Present())}, {"v2.title", b(record.V2.Title())},
+            {"v2.artist", b(record.V2.Artist())},   {"v2.album", b(record.V2.Album())},
+            {"v2.track", n(record.V2.Track())},     {"v2.year", b(record.V2.Year())},
+            {"v2.genre", b(record.V2.Genre())},     {"v2.comment", b(record.V2.Comment())}};
+}
+
+// Three files whose every field differs from file to file.
+QStringList MakeThreeTagged(TestDir &dir)
+{
+    QStringList paths;
+    for (int i = 1; i <= 3; ++i) {
+        const std::string k = std::to_string(i);
+        paths.append(MakeMp3(dir, QStringLiteral("f%1.mp3").arg(i),
+                             {[&](TID3v1 &t) {
+                                  t.SetTitle("t1-" + k);
+                                  t.SetArtist("a1-" + k);
+                                  t.SetAlbum("l1-" + k);
+                                  t.SetTrack(std::uint8_t(10 + i));
+                                  t.SetYear("198" + k);
+                                  t.SetGenreIndex(std::uint8_t(i));
+                                  t.SetComment("c1-" + k);
+                              },
+                              [&](TID3v2 &t) {
+                                  t.SetTitle("t2-" + k);
+                                  t.SetArtist("a2-" + k);
+                                  t.SetAlbum("l2-" + k);
+                                  t.SetTrack(std::uint8_t(20 + i));
+                                  t.SetYear("199" + k);
+                                  t.SetGenre("g2-" + k);
+                                  t.SetComment("c2-" + k);
+                              }}));
+    }
+    return paths;
+}
+
+// Puts values into every control of both sheets that differ from all of MakeThreeTagged's.
+void TypeEverywhere(TfUtilities &w)
+{
+    w.edTituloV1->setText(QStringLiteral("Nuevo título  "));
+    w.edArtistaV1->setText(QStringLiteral("Nuevo artista"));
+    w.edAlbumV1->setText(QStringLiteral("Nuevo álbum"));
+    w.sePistaV1->setValue(7);
+    w.seAnoV1->setValue(987);
+    w.cbGeneroV1->setCurrentIndex(18);
+    w.edComentarioV1->setText(QStringLiteral("Nuevo comentario €"));
+    w.edTituloV2->setText(QStringLiteral("Título versión 2 ☃"));
+    w.edArtistaV2->setText(QStringLiteral("Artista 2"));
+    w.edAlbumV2->setText(QStringLiteral("Álbum 2"));
+    w.sePistaV2->setValue(8);
+    w.seAnoV2->setValue(2001);
+    w.cbGeneroV2->setEditText(QStringLiteral("Mi género"));
+    w.mComentarioV2->setPlainText(QStringLiteral("Dos\nlíneas"));
+}
 } // namespace
 
 class TestTagEditor : public QObject {
@@ -240,6 +309,286 @@ private slots:
         ClickEntry(w->FicherosTag, QStringLiteral("b.mp3"));
         QCOMPARE(RecordNames(*w), QStringList{"b.mp3"});
         QCOMPARE(w->edTituloV1->text(), QStringLiteral("B"));
+    }
+
+    void fieldButtonsWriteOneFieldIntoEveryFile_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QByteArrayList>("values");    // per file; one value for all
+        const QByteArrayList numbers{"1", "2", "3"};
+        QTest::newRow("v1 title") << "SpeedButton6" << "v1.title" << QByteArrayList{"Nuevo t\xEDtulo"};
+        QTest::newRow("v1 artist") << "SpeedButton7" << "v1.artist" << QByteArrayList{"Nuevo artista"};
+        QTest::newRow("v1 album") << "SpeedButton8" << "v1.album" << QByteArrayList{"Nuevo \xE1lbum"};
+        QTest::newRow("v1 numbering") << "SpeedButton11" << "v1.track" << numbers;
+        QTest::newRow("v1 year") << "SpeedButton12" << "v1.year" << QByteArrayList{"987"};
+        QTest::newRow("v1 genre") << "SpeedButton9" << "v1.genre" << QByteArrayList{"17"};
+        QTest::newRow("v1 comment") << "SpeedButton10" << "v1.comment" << QByteArrayList{"Nuevo comentario \x80"};
+        QTest::newRow("v2 title") << "SpeedButton18" << "v2.title" << QByteArrayList{"T\xEDtulo versi\xF3n 2 ?"};
+        QTest::newRow("v2 artist") << "SpeedButton19" << "v2.artist" << QByteArrayList{"Artista 2"};
+        QTest::newRow("v2 album") << "SpeedButton20" << "v2.album" << QByteArrayList{"\xC1lbum 2"};
+        QTest::newRow("v2 numbering") << "SpeedButton23" << "v2.track" << numbers;
+        QTest::newRow("v2 year") << "SpeedButton24" << "v2.year" << QByteArrayList{"2001"};
+        QTest::newRow("v2 genre") << "SpeedButton21" << "v2.genre" << QByteArrayList{"Mi g\xE9nero"};
+        QTest::newRow("v2 comment") << "SpeedButton22" << "v2.comment" << QByteArrayList{"Dos\nl\xEDneas"};
+    }
+    void fieldButtonsWriteOneFieldIntoEveryFile()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, field);
+        QFETCH(QByteArrayList, values);
+
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        QList<QMap<QString, QByteArray>> before;
+        for (const QString &path : paths)
+            before.append(Fields(path));
+        auto w = TagWindow(env, dir, {"f1.mp3", "f2.mp3", "f3.mp3"});
+        w->SpeedButton16->click();
+        TypeEverywhere(*w);
+        auto *b = w->findChild<QToolButton *>(button);
+        QVERIFY(b);
+
+        // Only from its own sheet.
+        QWidget *own = field.startsWith(u"v1") ? w->tsID3v1 : w->tsID3v2;
+        w->pcID3->setCurrentWidget(own == w->tsID3v1 ? w->tsID3v2 : w->tsID3v1);
+        b->click();
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(Fields(paths[i]), before[i]);
+
+        w->pcID3->setCurrentWidget(own);
+        b->click();
+        QVERIFY(dialogs.shown.isEmpty());
+        for (int i = 0; i < 3; ++i) {
+            QMap<QString, QByteArray> expected = before[i];
+            expected[field] = values.size() == 1 ? values[0] : values[i];
+            QCOMPARE(Fields(paths[i]), expected);
+            const QByteArray bytes = dir.Read(QFileInfo(paths[i]).fileName());
+            QVERIFY(bytes.contains(Audio()));
+        }
+        // The numbering buttons show the current record's new track; the others leave the display.
+        if (field == u"v1.track")
+            QCOMPARE(w->sePistaV1->value(), 2);
+        else if (field == u"v2.track")
+            QCOMPARE(w->sePistaV2->value(), 2);
+        else
+            QCOMPARE(w->edTituloV1->text(), QStringLiteral("Nuevo título  "));
+    }
+
+    void actualSavesBothVersionsOfTheCurrentFile()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QString path = MakeMp3(dir, QStringLiteral("sin tags.mp3"));
+        auto w = TagWindow(env, dir, {"sin tags.mp3"});
+        TypeEverywhere(*w);
+        w->seAnoV1->setValue(0);
+        w->seAnoV2->clear();    // an empty box reads as 0
+        w->cbGeneroV1->setCurrentIndex(-1);
+        w->sbActual->click();
+        QVERIFY(dialogs.shown.isEmpty());
+        const QMap<QString, QByteArray> expected{
+            {"v1.present", "1"}, {"v1.title", "Nuevo t\xEDtulo"}, {"v1.artist", "Nuevo artista"},
+            {"v1.album", "Nuevo \xE1lbum"}, {"v1.track", "7"}, {"v1.year", "0"}, {"v1.genre", "254"},
+            {"v1.comment", "Nuevo comentario \x80"}, {"v2.present", "1"}, {"v2.title", "T\xEDtulo versi\xF3n 2 ?"},
+            {"v2.artist", "Artista 2"}, {"v2.album", "\xC1lbum 2"}, {"v2.track", "8"}, {"v2.year", "0"},
+            {"v2.genre", "Mi g\xE9nero"}, {"v2.comment", "Dos\nl\xEDneas"}};
+        QCOMPARE(Fields(path), expected);
+        QVERIFY(dir.Read(QStringLiteral("sin tags.mp3")).contains(Audio()));
+        // The edit keeps what was typed; the record holds what was stored.
+        QCOMPARE(w->edTituloV1->text(), QStringLiteral("Nuevo título  "));
+        QCOMPARE(w->TagList[0]->V1.Title(), std::string("Nuevo t\xEDtulo"));
+    }
+
+    void actualKeepsValuesTheBoxesCannotShow()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QString path = MakeMp3(dir, QStringLiteral("raro.mp3"),
+                                     {[](TID3v1 &t) {
+                                          t.SetTrack(150);
+                                          t.SetYear("19xx");
+                                          t.SetGenreIndex(200);
+                                      },
+                                      [](TID3v2 &t) {
+                                          t.SetYear("2004-05-12");
+                                          t.SetTrack(120);
+                                      }});
+        const auto before = Fields(path);
+        auto w = TagWindow(env, dir, {"raro.mp3"});
+        w->sbActual->click();
+        QCOMPARE(Fields(path), before);
+        // A box the user changed is saved as shown.
+        w->seAnoV2->setValue(2005);
+        w->sePistaV1->setValue(3);
+        w->sbActual->click();
+        auto after = Fields(path);
+        QCOMPARE(after["v2.year"], QByteArray("2005"));
+        QCOMPARE(after["v1.track"], QByteArray("3"));
+        QCOMPARE(after["v1.year"], QByteArray("19xx"));
+    }
+
+    void failedWritesAreReportedOnce()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        auto w = TagWindow(env, dir, {"f1.mp3", "f2.mp3", "f3.mp3"});
+        QVERIFY(QFile::remove(paths[0]));
+        QVERIFY(QFile::remove(paths[2]));
+        QVERIFY(QDir(dir.Path()).mkdir(QStringLiteral("f3.mp3")));
+        w->edAlbumV1->setText(QStringLiteral("Otro"));
+        w->SpeedButton8->click();
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown[0].caption, QStringLiteral("Atención"));
+        QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Warning);
+        QCOMPARE(dialogs.shown[0].text,
+                 QStringLiteral("No se han podido guardar los siguientes ficheros:\n\nf1.mp3\nf3.mp3\n"));
+        QCOMPARE(Fields(paths[1])["v1.album"], QByteArray("Otro"));
+        QVERIFY(!QFile::exists(paths[0]));
+        QVERIFY(QFileInfo(paths[2]).isDir());
+
+        // "Actual" and the removal report their file too.
+        dialogs.shown.clear();
+        w->sbActual->click();
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown[0].text, QStringLiteral("No se han podido guardar los siguientes ficheros:\n\nf1.mp3\n"));
+        dialogs.shown.clear();
+        w->SpeedButton17->click();
+        QCOMPARE(dialogs.shown.size(), 1);
+        QVERIFY(!QFile::exists(paths[0]));
+    }
+
+    void cancelledSaveLeavesTheRestUntouched()
+    {
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        std::vector<std::unique_ptr<TID3>> records;
+        for (const QString &path : paths)
+            records.push_back(std::make_unique<TID3>(path));
+        const auto before = Fields(paths[2]);
+        const QStringList failed = SaveFieldToAll(
+            records, TagVersion::V2, [](TID3 &r, int) { r.V2.SetTitle("Nuevo"); },
+            [](int i) { return i < 2; });
+        QVERIFY(failed.isEmpty());
+        QCOMPARE(Fields(paths[0])["v2.title"], QByteArray("Nuevo"));
+        QCOMPARE(Fields(paths[1])["v2.title"], QByteArray("Nuevo"));
+        QCOMPARE(Fields(paths[2]), before);
+        QCOMPARE(records[2]->V2.Title(), std::string("t2-3"));
+    }
+
+    void version4TagKeepsItsOtherFrames()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const auto size = [](int n) {
+            const char bytes[4] = {char((n >> 21) & 0x7F), char((n >> 14) & 0x7F), char((n >> 7) & 0x7F),
+                                   char(n & 0x7F)};
+            return QByteArray(bytes, 4);
+        };
+        const auto frame = [&](const QByteArray &id, const QByteArray &data) {
+            return id + size(int(data.size())) + QByteArray(2, '\0') + data;
+        };
+        const QByteArray kept = frame("TXXX", QByteArray("\0clave\0valor", 13)) + frame("TBPM", QByteArray("\0" "120", 4));
+        const QByteArray body = frame("TIT2", QByteArray("\0Viejo", 6)) + frame("TPE1", QByteArray("\0Artista", 8)) + kept;
+        const QByteArray tag = QByteArray("ID3\x04\0\0", 6) + size(int(body.size())) + body;
+        const QString path = dir.CreateFile(QStringLiteral("v24.mp3"), tag + Audio());
+        auto w = TagWindow(env, dir, {"v24.mp3"});
+        QCOMPARE(w->edTituloV2->text(), QStringLiteral("Viejo"));
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->edAlbumV2->setText(QStringLiteral("Disco"));
+        w->SpeedButton20->click();
+        QVERIFY(dialogs.shown.isEmpty());
+        const QByteArray bytes = dir.Read(QStringLiteral("v24.mp3"));
+        QVERIFY(bytes.endsWith(Audio()));
+        QVERIFY(bytes.contains(frame("TXXX", QByteArray("\0clave\0valor", 13))));
+        QVERIFY(bytes.contains("TBPM"));
+        const auto fields = Fields(path);
+        QCOMPARE(fields["v2.title"], QByteArray("Viejo"));
+        QCOMPARE(fields["v2.artist"], QByteArray("Artista"));
+        QCOMPARE(fields["v2.album"], QByteArray("Disco"));
+    }
+
+    void copiesBetweenTheVersions_data()
+    {
+        QTest::addColumn<QByteArray>("v2Genre");
+        QTest::addColumn<int>("v1Genre");
+        QTest::newRow("name") << QByteArray("Synthpop") << 147;
+        QTest::newRow("name in small letters") << QByteArray("rock") << 17;
+        QTest::newRow("no name") << QByteArray("Chillwave") << 254;
+        QTest::newRow("empty") << QByteArray() << 255;
+    }
+    void copiesBetweenTheVersions()
+    {
+        QFETCH(QByteArray, v2Genre);
+        QFETCH(int, v1Genre);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const std::string longTitle(40, 'x');
+        const QString path = MakeMp3(dir, QStringLiteral("a.mp3"),
+                                     {[](TID3v1 &t) { t.SetTitle("uno"); },
+                                      [&](TID3v2 &t) {
+                                          t.SetTitle(longTitle);
+                                          t.SetYear("2004-05-12");
+                                          t.SetTrack(9);
+                                          t.SetGenre(v2Genre.toStdString());
+                                      }});
+        const QByteArray file = dir.Read(QStringLiteral("a.mp3"));
+        auto w = TagWindow(env, dir, {"a.mp3"});
+        w->edTituloV1->setText(QStringLiteral("tecleado"));
+        w->sbV2aV1->click();
+        const TID3v1 &v1 = w->TagList[0]->V1;
+        QCOMPARE(v1.Title(), std::string(30, 'x'));
+        QCOMPARE(v1.Year(), std::string("2004"));
+        QCOMPARE(int(v1.Track()), 9);
+        QCOMPARE(int(v1.GenreIndex()), v1Genre);
+        QCOMPARE(w->edTituloV1->text(), QString(30, u'x'));
+        QCOMPARE(dir.Read(QStringLiteral("a.mp3")), file);    // nothing written
+
+        w->sbV1aV2->click();
+        const TID3v2 &v2 = w->TagList[0]->V2;
+        QCOMPARE(v2.Title(), std::string(30, 'x'));
+        QCOMPARE(v2.Genre(), v1Genre < 148 ? FromWindows1252Test(v1Genre) : std::string());
+        w->sbActual->click();
+        const auto fields = Fields(path);
+        QCOMPARE(fields["v1.title"], QByteArray(30, 'x'));
+        QCOMPARE(fields["v2.title"], QByteArray(30, 'x'));
+        QCOMPARE(fields["v2.year"], QByteArray("2004"));
+    }
+
+    void removalTakesTheActiveSheetsTag()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        MakeMp3(dir, QStringLiteral("solo v2.mp3"), {{}, [](TID3v2 &t) { t.SetTitle("dos"); }});
+        const QByteArray onlyV2 = dir.Read(QStringLiteral("solo v2.mp3"));
+        auto w = TagWindow(env, dir, {"f1.mp3", "solo v2.mp3"});
+        const QByteArray withBoth = dir.Read(QStringLiteral("f1.mp3"));
+        w->SpeedButton17->click();
+        QCOMPARE(dir.Read(QStringLiteral("f1.mp3")), withBoth.chopped(128));
+        QCOMPARE(w->edTituloV1->text(), QString());
+        QCOMPARE(w->cbGeneroV1->currentIndex(), 0);
+        QCOMPARE(w->edTituloV2->text(), QStringLiteral("t2-1"));
+        w->SpeedButton17->click();    // nothing left to remove
+        QCOMPARE(dir.Read(QStringLiteral("f1.mp3")), withBoth.chopped(128));
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->SpeedButton17->click();
+        QCOMPARE(dir.Read(QStringLiteral("f1.mp3")), Audio());
+        QCOMPARE(w->edTituloV2->text(), QString());
+        w->SpeedButton16->click();
+        w->pcID3->setCurrentWidget(w->tsID3v1);
+        w->SpeedButton17->click();    // no version 1 trailer
+        QCOMPARE(dir.Read(QStringLiteral("solo v2.mp3")), onlyV2);
+        QVERIFY(dialogs.shown.isEmpty());
     }
 
     void sheetChangeShowsThePanelOnlyForEditSheets()
