@@ -97,7 +97,7 @@ QComboBox *GenreBox(QWidget *parent, const char *name, bool editable)
     box->setMaxVisibleItems(20);
     // A scrolling list of twenty rows, not a menu as high as the screen.
     box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    box->setMinimumContentsLength(14);
+    box->setMinimumContentsLength(18);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return box;
 }
@@ -156,7 +156,16 @@ void BuildV1Sheet(TfUtilities &w)
     w.SpeedButton9 = SaveButton(sheet, "SpeedButton9");
     w.SpeedButton10 = SaveButton(sheet, "SpeedButton10");
 
-    QGridLayout *grid = SheetGrid(sheet);
+    // Thirty characters need no more than this; a wide window leaves the rest empty.
+    auto *content = new QWidget(sheet);
+    const QFontMetrics metrics(w.edTituloV1->font());
+    content->setMaximumWidth(metrics.averageCharWidth() * 40 + 260);
+    auto *outer = new QHBoxLayout(sheet);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(content, 1);
+    outer->addStretch(0);
+    QGridLayout *grid = SheetGrid(content);
+    sheet = content;
     grid->addWidget(Caption(sheet, QStringLiteral("Título :"), w.edTituloV1), 0, 0);
     grid->addLayout(Row({{W(w.edTituloV1), 1}, {W(w.SpeedButton6), 0}}), 0, 1);
     grid->addWidget(Caption(sheet, QStringLiteral("Artista :"), w.edArtistaV1), 1, 0);
@@ -232,8 +241,9 @@ void BuildV2Sheet(TfUtilities &w)
                          {W(w.SpeedButton24), 0},
                          {Gap(12), 0},
                          {W(Caption(sheet, QStringLiteral("Género :"), w.cbGeneroV2)), 0},
-                         {W(w.cbGeneroV2), 1},
-                         {W(w.SpeedButton21), 0}}),
+                         {W(w.cbGeneroV2), 0},
+                         {W(w.SpeedButton21), 0},
+                         {new QSpacerItem(0, 1, QSizePolicy::Expanding, QSizePolicy::Minimum), 1}}),
                     2, 1);
     auto *commentLabel = Caption(sheet, QStringLiteral("Comentario :"), w.mComentarioV2);
     grid->addWidget(commentLabel, 3, 0, Qt::AlignTop);
