@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
@@ -589,6 +590,65 @@ private slots:
         w->SpeedButton17->click();    // no version 1 trailer
         QCOMPARE(dir.Read(QStringLiteral("solo v2.mp3")), onlyV2);
         QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void hugeTextsSurviveDisplayAndSave()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        std::string big(2 * 1024 * 1024, 'a');
+        for (std::size_t i = 0; i < big.size(); i += 1000)
+            big[i] = char(0xE9);
+        const QString path = MakeMp3(dir, QStringLiteral("grande.mp3"), {{}, [&](TID3v2 &t) {
+                                                                            t.SetTitle(big);
+                                                                            t.SetComment(big);
+                                                                        }});
+        QElapsedTimer clock;
+        clock.start();
+        auto w = TagWindow(env, dir, {"grande.mp3"});
+        QCOMPARE(w->edTituloV2->text().size(), qsizetype(big.size()));
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->sePistaV2->setValue(4);
+        w->sbActual->click();
+        QVERIFY(dialogs.shown.isEmpty());
+        const auto fields = Fields(path);
+        QCOMPARE(fields["v2.title"].size(), qsizetype(big.size()));
+        QVERIFY(fields["v2.title"] == QByteArray::fromStdString(big));
+        QVERIFY(fields["v2.comment"] == QByteArray::fromStdString(big));
+        QCOMPARE(fields["v2.track"], QByteArray("4"));
+        QVERIFY(dir.Read(QStringLiteral("grande.mp3")).contains(Audio()));
+        qInfo() << "2 MB texts shown and saved in" << clock.elapsed() << "ms";
+    }
+
+    void fileThatIsNoMp3()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QByteArray text = "Esto no es un MP3, aunque lo diga su nombre.\n";
+        dir.CreateFile(QStringLiteral("nota.mp3"), text);
+        dir.CreateFile(QStringLiteral("vacio.mp3"));
+        auto w = TagWindow(env, dir, {"nota.mp3", "vacio.mp3"});
+        QCOMPARE(w->TagList.size(), std::size_t(2));
+        QCOMPARE(w->edTituloV1->text(), QString());
+        QCOMPARE(w->cbGeneroV1->currentIndex(), 0);
+        // Removing a tag that is not there changes nothing.
+        w->SpeedButton17->click();
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->SpeedButton17->click();
+        QCOMPARE(dir.Read(QStringLiteral("nota.mp3")), text);
+        // Saving what the user typed keeps the file's own bytes after the tag; a file too short
+        // for a version 1 trailer is reported.
+        w->SpeedButton13->click();
+        w->edTituloV2->setText(QStringLiteral("Nota"));
+        w->sbActual->click();
+        const QByteArray after = dir.Read(QStringLiteral("nota.mp3"));
+        QVERIFY(after.startsWith("ID3"));
+        QVERIFY(after.endsWith(text));
+        QCOMPARE(dialogs.shown.size(), 1);
+        QVERIFY(dialogs.shown[0].text.endsWith(QStringLiteral("\n\nnota.mp3\n")));
+        QCOMPARE(Fields(dir.FilePath(QStringLiteral("nota.mp3")))["v2.title"], QByteArray("Nota"));
     }
 
     void sheetChangeShowsThePanelOnlyForEditSheets()
