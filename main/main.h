@@ -170,6 +170,8 @@ public:
     QToolButton *SpeedButton17 = nullptr;
     QLabel *lbTantoDeTanto = nullptr;
     QLineEdit *lbFichero = nullptr;
+    // The comment as the memo showed it, to tell an edited comment from one shown as stored.
+    QString shownCommentV2;
 
 public slots:
     void FormCreate();

@@ -6,6 +6,7 @@
 #include "main/tagsave.h"
 #include "main/tagvalues.h"
 #include "platform/busycursor.h"
+#include "platform/windows1252.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -64,24 +65,24 @@ void TfUtilities::sbActualClick()
             return;
         TID3 &record = *TagList[std::size_t(CurrentIndex)];
         TID3v1 &v1 = record.V1;
-        v1.SetTitle(V1Text(edTituloV1->text()));
-        v1.SetArtist(V1Text(edArtistaV1->text()));
-        v1.SetAlbum(V1Text(edAlbumV1->text()));
+        v1.SetTitle(V1TextToSave(edTituloV1->text(), FromWindows1252(v1.Title()), v1.Title()));
+        v1.SetArtist(V1TextToSave(edArtistaV1->text(), FromWindows1252(v1.Artist()), v1.Artist()));
+        v1.SetAlbum(V1TextToSave(edAlbumV1->text(), FromWindows1252(v1.Album()), v1.Album()));
         v1.SetTrack(TrackToSave(Spin(sePistaV1), v1.Track()));
         v1.SetYear(YearToSave(Spin(seAnoV1), v1.Year()));
         v1.SetGenreIndex(GenreIndexToSave(cbGeneroV1->currentIndex(), v1.GenreIndex()));
-        v1.SetComment(V1Text(edComentarioV1->text()));
+        v1.SetComment(V1TextToSave(edComentarioV1->text(), FromWindows1252(v1.Comment()), v1.Comment()));
         if (!SaveV1(CurrentIndex))
             failed.append(FileNameOf(record.FilePath));
 
         TID3v2 &v2 = record.V2;
-        v2.SetTitle(V2Text(edTituloV2->text()));
-        v2.SetArtist(V2Text(edArtistaV2->text()));
-        v2.SetAlbum(V2Text(edAlbumV2->text()));
+        v2.SetTitle(V2TextToSave(edTituloV2->text(), FromWindows1252(v2.Title()), v2.Title()));
+        v2.SetArtist(V2TextToSave(edArtistaV2->text(), FromWindows1252(v2.Artist()), v2.Artist()));
+        v2.SetAlbum(V2TextToSave(edAlbumV2->text(), FromWindows1252(v2.Album()), v2.Album()));
         v2.SetTrack(TrackToSave(Spin(sePistaV2), v2.Track()));
         v2.SetYear(YearToSave(Spin(seAnoV2), v2.Year()));
-        v2.SetGenre(V2Text(cbGeneroV2->currentText()));
-        v2.SetComment(V2Text(mComentarioV2->toPlainText()));
+        v2.SetGenre(V2TextToSave(cbGeneroV2->currentText(), FromWindows1252(v2.Genre()), v2.Genre()));
+        v2.SetComment(V2TextToSave(mComentarioV2->toPlainText(), shownCommentV2, v2.Comment()));
         if (!SaveV2(CurrentIndex) && failed.isEmpty())
             failed.append(FileNameOf(record.FilePath));
     }

@@ -9,6 +9,7 @@
 #include "main/tagvalues.h"
 #include "widgets/filelistview.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -307,7 +308,11 @@ private slots:
         auto w = TagWindow(env, dir, {});
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        ClickEntry(w->FicherosTag, QStringLiteral("b.mp3"));
+        ClickEntry(w->FicherosTag, QStringLiteral("a.mp3"));
+        QCOMPARE(RecordNames(*w), QStringList{"a.mp3"});
+        QCOMPARE(w->edTituloV1->text(), QStringLiteral("A"));
+        // Moving the selection with the Down key rebuilds the list when the key is released.
+        QTest::keyClick(w->FicherosTag->View(), Qt::Key_Down);
         QCOMPARE(RecordNames(*w), QStringList{"b.mp3"});
         QCOMPARE(w->edTituloV1->text(), QStringLiteral("B"));
     }
@@ -418,6 +423,8 @@ private slots:
                                       [](TID3v2 &t) {
                                           t.SetYear("2004-05-12");
                                           t.SetTrack(120);
+                                          t.SetComment("uno\r\ndos\rtres");
+                                          t.SetTitle("con\ttabulador y\nsalto");
                                       }});
         const auto before = Fields(path);
         auto w = TagWindow(env, dir, {"raro.mp3"});
@@ -649,6 +656,74 @@ private slots:
         QCOMPARE(dialogs.shown.size(), 1);
         QVERIFY(dialogs.shown[0].text.endsWith(QStringLiteral("\n\nnota.mp3\n")));
         QCOMPARE(Fields(dir.FilePath(QStringLiteral("nota.mp3")))["v2.title"], QByteArray("Nota"));
+    }
+
+    void controlsHintsAndLimits()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        const QString all = QStringLiteral("Guardar este valor en todos los ficheros seleccionados");
+        const QString index = QStringLiteral("Guardar el índice dentro de la lista de ficheros seleccionados");
+        const QList<std::pair<const char *, QString>> hints{
+            {"SpeedButton6", all}, {"SpeedButton7", all}, {"SpeedButton8", all}, {"SpeedButton11", index},
+            {"SpeedButton12", all}, {"SpeedButton9", all}, {"SpeedButton10", all}, {"SpeedButton18", all},
+            {"SpeedButton19", all}, {"SpeedButton20", all}, {"SpeedButton23", index}, {"SpeedButton24", all},
+            {"SpeedButton21", all}, {"SpeedButton22", all},
+            {"SpeedButton13", QStringLiteral("Muestra los datos del primer fichero seleccionado")},
+            {"SpeedButton14", QStringLiteral("Muestra los datos del anterior fichero seleccionado")},
+            {"SpeedButton16", QStringLiteral("Muestra los datos del siguiente fichero seleccionado")},
+            {"SpeedButton15", QStringLiteral("Muestra los datos del último fichero seleccionado")},
+            {"sbActual", QStringLiteral("Guarda todos los valores del fichero actual")},
+            {"sbV1aV2", QStringLiteral("Traspasa los valores del ID3v1 al ID3v2 del fichero actual")},
+            {"sbV2aV1", QStringLiteral("Traspasa los valores del ID3v2 al ID3v1 del fichero actual")},
+            {"SpeedButton17", QStringLiteral("Elimina el tag")},
+            {"lbFichero", QStringLiteral("Fichero actual")}};
+        for (const auto &[name, hint] : hints) {
+            auto *control = w->findChild<QWidget *>(QString::fromLatin1(name));
+            QVERIFY2(control, name);
+            QCOMPARE(control->toolTip(), hint);
+            if (auto *button = qobject_cast<QToolButton *>(control))
+                QCOMPARE(button->focusPolicy(), Qt::NoFocus);    // a typed value stays as typed
+        }
+        QCOMPARE(w->sbActual->text(), QStringLiteral("Actual"));
+        QCOMPARE(w->lbTantoDeTanto->text(), QStringLiteral("Fichero actual (0 de 0) :"));
+        QVERIFY(w->lbFichero->isReadOnly());
+        for (QLineEdit *edit : {w->edTituloV1, w->edArtistaV1, w->edAlbumV1, w->edComentarioV1})
+            QCOMPARE(edit->maxLength(), 30);
+        for (QSpinBox *spin : {w->sePistaV1, w->sePistaV2})
+            QCOMPARE(std::pair(spin->minimum(), spin->maximum()), std::pair(0, 99));
+        for (QSpinBox *spin : {w->seAnoV1, w->seAnoV2})
+            QCOMPARE(std::pair(spin->minimum(), spin->maximum()), std::pair(0, 9999));
+        QVERIFY(!w->cbGeneroV1->isEditable());
+        QVERIFY(w->cbGeneroV2->isEditable());
+        QCOMPARE(w->cbGeneroV1->count(), 149);
+        QCOMPARE(w->cbGeneroV2->count(), 149);
+        QCOMPARE(w->cbGeneroV1->maxVisibleItems(), 20);
+
+        // Focus: title, artist, album, track, year, genre, comment on both sheets.
+        w->mmCvTag->trigger();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        const QList<std::pair<QWidget *, QList<QWidget *>>> orders{
+            {w->tsID3v1,
+             {w->edTituloV1, w->edArtistaV1, w->edAlbumV1, w->sePistaV1, w->seAnoV1, w->cbGeneroV1,
+              w->edComentarioV1}},
+            {w->tsID3v2,
+             {w->edTituloV2, w->edArtistaV2, w->edAlbumV2, w->sePistaV2, w->seAnoV2, w->cbGeneroV2,
+              w->mComentarioV2}}};
+        for (const auto &[sheet, order] : orders) {
+            w->pcID3->setCurrentWidget(sheet);
+            order[0]->setFocus();
+            for (int i = 1; i < order.size(); ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QWidget *focused = QApplication::focusWidget();
+                // An editable combo box gives the focus to its line edit.
+                if (focused && focused->parentWidget() == order[i] && qobject_cast<QLineEdit *>(focused))
+                    focused = order[i];
+                QCOMPARE(focused, order[i]);
+            }
+        }
     }
 
     void sheetChangeShowsThePanelOnlyForEditSheets()
