@@ -173,6 +173,8 @@ public:
     QToolButton *SpeedButton17 = nullptr;
     QLabel *lbTantoDeTanto = nullptr;
     QLineEdit *lbFichero = nullptr;
+    // The comment as the memo showed it, to tell an edited comment from one shown as stored.
+    QString shownCommentV2;
 
 public slots:
     void FormCreate();
@@ -219,6 +221,27 @@ public slots:
     void SpeedButton15Click();
     void pcID3Change();
     void sePistaV1Change();
+    // Saving, copying between the versions and removing tags.
+    void sbActualClick();
+    bool SaveV1(int position);
+    bool SaveV2(int position);
+    void SpeedButton6Click();
+    void SpeedButton7Click();
+    void SpeedButton8Click();
+    void SpeedButton11Click();
+    void SpeedButton12Click();
+    void SpeedButton9Click();
+    void SpeedButton10Click();
+    void SpeedButton18Click();
+    void SpeedButton19Click();
+    void SpeedButton20Click();
+    void SpeedButton23Click();
+    void SpeedButton24Click();
+    void SpeedButton21Click();
+    void SpeedButton22Click();
+    void sbV1aV2Click();
+    void sbV2aV1Click();
+    void SpeedButton17Click();
     // Filled by mass assignment and by renaming from tags.
     void RefillValueChoices();
     void UpdateRenamePreview();

@@ -54,6 +54,7 @@ void TfUtilities::ShowRecord(int position)
         for (QSpinBox *spin : {sePistaV1, seAnoV1, sePistaV2, seAnoV2})
             spin->setValue(0);
         mComentarioV2->clear();
+        shownCommentV2.clear();
         cbGeneroV1->setCurrentIndex(0);
         cbGeneroV2->setCurrentIndex(0);
         return;
@@ -82,6 +83,7 @@ void TfUtilities::ShowRecord(int position)
     sePistaV2->setValue(TrackToShow(record.V2.Track()));
     seAnoV2->setValue(YearToShow(record.V2.Year()));
     mComentarioV2->setPlainText(FromWindows1252(record.V2.Comment()));
+    shownCommentV2 = mComentarioV2->toPlainText();
     const QString genre = FromWindows1252(record.V2.Genre());
     cbGeneroV2->setCurrentIndex(FindGenreItem(genre));
     cbGeneroV2->setEditText(genre);

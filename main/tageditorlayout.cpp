@@ -97,7 +97,7 @@ QComboBox *GenreBox(QWidget *parent, const char *name, bool editable)
     box->setMaxVisibleItems(20);
     // A scrolling list of twenty rows, not a menu as high as the screen.
     box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    box->setMinimumContentsLength(14);
+    box->setMinimumContentsLength(18);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return box;
 }
@@ -156,7 +156,16 @@ void BuildV1Sheet(TfUtilities &w)
     w.SpeedButton9 = SaveButton(sheet, "SpeedButton9");
     w.SpeedButton10 = SaveButton(sheet, "SpeedButton10");
 
-    QGridLayout *grid = SheetGrid(sheet);
+    // Thirty characters need no more than this; a wide window leaves the rest empty.
+    auto *content = new QWidget(sheet);
+    const QFontMetrics metrics(w.edTituloV1->font());
+    content->setMaximumWidth(metrics.averageCharWidth() * 40 + 260);
+    auto *outer = new QHBoxLayout(sheet);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(content, 1);
+    outer->addStretch(0);
+    QGridLayout *grid = SheetGrid(content);
+    sheet = content;
     grid->addWidget(Caption(sheet, QStringLiteral("Título :"), w.edTituloV1), 0, 0);
     grid->addLayout(Row({{W(w.edTituloV1), 1}, {W(w.SpeedButton6), 0}}), 0, 1);
     grid->addWidget(Caption(sheet, QStringLiteral("Artista :"), w.edArtistaV1), 1, 0);
@@ -232,8 +241,9 @@ void BuildV2Sheet(TfUtilities &w)
                          {W(w.SpeedButton24), 0},
                          {Gap(12), 0},
                          {W(Caption(sheet, QStringLiteral("Género :"), w.cbGeneroV2)), 0},
-                         {W(w.cbGeneroV2), 1},
-                         {W(w.SpeedButton21), 0}}),
+                         {W(w.cbGeneroV2), 0},
+                         {W(w.SpeedButton21), 0},
+                         {new QSpacerItem(0, 1, QSizePolicy::Expanding, QSizePolicy::Minimum), 1}}),
                     2, 1);
     auto *commentLabel = Caption(sheet, QStringLiteral("Comentario :"), w.mComentarioV2);
     grid->addWidget(commentLabel, 3, 0, Qt::AlignTop);
@@ -321,6 +331,24 @@ QWidget *BuildTagEditor(TfUtilities &w)
     click(w.SpeedButton14, &T::SpeedButton14Click);
     click(w.SpeedButton16, &T::SpeedButton16Click);
     click(w.SpeedButton15, &T::SpeedButton15Click);
+    click(w.sbActual, &T::sbActualClick);
+    click(w.sbV1aV2, &T::sbV1aV2Click);
+    click(w.sbV2aV1, &T::sbV2aV1Click);
+    click(w.SpeedButton17, &T::SpeedButton17Click);
+    click(w.SpeedButton6, &T::SpeedButton6Click);
+    click(w.SpeedButton7, &T::SpeedButton7Click);
+    click(w.SpeedButton8, &T::SpeedButton8Click);
+    click(w.SpeedButton11, &T::SpeedButton11Click);
+    click(w.SpeedButton12, &T::SpeedButton12Click);
+    click(w.SpeedButton9, &T::SpeedButton9Click);
+    click(w.SpeedButton10, &T::SpeedButton10Click);
+    click(w.SpeedButton18, &T::SpeedButton18Click);
+    click(w.SpeedButton19, &T::SpeedButton19Click);
+    click(w.SpeedButton20, &T::SpeedButton20Click);
+    click(w.SpeedButton23, &T::SpeedButton23Click);
+    click(w.SpeedButton24, &T::SpeedButton24Click);
+    click(w.SpeedButton21, &T::SpeedButton21Click);
+    click(w.SpeedButton22, &T::SpeedButton22Click);
     for (QSpinBox *spin : {w.sePistaV1, w.seAnoV1, w.sePistaV2, w.seAnoV2})
         QObject::connect(spin, &QSpinBox::valueChanged, &w, &T::sePistaV1Change);
     QObject::connect(w.pcID3, &QTabWidget::currentChanged, &w, &T::pcID3Change);

@@ -82,6 +82,16 @@ std::string V1Text(const QString &text) { return ToWindows1252(text.left(255)); 
 
 std::string V2Text(const QString &text) { return ToWindows1252(text); }
 
+std::string V1TextToSave(const QString &text, const QString &shown, const std::string &current)
+{
+    return text == shown ? current : V1Text(text);
+}
+
+std::string V2TextToSave(const QString &text, const QString &shown, const std::string &current)
+{
+    return text == shown ? current : V2Text(text);
+}
+
 QString FileNameOf(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
 
 QString PositionCaption(int position, int count)

@@ -43,6 +43,12 @@ std::string YearToSave(int shown, const std::string &current);
 std::uint8_t TrackToSave(int shown, std::uint8_t current);
 std::uint8_t GenreIndexToSave(int item, std::uint8_t current);
 
+// A text control's value to save: the record's own bytes while the control still shows what
+// it was given for them (`shown`), so line breaks or bytes the control shows differently are
+// kept; otherwise the control's text as V1Text or V2Text gives it.
+std::string V1TextToSave(const QString &text, const QString &shown, const std::string &current);
+std::string V2TextToSave(const QString &text, const QString &shown, const std::string &current);
+
 // A spin box's text as a whole number; 0 when it is not one (an empty box).
 int SpinText(const QString &cleanText);
 
