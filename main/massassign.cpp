@@ -2,24 +2,20 @@
 // versions for every file, and the removal of one version from every file.
 #include "main/main.h"
 
-#include "main/extensionrules.h"
 #include "main/fileprogress.h"
 #include "main/massrules.h"
 #include "main/tagreport.h"
+#include "main/tagsave.h"
+#include "main/tagvalues.h"
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
 #include "platform/windows1252.h"
 #include "widgets/radiogroup.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QSignalBlocker>
 
 #include <functional>
-
-namespace {
-std::filesystem::path PathOf(const TID3 &record) { return QFile::encodeName(record.FilePath).toStdString(); }
-} // namespace
 
 void TfUtilities::RefillValueChoices()
 {
@@ -45,7 +41,7 @@ void TfUtilities::ForEveryRecord(const QString &label, const std::function<bool(
         for (int i = 0; i < int(TagList.size()) && progress.Continue(i); ++i) {
             TID3 &record = *TagList[std::size_t(i)];
             if (!work(record, i))
-                failed.append(FileNamePart(record.FilePath));
+                failed.append(FileNameOf(record.FilePath));
         }
     }
     ShowRecord(0);
@@ -71,26 +67,26 @@ void TfUtilities::SpeedButton29Click()
         const std::string value = ToWindows1252(MassValueFor(choice, typed, record.FilePath, i, count));
         if (toV2) {
             SetMassField(record.V2, field, value);
-            return record.V2.WriteTag(PathOf(record));
+            return SaveV2(i);
         }
         SetMassField(record.V1, field, value);
-        return record.V1.WriteTag(PathOf(record));
+        return SaveV1(i);
     });
 }
 
 void TfUtilities::SpeedButton25Click()
 {
-    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v1 al ID3v2…"), [](TID3 &record, int) {
+    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v1 al ID3v2…"), [this](TID3 &record, int i) {
         CopyV1ToV2(record.V1, record.V2);
-        return record.V2.WriteTag(PathOf(record));
+        return SaveV2(i);
     });
 }
 
 void TfUtilities::SpeedButton26Click()
 {
-    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v2 al ID3v1…"), [](TID3 &record, int) {
+    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v2 al ID3v1…"), [this](TID3 &record, int i) {
         CopyV2ToV1(record.V2, record.V1);
-        return record.V1.WriteTag(PathOf(record));
+        return SaveV1(i);
     });
 }
 
@@ -100,7 +96,7 @@ void TfUtilities::SpeedButton27Click()
         if (!record.V1.Present())
             return true;
         record.V1.ClearFields();
-        return record.V1.DeleteTag(PathOf(record));
+        return record.V1.DeleteTag(TagFilePath(record.FilePath));
     });
 }
 
@@ -110,6 +106,6 @@ void TfUtilities::SpeedButton28Click()
         if (!record.V2.Present())
             return true;
         record.V2.ClearFields();
-        return record.V2.DeleteTag(PathOf(record));
+        return record.V2.DeleteTag(TagFilePath(record.FilePath));
     });
 }
