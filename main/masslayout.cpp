@@ -70,6 +70,8 @@ void TfUtilities::BuildMassAndRenameSheets()
         // A typed value is written into every file as it stands: never complete it unasked.
         cbValores->setCompleter(nullptr);
         cbValores->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        cbValores->setMinimumContentsLength(22);
+        cbValores->setMaximumWidth(cbValores->fontMetrics().averageCharWidth() * 60);
         Label10->setBuddy(cbValores);
         Label12 = Label(sheet, "Label12", QStringLiteral("En el campo :"));
         cbCampo = Named(new QComboBox(sheet), "cbCampo");
@@ -87,6 +89,7 @@ void TfUtilities::BuildMassAndRenameSheets()
         assign->addWidget(cbCampo, 1, 2);
         assign->addWidget(SpeedButton29, 1, 3);
         assign->setColumnStretch(1, 1);
+        assign->setColumnStretch(4, 1); // a wide window does not stretch the value endlessly
         layout->addLayout(assign);
 
         auto *lower = new QGridLayout;
