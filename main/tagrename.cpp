@@ -56,9 +56,9 @@ void TfUtilities::SpeedButton31Click() { MoveRenameField(+1); }
 
 void TfUtilities::SpeedButton32Click()
 {
-    // The names are those the preview shows; rebuild them should the list have changed unseen.
-    if (renameNames_.size() != qsizetype(TagList.size()))
-        UpdateRenamePreview();
+    // The names the preview shows, built afresh from the same options, so that a list rebuilt
+    // while another sheet was shown can never be paired with older names.
+    UpdateRenamePreview();
     QStringList oldPaths;
     oldPaths.reserve(qsizetype(TagList.size()));
     for (const auto &record : TagList)

@@ -273,6 +273,24 @@ private slots:
         QVERIFY(!QFile::exists(paths_[0]));
     }
 
+    // A list rebuilt while another sheet was shown is renamed by its own names.
+    void renameUsesTheCurrentList()
+    {
+        List({{"a.mp3", 1, "Uno"}, {"b.mp3", 2, "Dos"}, {"c.mp3", 3, "Tres"}});
+        w_->pcID3->setCurrentWidget(w_->tsRenombrar);
+        ToggleField(w_->clbCampos, "Título");
+        SelectEntries(w_->FicherosTag, {"a.mp3", "b.mp3"});
+        w_->FicherosTagClick();
+        w_->pcID3->setCurrentWidget(w_->tsID3v1);
+        SelectEntries(w_->FicherosTag, {"b.mp3", "c.mp3"});
+        w_->FicherosTagClick();
+        ScriptedDialogs dialogs;
+        w_->SpeedButton32Click();
+        QCOMPARE(dialogs.shown.size(), 0);
+        for (const char *name : {"a.mp3", "Dos.mp3", "Tres.mp3"})
+            QVERIFY2(dir_->Exists(QStringLiteral("Grandes éxitos/") + name), name);
+    }
+
     void massAssignment_data()
     {
         QTest::addColumn<int>("choice");     // -1: the typed text
