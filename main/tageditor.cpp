@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 
