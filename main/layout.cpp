@@ -2,6 +2,7 @@
 #include "main/main.h"
 
 #include "main/extensionrules.h"
+#include "main/tageditorlayout.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 
@@ -138,17 +139,6 @@ QSplitter *BuildPanes(QWidget *page, const PaneNames &names, const QString &mask
     return PanePair(page, desktop, tree, buttons, list);
 }
 
-// The seven tag fields of an edit sheet, in focus order.
-void AddTagRows(QFormLayout *form, const std::array<QWidget *, 7> &fields)
-{
-    static const QString labels[7] = {QStringLiteral("Título :"), QStringLiteral("Artista :"),
-                                      QStringLiteral("Álbum :"),  QStringLiteral("Pista :"),
-                                      QStringLiteral("Año :"),    QStringLiteral("Género :"),
-                                      QStringLiteral("Comentario :")};
-    for (int i = 0; i < 7; ++i)
-        form->addRow(labels[i], fields[i]);
-}
-
 // A page of the main page control, with the layout its controls go into.
 QVBoxLayout *AddPage(QTabWidget *pages, const char *name, const QString &caption, QWidget *&page)
 {
@@ -272,11 +262,15 @@ void TfUtilities::BuildTagPage()
                                    QStringLiteral("*.mp3"), SpeedButton1, CarpetasTag,
                                    {&SpeedButton2, &SpeedButton3, &SpeedButton4, &SpeedButton5}, FicherosTag));
 
-    pcID3 = Named(new QTabWidget(tsTag), "pcID3");
+    // The editor: its sheets above, the panel of the current file below.
+    auto *editor = new QWidget(tsTag);
+    auto *editorLayout = new QVBoxLayout(editor);
+    editorLayout->setContentsMargins(0, 0, 0, 0);
+    editorLayout->setSpacing(0);
+    pcID3 = Named(new QTabWidget(editor), "pcID3");
     pcID3->setDocumentMode(true);
-    vertical->addWidget(pcID3);
-    // The panes take what the editor below does not need.
-    pcID3->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    editorLayout->addWidget(pcID3);
+    vertical->addWidget(editor);
     vertical->setStretchFactor(0, 1);
     vertical->setStretchFactor(1, 0);
     vertical->setSizes({280, 240});
@@ -292,41 +286,6 @@ void TfUtilities::BuildTagPage()
     tsMasivo = sheet("tsMasivo", QStringLiteral("Masivo"));
     tsRenombrar = sheet("tsRenombrar", QStringLiteral("Renombrar ficheros"));
 
-    const auto spin = [](QWidget *parent, const char *name, int maximum) {
-        auto *box = Named(new QSpinBox(parent), name);
-        box->setRange(0, maximum);
-        return box;
-    };
-    // Both edit sheets: title, artist, album, track, year, genre, comment, in focus order.
-    {
-        auto *form = new QFormLayout(tsID3v1);
-        edTituloV1 = Named(new QLineEdit(tsID3v1), "edTituloV1");
-        edArtistaV1 = Named(new QLineEdit(tsID3v1), "edArtistaV1");
-        edAlbumV1 = Named(new QLineEdit(tsID3v1), "edAlbumV1");
-        sePistaV1 = spin(tsID3v1, "sePistaV1", 99);
-        seAnoV1 = spin(tsID3v1, "seAnoV1", 9999);
-        cbGeneroV1 = Named(new QComboBox(tsID3v1), "cbGeneroV1");
-        cbGeneroV1->setEditable(false);
-        edComentarioV1 = Named(new QLineEdit(tsID3v1), "edComentarioV1");
-        for (QLineEdit *edit : {edTituloV1, edArtistaV1, edAlbumV1, edComentarioV1})
-            edit->setMaxLength(30);
-        AddTagRows(form, {edTituloV1, edArtistaV1, edAlbumV1, sePistaV1, seAnoV1, cbGeneroV1, edComentarioV1});
-    }
-    {
-        auto *form = new QFormLayout(tsID3v2);
-        edTituloV2 = Named(new QLineEdit(tsID3v2), "edTituloV2");
-        edArtistaV2 = Named(new QLineEdit(tsID3v2), "edArtistaV2");
-        edAlbumV2 = Named(new QLineEdit(tsID3v2), "edAlbumV2");
-        sePistaV2 = spin(tsID3v2, "sePistaV2", 99);
-        seAnoV2 = spin(tsID3v2, "seAnoV2", 9999);
-        cbGeneroV2 = Named(new QComboBox(tsID3v2), "cbGeneroV2");
-        cbGeneroV2->setEditable(true);
-        cbGeneroV2->setInsertPolicy(QComboBox::NoInsert);
-        mComentarioV2 = Named(new QPlainTextEdit(tsID3v2), "mComentarioV2");
-        mComentarioV2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        mComentarioV2->setTabChangesFocus(true);
-        AddTagRows(form, {edTituloV2, edArtistaV2, edAlbumV2, sePistaV2, seAnoV2, cbGeneroV2, mComentarioV2});
-    }
     {
         auto *layout = new QGridLayout(tsRenombrar);
         auto *camposLabel = Named(new QLabel(QStringLiteral("Campos :"), tsRenombrar), "Label14");
@@ -346,6 +305,9 @@ void TfUtilities::BuildTagPage()
         layout->addWidget(edCadenaSeparacion, 3, 0);
         layout->setColumnStretch(1, 1);
     }
+
+    editorLayout->addWidget(BuildTagEditor(*this));
+    BuildMassAndRenameSheets();
 
     pmFicherosTag = Named(new QMenu(this), "pmFicherosTag");
     FicherosTag->SetPopupMenu(pmFicherosTag);

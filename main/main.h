@@ -5,8 +5,10 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,6 +22,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
+class RadioGroup;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
@@ -146,6 +149,35 @@ public:
     QListWidget *clbCampos = nullptr;
     QLineEdit *edCadenaSeparacion = nullptr;
 
+    // Tag editor: field buttons of both edit sheets and the bottom panel.
+    QToolButton *SpeedButton6 = nullptr;
+    QToolButton *SpeedButton7 = nullptr;
+    QToolButton *SpeedButton8 = nullptr;
+    QToolButton *SpeedButton9 = nullptr;
+    QToolButton *SpeedButton10 = nullptr;
+    QToolButton *SpeedButton11 = nullptr;
+    QToolButton *SpeedButton12 = nullptr;
+    QToolButton *SpeedButton18 = nullptr;
+    QToolButton *SpeedButton19 = nullptr;
+    QToolButton *SpeedButton20 = nullptr;
+    QToolButton *SpeedButton21 = nullptr;
+    QToolButton *SpeedButton22 = nullptr;
+    QToolButton *SpeedButton23 = nullptr;
+    QToolButton *SpeedButton24 = nullptr;
+    QWidget *pAbajoTag = nullptr;
+    QToolButton *SpeedButton13 = nullptr;
+    QToolButton *SpeedButton14 = nullptr;
+    QToolButton *SpeedButton16 = nullptr;
+    QToolButton *SpeedButton15 = nullptr;
+    QToolButton *sbActual = nullptr;
+    QToolButton *sbV1aV2 = nullptr;
+    QToolButton *sbV2aV1 = nullptr;
+    QToolButton *SpeedButton17 = nullptr;
+    QLabel *lbTantoDeTanto = nullptr;
+    QLineEdit *lbFichero = nullptr;
+    // The comment as the memo showed it, to tell an edited comment from one shown as stored.
+    QString shownCommentV2;
+
 public slots:
     void FormCreate();
     void mmRenombradorClick();
@@ -179,6 +211,43 @@ public slots:
     void Eliminaextensin1Click();
     void pmAnadirClick();
 
+public slots:
+    // Tag editor: the list of records of the selected files and its display.
+    void FicherosTagClick();
+    void ClearTagList();
+    void AddTagFile(const QString &path);
+    void ShowRecord(int position);
+    void SpeedButton13Click();
+    void SpeedButton14Click();
+    void SpeedButton16Click();
+    void SpeedButton15Click();
+    void pcID3Change();
+    void sePistaV1Change();
+    // Saving, copying between the versions and removing tags.
+    void sbActualClick();
+    bool SaveV1(int position);
+    bool SaveV2(int position);
+    void SpeedButton6Click();
+    void SpeedButton7Click();
+    void SpeedButton8Click();
+    void SpeedButton11Click();
+    void SpeedButton12Click();
+    void SpeedButton9Click();
+    void SpeedButton10Click();
+    void SpeedButton18Click();
+    void SpeedButton19Click();
+    void SpeedButton20Click();
+    void SpeedButton23Click();
+    void SpeedButton24Click();
+    void SpeedButton21Click();
+    void SpeedButton22Click();
+    void sbV1aV2Click();
+    void sbV2aV1Click();
+    void SpeedButton17Click();
+    // Filled by mass assignment and by renaming from tags.
+    void RefillValueChoices();
+    void UpdateRenamePreview();
+
 public:
     void FormShow(QShowEvent *event);
     void FormResize(QResizeEvent *event);
@@ -186,6 +255,52 @@ public:
     void CarpetasKeyDown(QKeyEvent *event);
     void FicherosKeyDown(QKeyEvent *event);
     void CarpetasTagKeyDown(QKeyEvent *event);
+
+    // Mass assignment ("Masivo") and renaming from tags ("Renombrar ficheros").
+public:
+    RadioGroup *rgID3 = nullptr;
+    QLabel *Label10 = nullptr;
+    QComboBox *cbValores = nullptr;
+    QLabel *Label12 = nullptr;
+    QComboBox *cbCampo = nullptr;
+    QToolButton *SpeedButton29 = nullptr;
+    QLabel *Label11 = nullptr;
+    QToolButton *SpeedButton25 = nullptr;
+    QToolButton *SpeedButton26 = nullptr;
+    QLabel *Label13 = nullptr;
+    QToolButton *SpeedButton27 = nullptr;
+    QToolButton *SpeedButton28 = nullptr;
+
+    QLabel *Label15 = nullptr;
+    RadioGroup *rgID3Renombrar = nullptr;
+    QLabel *Label14 = nullptr;
+    QToolButton *SpeedButton30 = nullptr;
+    QToolButton *SpeedButton31 = nullptr;
+    QLabel *Label17 = nullptr;
+    QPlainTextEdit *mPrevioRenombre = nullptr;
+    QLabel *Label18 = nullptr;
+    QToolButton *SpeedButton32 = nullptr;
+
+public slots:
+    void SpeedButton29Click();
+    void SpeedButton25Click();
+    void SpeedButton26Click();
+    void SpeedButton27Click();
+    void SpeedButton28Click();
+    void clbCamposClickCheck();
+    void edCadenaSeparacionChange();
+    void rgID3RenombrarClick();
+    void SpeedButton30Click();
+    void SpeedButton31Click();
+    void SpeedButton32Click();
+
+private:
+    void BuildMassAndRenameSheets();
+    void MoveRenameField(int step);
+    void ForEveryRecord(const QString &label, const std::function<bool(TID3 &, int)> &work);
+    // The new names of the last preview, one per record: the rename uses these, never the
+    // preview's text, which shows control characters as symbols.
+    QStringList renameNames_;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,0 +1,31 @@
+#include "main/fileprogress.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+
+FileProgress::FileProgress(QWidget *parent, const QString &label, int fileCount)
+    : dialog_(std::make_unique<QProgressDialog>(label, QStringLiteral("Cancelar"), 0, fileCount, parent))
+{
+    dialog_->setObjectName(QStringLiteral("FileProgress"));
+    dialog_->setWindowTitle(QStringLiteral("Carvento Utilities"));
+    dialog_->setWindowModality(Qt::WindowModal);
+    dialog_->setMinimumDuration(ShowAfterMs);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    dialog_->setValue(0);
+}
+
+FileProgress::~FileProgress() = default;
+
+bool FileProgress::Continue(int index)
+{
+    if (dialog_->wasCanceled())
+        return false;
+    // A window-modal dialog handles its events while the value moves once it is shown.
+    dialog_->setValue(index);
+    return !dialog_->wasCanceled();
+}
+
+bool FileProgress::Cancelled() const { return dialog_->wasCanceled(); }
+
+QProgressDialog *FileProgress::Dialog() const { return dialog_.get(); }

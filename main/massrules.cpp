@@ -1,0 +1,108 @@
+#include "main/massrules.h"
+
+#include "main/extensionrules.h"
+#include "main/tagrenamerules.h"
+#include "main/tagvalues.h"
+#include "platform/windows1252.h"
+#include "tags/ID3v1.h"
+#include "tags/ID3v2.h"
+
+QStringList MassValueChoices()
+{
+    return {QStringLiteral("Nombre de fichero"), QStringLiteral("Número + Nombre de fichero"),
+            QStringLiteral("Nombre de carpeta")};
+}
+
+QStringList MassFieldChoices()
+{
+    return {QStringLiteral("Título"), QStringLiteral("Artista"), QStringLiteral("Álbum"),
+            QStringLiteral("Comentario")};
+}
+
+QString FileNameWithoutExtension(const QString &path)
+{
+    const QString name = FileNamePart(path);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+QString FolderNameOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return {};
+    QString folder = path.left(slash);
+    while (folder.endsWith(u'/'))
+        folder.chop(1);
+    if (folder.isEmpty()) // only "/" stood before the name: the root folder
+        return QStringLiteral("/");
+    return FileNamePart(folder);
+}
+
+int NumberWidth(int count) { return count < 100 ? 2 : 3; }
+
+QString MassValueFor(MassValue choice, const QString &typed, const QString &path, int position, int count)
+{
+    switch (choice) {
+    case MassValue::FileName:
+        return FileNameWithoutExtension(path);
+    case MassValue::NumberedFileName:
+        return ZeroPad(QString::number(position + 1), NumberWidth(count)) + u' ' + FileNameWithoutExtension(path);
+    case MassValue::FolderName:
+        return FolderNameOf(path);
+    case MassValue::Typed:
+        break;
+    }
+    return typed;
+}
+
+namespace {
+template <typename Tag>
+void SetField(Tag &tag, MassField field, std::string_view value)
+{
+    switch (field) {
+    case MassField::Title: tag.SetTitle(value); break;
+    case MassField::Artist: tag.SetArtist(value); break;
+    case MassField::Album: tag.SetAlbum(value); break;
+    case MassField::Comment: tag.SetComment(value); break;
+    case MassField::None: break;
+    }
+}
+} // namespace
+
+void SetMassField(TID3v1 &tag, MassField field, std::string_view value) { SetField(tag, field, value); }
+void SetMassField(TID3v2 &tag, MassField field, std::string_view value) { SetField(tag, field, value); }
+
+std::string GenreTextOf(std::uint8_t genreIndex)
+{
+    static const QStringList items = GenreItems();
+    const int item = GenreItemOfIndex(genreIndex);
+    return item > 0 ? ToWindows1252(items[item]) : std::string();
+}
+
+std::uint8_t GenreIndexOf(std::string_view genre)
+{
+    return GenreIndexOfItem(FindGenreItem(FromWindows1252(genre)));
+}
+
+void CopyV1ToV2(const TID3v1 &from, TID3v2 &to)
+{
+    to.SetTitle(from.Title());
+    to.SetArtist(from.Artist());
+    to.SetAlbum(from.Album());
+    to.SetTrack(from.Track());
+    to.SetYear(from.Year());
+    to.SetComment(from.Comment());
+    to.SetGenre(GenreTextOf(from.GenreIndex()));
+}
+
+void CopyV2ToV1(const TID3v2 &from, TID3v1 &to)
+{
+    to.SetTitle(from.Title());
+    to.SetArtist(from.Artist());
+    to.SetAlbum(from.Album());
+    to.SetTrack(from.Track());
+    to.SetYear(from.Year());
+    to.SetComment(from.Comment());
+    to.SetGenreIndex(GenreIndexOf(from.Genre()));
+}

@@ -1,0 +1,229 @@
+// The tag editor's buttons that write: "Actual", the field buttons, the copies, the removal.
+#include "main/main.h"
+
+#include "main/fileprogress.h"
+#include "main/tagreport.h"
+#include "main/tagsave.h"
+#include "main/tagvalues.h"
+#include "platform/busycursor.h"
+#include "platform/windows1252.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTabWidget>
+
+
+namespace {
+
+int Spin(const QSpinBox *box) { return SpinText(box->cleanText()); }
+
+// One field of every record, from the sheet the button stands on; nothing when another
+// sheet is active. The numbering buttons show the current record again.
+void SaveToAll(TfUtilities &w, QWidget *sheet, TagVersion version, const std::function<void(TID3 &, int)> &assign,
+               bool numbering = false)
+{
+    if (w.pcID3->currentWidget() != sheet)
+        return;
+    QStringList failed;
+    {
+        BusyCursor busy;
+        FileProgress progress(&w,
+                              numbering ? QStringLiteral("Numerando los ficheros seleccionados…")
+                                        : QStringLiteral("Guardando el valor en los ficheros seleccionados…"),
+                              int(w.TagList.size()));
+        failed = SaveFieldToAll(w.TagList, version, assign, [&progress](int i) { return progress.Continue(i); });
+        if (numbering && w.CurrentIndex != -1)
+            w.ShowRecord(w.CurrentIndex);
+    }
+    ReportUnsavedFiles(&w, failed);
+}
+
+} // namespace
+
+bool TfUtilities::SaveV1(int position)
+{
+    if (position < 0 || position >= int(TagList.size()))
+        return false;
+    return WriteRecord(*TagList[std::size_t(position)], TagVersion::V1);
+}
+
+bool TfUtilities::SaveV2(int position)
+{
+    if (position < 0 || position >= int(TagList.size()))
+        return false;
+    return WriteRecord(*TagList[std::size_t(position)], TagVersion::V2);
+}
+
+void TfUtilities::sbActualClick()
+{
+    QStringList failed;
+    {
+        BusyCursor busy;
+        if (CurrentIndex == -1)
+            return;
+        TID3 &record = *TagList[std::size_t(CurrentIndex)];
+        TID3v1 &v1 = record.V1;
+        v1.SetTitle(V1TextToSave(edTituloV1->text(), FromWindows1252(v1.Title()), v1.Title()));
+        v1.SetArtist(V1TextToSave(edArtistaV1->text(), FromWindows1252(v1.Artist()), v1.Artist()));
+        v1.SetAlbum(V1TextToSave(edAlbumV1->text(), FromWindows1252(v1.Album()), v1.Album()));
+        v1.SetTrack(TrackToSave(Spin(sePistaV1), v1.Track()));
+        v1.SetYear(YearToSave(Spin(seAnoV1), v1.Year()));
+        v1.SetGenreIndex(GenreIndexToSave(cbGeneroV1->currentIndex(), v1.GenreIndex()));
+        v1.SetComment(V1TextToSave(edComentarioV1->text(), FromWindows1252(v1.Comment()), v1.Comment()));
+        if (!SaveV1(CurrentIndex))
+            failed.append(FileNameOf(record.FilePath));
+
+        TID3v2 &v2 = record.V2;
+        v2.SetTitle(V2TextToSave(edTituloV2->text(), FromWindows1252(v2.Title()), v2.Title()));
+        v2.SetArtist(V2TextToSave(edArtistaV2->text(), FromWindows1252(v2.Artist()), v2.Artist()));
+        v2.SetAlbum(V2TextToSave(edAlbumV2->text(), FromWindows1252(v2.Album()), v2.Album()));
+        v2.SetTrack(TrackToSave(Spin(sePistaV2), v2.Track()));
+        v2.SetYear(YearToSave(Spin(seAnoV2), v2.Year()));
+        v2.SetGenre(V2TextToSave(cbGeneroV2->currentText(), FromWindows1252(v2.Genre()), v2.Genre()));
+        v2.SetComment(V2TextToSave(mComentarioV2->toPlainText(), shownCommentV2, v2.Comment()));
+        if (!SaveV2(CurrentIndex) && failed.isEmpty())
+            failed.append(FileNameOf(record.FilePath));
+    }
+    ReportUnsavedFiles(this, failed);
+}
+
+void TfUtilities::SpeedButton6Click()
+{
+    const std::string value = V1Text(edTituloV1->text());
+    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetTitle(value); });
+}
+
+void TfUtilities::SpeedButton7Click()
+{
+    const std::string value = V1Text(edArtistaV1->text());
+    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetArtist(value); });
+}
+
+void TfUtilities::SpeedButton8Click()
+{
+    const std::string value = V1Text(edAlbumV1->text());
+    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetAlbum(value); });
+}
+
+void TfUtilities::SpeedButton11Click()
+{
+    SaveToAll(
+        *this, tsID3v1, TagVersion::V1, [](TID3 &r, int i) { r.V1.SetTrack(std::uint8_t(i + 1)); }, true);
+}
+
+void TfUtilities::SpeedButton12Click()
+{
+    const std::string value = YearText(Spin(seAnoV1));
+    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetYear(value); });
+}
+
+void TfUtilities::SpeedButton9Click()
+{
+    const std::uint8_t value = GenreIndexOfItem(cbGeneroV1->currentIndex());
+    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetGenreIndex(value); });
+}
+
+void TfUtilities::SpeedButton10Click()
+{
+    const std::string value = V1Text(edComentarioV1->text());
+    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetComment(value); });
+}
+
+void TfUtilities::SpeedButton18Click()
+{
+    const std::string value = V2Text(edTituloV2->text());
+    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetTitle(value); });
+}
+
+void TfUtilities::SpeedButton19Click()
+{
+    const std::string value = V2Text(edArtistaV2->text());
+    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetArtist(value); });
+}
+
+void TfUtilities::SpeedButton20Click()
+{
+    const std::string value = V2Text(edAlbumV2->text());
+    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetAlbum(value); });
+}
+
+void TfUtilities::SpeedButton23Click()
+{
+    SaveToAll(
+        *this, tsID3v2, TagVersion::V2, [](TID3 &r, int i) { r.V2.SetTrack(std::uint8_t(i + 1)); }, true);
+}
+
+void TfUtilities::SpeedButton24Click()
+{
+    const std::string value = YearText(Spin(seAnoV2));
+    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetYear(value); });
+}
+
+void TfUtilities::SpeedButton21Click()
+{
+    const std::string value = V2Text(cbGeneroV2->currentText());
+    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetGenre(value); });
+}
+
+void TfUtilities::SpeedButton22Click()
+{
+    const std::string value = V2Text(mComentarioV2->toPlainText());
+    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetComment(value); });
+}
+
+void TfUtilities::sbV1aV2Click()
+{
+    BusyCursor busy;
+    if (CurrentIndex == -1)
+        return;
+    TID3 &record = *TagList[std::size_t(CurrentIndex)];
+    record.V2.SetTitle(record.V1.Title());
+    record.V2.SetArtist(record.V1.Artist());
+    record.V2.SetAlbum(record.V1.Album());
+    record.V2.SetTrack(record.V1.Track());
+    record.V2.SetYear(record.V1.Year());
+    record.V2.SetGenre(V2Text(cbGeneroV1->currentText()));
+    record.V2.SetComment(record.V1.Comment());
+    ShowRecord(CurrentIndex);
+}
+
+void TfUtilities::sbV2aV1Click()
+{
+    BusyCursor busy;
+    if (CurrentIndex == -1)
+        return;
+    TID3 &record = *TagList[std::size_t(CurrentIndex)];
+    record.V1.SetTitle(record.V2.Title());
+    record.V1.SetArtist(record.V2.Artist());
+    record.V1.SetAlbum(record.V2.Album());
+    record.V1.SetTrack(record.V2.Track());
+    record.V1.SetYear(record.V2.Year());
+    record.V1.SetGenreIndex(GenreIndexOfItem(FindGenreItem(cbGeneroV2->currentText())));
+    record.V1.SetComment(record.V2.Comment());
+    ShowRecord(CurrentIndex);
+}
+
+void TfUtilities::SpeedButton17Click()
+{
+    if (CurrentIndex == -1)
+        return;
+    TID3 &record = *TagList[std::size_t(CurrentIndex)];
+    const std::filesystem::path path = TagFilePath(record.FilePath);
+    bool removed = true;
+    if (pcID3->currentWidget() == tsID3v1) {
+        if (!record.V1.Present())
+            return;
+        record.V1.ClearFields();
+        removed = record.V1.DeleteTag(path);
+    } else {
+        if (!record.V2.Present())
+            return;
+        record.V2.ClearFields();
+        removed = record.V2.DeleteTag(path);
+    }
+    ShowRecord(CurrentIndex);
+    if (!removed)
+        ReportUnsavedFiles(this, {FileNameOf(record.FilePath)});
+}

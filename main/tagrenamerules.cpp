@@ -1,0 +1,147 @@
+#include "main/tagrenamerules.h"
+
+#include "main/extensionrules.h"
+#include "platform/files.h"
+#include "platform/windows1252.h"
+#include "tags/ID3v1.h"
+#include "tags/ID3v2.h"
+
+QString ZeroPad(const QString &text, int width)
+{
+    if (text.size() >= width)
+        return text;
+    return QString(width - text.size(), u'0') + text;
+}
+
+QStringList RenameFields() { return {RenameFieldTrack, RenameFieldTitle, RenameFieldArtist, RenameFieldAlbum}; }
+
+RenameSource RenameSourceOf(const TID3v1 &tag) { return {tag.Track(), &tag.Title(), &tag.Artist(), &tag.Album()}; }
+RenameSource RenameSourceOf(const TID3v2 &tag) { return {tag.Track(), &tag.Title(), &tag.Artist(), &tag.Album()}; }
+
+namespace {
+enum class Part { Track, Title, Artist, Album, Unknown };
+
+Part PartOf(const QString &field)
+{
+    if (field == RenameFieldTrack)
+        return Part::Track;
+    if (field == RenameFieldTitle)
+        return Part::Title;
+    if (field == RenameFieldArtist)
+        return Part::Artist;
+    if (field == RenameFieldAlbum)
+        return Part::Album;
+    return Part::Unknown;
+}
+
+QString Text(const std::string *bytes) { return bytes ? FromWindows1252(*bytes) : QString(); }
+
+QString LineFromParts(const RenameSource &source, const std::vector<Part> &parts, const QString &separator,
+                      int position)
+{
+    QString name;
+    bool first = true;
+    for (Part part : parts) {
+        QString text;
+        switch (part) {
+        case Part::Track: text = ZeroPad(QString::number(source.track), 2); break;
+        case Part::Title: text = Text(source.title); break;
+        case Part::Artist: text = Text(source.artist); break;
+        case Part::Album: text = Text(source.album); break;
+        case Part::Unknown: continue;
+        }
+        if (first) {
+            name = text;
+            first = false;
+        } else {
+            name += separator;
+            name += text;
+        }
+    }
+    if (name.isEmpty())
+        name = ZeroPad(QString::number(position + 1), 2) + separator + QStringLiteral(" Indefinido");
+    return name + QStringLiteral(".mp3");
+}
+
+std::vector<Part> PartsOf(const QStringList &checkedFields)
+{
+    std::vector<Part> parts;
+    parts.reserve(std::size_t(checkedFields.size()));
+    for (const QString &field : checkedFields)
+        parts.push_back(PartOf(field));
+    return parts;
+}
+} // namespace
+
+QString RenameLine(const RenameSource &source, const QStringList &checkedFields, const QString &separator,
+                   int position)
+{
+    return LineFromParts(source, PartsOf(checkedFields), separator, position);
+}
+
+QStringList RenameLines(const std::vector<RenameSource> &sources, const QStringList &checkedFields,
+                        const QString &separator)
+{
+    const std::vector<Part> parts = PartsOf(checkedFields);
+    QStringList lines;
+    lines.reserve(qsizetype(sources.size()));
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        lines.append(LineFromParts(sources[i], parts, separator, int(i)));
+    return lines;
+}
+
+QString RenamePreviewText(const QStringList &names)
+{
+    QString text;
+    qsizetype size = 0;
+    for (const QString &name : names)
+        size += name.size() + 1;
+    text.reserve(size);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += u'\n';
+        for (QChar c : names[i]) {
+            const char16_t code = c.unicode();
+            if (code < 0x20)
+                text += QChar(char16_t(0x2400 + code)); // the control pictures block
+            else if (code == 0x7F)
+                text += QChar(char16_t(0x2421));
+            else
+                text += c;
+        }
+    }
+    return text;
+}
+
+std::vector<TagRenameStep> PlanTagRename(const QStringList &oldPaths, const QStringList &names,
+                                         const QString &folder)
+{
+    std::vector<TagRenameStep> plan;
+    plan.reserve(std::size_t(oldPaths.size()));
+    const bool isFolder = folder.startsWith(u'/');
+    for (qsizetype i = 0; i < oldPaths.size(); ++i) {
+        TagRenameStep step{oldPaths[i], {}};
+        if (isFolder && i < names.size())
+            step.newPath = PathInFolder(folder, names[i]);
+        plan.push_back(std::move(step));
+    }
+    return plan;
+}
+
+QString ApplyTagRename(const std::vector<TagRenameStep> &plan, const std::function<bool(int)> &next)
+{
+    QString failures;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        if (next && !next(int(i)))
+            break;
+        const TagRenameStep &step = plan[i];
+        if (step.newPath.isEmpty() || !RenameEntry(step.oldPath, step.newPath))
+            failures += FileNamePart(step.oldPath) + u'\n';
+    }
+    return failures;
+}
+
+QString TagRenameFailureMessage(const QString &failures)
+{
+    return QStringLiteral("No se han podido renombrar los siguientes ficheros:\n\n") + failures;
+}

@@ -1,0 +1,32 @@
+#include "main/tagsave.h"
+
+#include "main/tagvalues.h"
+
+#include <QFile>
+
+std::filesystem::path TagFilePath(const QString &filePath)
+{
+    return std::filesystem::path(QFile::encodeName(filePath).toStdString());
+}
+
+bool WriteRecord(const TID3 &record, TagVersion version)
+{
+    const std::filesystem::path path = TagFilePath(record.FilePath);
+    return version == TagVersion::V1 ? record.V1.WriteTag(path) : record.V2.WriteTag(path);
+}
+
+QStringList SaveFieldToAll(std::vector<std::unique_ptr<TID3>> &records, TagVersion version,
+                           const std::function<void(TID3 &, int)> &assign, const std::function<bool(int)> &goOn)
+{
+    QStringList failed;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const int position = int(i);
+        if (!goOn(position))
+            break;
+        TID3 &record = *records[i];
+        assign(record, position);
+        if (!WriteRecord(record, version))
+            failed.append(FileNameOf(record.FilePath));
+    }
+    return failed;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+// Writing the tag editor's records to their files. No window needed.
+
+#include "main/main.h"
+
+#include <QStringList>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The path the tag library is given for a record's file.
+std::filesystem::path TagFilePath(const QString &filePath);
+
+enum class TagVersion { V1, V2 };
+
+bool WriteRecord(const TID3 &record, TagVersion version);
+
+// Gives each record in turn, through `assign` (record, position in the list), the new value
+// of one field of its `version` tag and writes that whole tag to its file. Before each record
+// asks `goOn` (position); once it says no, that record and the rest are left as they were.
+// Returns the names of the files whose write failed, in list order.
+QStringList SaveFieldToAll(std::vector<std::unique_ptr<TID3>> &records, TagVersion version,
+                           const std::function<void(TID3 &, int)> &assign, const std::function<bool(int)> &goOn);

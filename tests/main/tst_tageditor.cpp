@@ -1,0 +1,776 @@
+#include "tests/main/windowfixture.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testdir.h"
+
+#include "main/fileprogress.h"
+#include "main/main.h"
+#include "main/tagreport.h"
+#include "main/tagsave.h"
+#include "main/tagvalues.h"
+#include "widgets/filelistview.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <functional>
+
+namespace {
+
+std::string FromWindows1252Test(int genre) { return std::string(GenreNames[std::size_t(genre)]); }
+
+std::filesystem::path P(const QString &path) { return std::filesystem::path(path.toStdString()); }
+
+// Stand-in audio that holds both tag markers, so a reader that looks for them in the wrong
+// place shows it.
+QByteArray Audio(int size = 3000)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 7919) >> 3);
+    bytes.replace(100, 6, "ID3TAG");
+    return bytes;
+}
+
+struct Tags {
+    std::function<void(TID3v1 &)> v1;
+    std::function<void(TID3v2 &)> v2;
+};
+
+// An MP3 file of stand-in audio with the tags the test sets up; returns its path.
+QString MakeMp3(TestDir &dir, const QString &name, const Tags &tags = {})
+{
+    const QString path = dir.CreateFile(name, Audio());
+    if (tags.v1) {
+        TID3v1 v1;
+        tags.v1(v1);
+        v1.WriteTag(P(path));
+    }
+    if (tags.v2) {
+        TID3v2 v2;
+        tags.v2(v2);
+        v2.WriteTag(P(path));
+    }
+    return path;
+}
+
+// A window whose tag page shows `dir`, with `selected` selected and the list clicked.
+std::unique_ptr<TfUtilities> TagWindow(WindowEnvironment &env, TestDir &dir, const QStringList &selected)
+{
+    env.WriteKeyText(QStringLiteral("RUTA TAG"), dir.Path());
+    auto w = env.NewWindow();
+    w->mmCvTag->trigger();
+    SelectEntries(w->FicherosTag, selected);
+    if (!selected.isEmpty())
+        w->FicherosTagClick();
+    return w;
+}
+
+QStringList RecordNames(const TfUtilities &w)
+{
+    QStringList names;
+    for (const auto &record : w.TagList)
+        names.append(FileNameOf(record->FilePath));
+    return names;
+}
+
+
+// Every field of both tags of a file as read from disk, "v1.title" → value.
+QMap<QString, QByteArray> Fields(const QString &path)
+{
+    TID3 record(path);
+    const auto b = [](const std::string &s) { return QByteArray::fromStdString(s); };
+    const auto n = [](int v) { return QByteArray::number(v); };
+    return {{"v1.present", n(record.V1.Present())}, {"v1.title", b(record.V1.Title())},
+            {"v1.artist", b(record.V1.Artist())},   {"v1.album", b(record.V1.Album())},
+            {"v1.track", n(record.V1.Track())},     {"v1.year", b(record.V1.Year())},
+            {"v1.genre", n(record.V1.GenreIndex())}, {"v1.comment", b(record.V1.Comment())},
+            {"v2.present", n(record.V2.Present())}, {"v2.title", b(record.V2.Title())},
+            {"v2.artist", b(record.V2.Artist())},   {"v2.album", b(record.V2.Album())},
+            {"v2.track", n(record.V2.Track())},     {"v2.year", b(record.V2.Year())},
+            {"v2.genre", b(record.V2.Genre())},     {"v2.comment", b(record.V2.Comment())}};
+}
+
+// Three files whose every field differs from file to file.
+QStringList MakeThreeTagged(TestDir &dir)
+{
+    QStringList paths;
+    for (int i = 1; i <= 3; ++i) {
+        const std::string k = std::to_string(i);
+        paths.append(MakeMp3(dir, QStringLiteral("f%1.mp3").arg(i),
+                             {[&](TID3v1 &t) {
+                                  t.SetTitle("t1-" + k);
+                                  t.SetArtist("a1-" + k);
+                                  t.SetAlbum("l1-" + k);
+                                  t.SetTrack(std::uint8_t(10 + i));
+                                  t.SetYear("198" + k);
+                                  t.SetGenreIndex(std::uint8_t(i));
+                                  t.SetComment("c1-" + k);
+                              },
+                              [&](TID3v2 &t) {
+                                  t.SetTitle("t2-" + k);
+                                  t.SetArtist("a2-" + k);
+                                  t.SetAlbum("l2-" + k);
+                                  t.SetTrack(std::uint8_t(20 + i));
+                                  t.SetYear("199" + k);
+                                  t.SetGenre("g2-" + k);
+                                  t.SetComment("c2-" + k);
+                              }}));
+    }
+    return paths;
+}
+
+// Puts values into every control of both sheets that differ from all of MakeThreeTagged's.
+void TypeEverywhere(TfUtilities &w)
+{
+    w.edTituloV1->setText(QStringLiteral("Nuevo título  "));
+    w.edArtistaV1->setText(QStringLiteral("Nuevo artista"));
+    w.edAlbumV1->setText(QStringLiteral("Nuevo álbum"));
+    w.sePistaV1->setValue(7);
+    w.seAnoV1->setValue(987);
+    w.cbGeneroV1->setCurrentIndex(18);
+    w.edComentarioV1->setText(QStringLiteral("Nuevo comentario €"));
+    w.edTituloV2->setText(QStringLiteral("Título versión 2 ☃"));
+    w.edArtistaV2->setText(QStringLiteral("Artista 2"));
+    w.edAlbumV2->setText(QStringLiteral("Álbum 2"));
+    w.sePistaV2->setValue(8);
+    w.seAnoV2->setValue(2001);
+    w.cbGeneroV2->setEditText(QStringLiteral("Mi género"));
+    w.mComentarioV2->setPlainText(QStringLiteral("Dos\nlíneas"));
+}
+} // namespace
+
+class TestTagEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("CarventoUtilities")); }
+
+    void yearShown_data()
+    {
+        QTest::addColumn<QByteArray>("year");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("plain") << QByteArray("1999") << 1999;
+        QTest::newRow("short") << QByteArray("987") << 987;
+        QTest::newRow("leading zero") << QByteArray("0042") << 42;
+        QTest::newRow("date") << QByteArray("2004-05-12") << 2004;
+        QTest::newRow("decade unknown") << QByteArray("19xx") << 0;
+        QTest::newRow("two digits then text") << QByteArray("19 99") << 0;
+        QTest::newRow("text") << QByteArray("circa 1990") << 0;
+        QTest::newRow("too large") << QByteArray("123456789012345678901234567890") << 9999;
+    }
+    void yearShown()
+    {
+        QFETCH(QByteArray, year);
+        QFETCH(int, shown);
+        QCOMPARE(YearToShow(year.toStdString()), shown);
+        // A box left as shown keeps the text; a changed box gives its digits.
+        const std::string kept = year.isEmpty() ? "0" : year.toStdString();
+        QCOMPARE(YearToSave(shown, year.toStdString()), kept);
+        QCOMPARE(YearToSave(shown == 5 ? 6 : 5, year.toStdString()), shown == 5 ? "6" : "5");
+    }
+
+    void genreConversions_data()
+    {
+        QTest::addColumn<int>("genreIndex");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("blues") << 0 << 1 << "Blues";
+        QTest::newRow("rock") << 17 << 18 << "Rock";
+        QTest::newRow("synthpop") << 147 << 148 << "Synthpop";
+        QTest::newRow("no genre") << 255 << 0 << "";
+        QTest::newRow("unnamed 148") << 148 << -1 << "";
+        QTest::newRow("unnamed 254") << 254 << -1 << "";
+    }
+    void genreConversions()
+    {
+        QFETCH(int, genreIndex);
+        QFETCH(int, item);
+        QFETCH(QString, shown);
+        QCOMPARE(GenreItemOfIndex(std::uint8_t(genreIndex)), item);
+        const QStringList items = GenreItems();
+        QCOMPARE(items.size(), 149);
+        if (item >= 0) {
+            QCOMPARE(items[item], shown);
+            QCOMPARE(int(GenreIndexOfItem(item)), genreIndex);
+            QCOMPARE(FindGenreItem(shown.toUpper()), item);
+            QCOMPARE(FindGenreItem(shown.toLower()), item);
+        } else {
+            // No item selected saves 254, unless the record already holds a genre without a name.
+            QCOMPARE(int(GenreIndexOfItem(-1)), 254);
+            QCOMPARE(int(GenreIndexToSave(-1, std::uint8_t(genreIndex))), genreIndex);
+        }
+        QCOMPARE(int(GenreIndexToSave(-1, 17)), 254);
+        QCOMPARE(FindGenreItem(u"Rock and Roll Forever"), -1);
+    }
+
+    void clickBuildsTheListInDisplayOrder()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        MakeMp3(dir, QStringLiteral("c.mp3"), {[](TID3v1 &t) { t.SetTitle("Tercera"); }, {}});
+        MakeMp3(dir, QStringLiteral("a.mp3"),
+                {[](TID3v1 &t) {
+                     t.SetTitle("Primera");
+                     t.SetTrack(150);
+                     t.SetYear("1999");
+                     t.SetGenreIndex(17);
+                 },
+                 [](TID3v2 &t) {
+                     t.SetTitle("Primera v2 \xE1");
+                     t.SetGenre("rock");
+                     t.SetYear("2004-05-12");
+                     t.SetComment("una\nl\xEDnea");
+                 }});
+        MakeMp3(dir, QStringLiteral("b.mp3"), {[](TID3v1 &t) { t.SetGenreIndex(200); }, [](TID3v2 &t) {
+                                                   t.SetGenre("Chillwave");
+                                               }});
+        dir.CreateDir(QStringLiteral("carpeta.mp3"));
+        auto w = TagWindow(env, dir,
+                           {FileListView::ParentCaption, QStringLiteral("carpeta.mp3"), QStringLiteral("c.mp3"),
+                            QStringLiteral("a.mp3"), QStringLiteral("b.mp3")});
+
+        QCOMPARE(RecordNames(*w), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
+        QCOMPARE(w->CurrentIndex, 0);
+        QCOMPARE(w->lbTantoDeTanto->text(), QStringLiteral("Fichero actual (1 de 3) :"));
+        QCOMPARE(w->lbFichero->text(), QStringLiteral("a.mp3"));
+        QCOMPARE(w->edTituloV1->text(), QStringLiteral("Primera"));
+        QCOMPARE(w->sePistaV1->value(), 99);
+        QCOMPARE(w->seAnoV1->value(), 1999);
+        QCOMPARE(w->cbGeneroV1->currentText(), QStringLiteral("Rock"));
+        QCOMPARE(w->edTituloV2->text(), QStringLiteral("Primera v2 á"));
+        QCOMPARE(w->seAnoV2->value(), 2004);
+        QCOMPARE(w->cbGeneroV2->currentIndex(), 18);
+        QCOMPARE(w->cbGeneroV2->currentText(), QStringLiteral("rock"));
+        QCOMPARE(w->mComentarioV2->toPlainText(), QStringLiteral("una\nlínea"));
+
+        // No wrap-around at either end.
+        w->SpeedButton14->click();
+        QCOMPARE(w->CurrentIndex, 0);
+        w->SpeedButton16->click();
+        QCOMPARE(w->lbTantoDeTanto->text(), QStringLiteral("Fichero actual (2 de 3) :"));
+        QCOMPARE(w->edTituloV1->text(), QString());
+        QCOMPARE(w->sePistaV1->value(), 0);
+        QCOMPARE(w->seAnoV1->value(), 0);
+        QCOMPARE(w->cbGeneroV1->currentIndex(), -1);    // genre 200 has no name
+        QCOMPARE(w->cbGeneroV2->currentIndex(), -1);
+        QCOMPARE(w->cbGeneroV2->currentText(), QStringLiteral("Chillwave"));
+        w->SpeedButton15->click();
+        QCOMPARE(w->lbFichero->text(), QStringLiteral("c.mp3"));
+        QCOMPARE(w->cbGeneroV1->currentIndex(), 0);
+        QCOMPARE(w->cbGeneroV2->currentIndex(), 0);
+        w->SpeedButton16->click();
+        QCOMPARE(w->CurrentIndex, 2);
+        w->SpeedButton13->click();
+        QCOMPARE(w->CurrentIndex, 0);
+
+        // A click that leaves nothing selected changes nothing.
+        SelectEntries(w->FicherosTag, {});
+        w->SpeedButton16->click();
+        w->FicherosTagClick();
+        QCOMPARE(w->TagList.size(), std::size_t(3));
+        QCOMPARE(w->CurrentIndex, 1);
+
+        // Only the parent entry: an empty list and an empty display.
+        SelectEntries(w->FicherosTag, {FileListView::ParentCaption});
+        w->FicherosTagClick();
+        QVERIFY(w->TagList.empty());
+        QCOMPARE(w->CurrentIndex, -1);
+        QCOMPARE(w->lbTantoDeTanto->text(), QStringLiteral("Fichero actual (0 de 0) :"));
+        QCOMPARE(w->lbFichero->text(), QString());
+        QCOMPARE(w->edTituloV1->text(), QString());
+        QCOMPARE(w->cbGeneroV2->currentText(), QString());
+        QCOMPARE(w->mComentarioV2->toPlainText(), QString());
+        for (QToolButton *b : {w->SpeedButton13, w->SpeedButton14, w->SpeedButton15, w->SpeedButton16})
+            b->click();
+        QCOMPARE(w->CurrentIndex, -1);
+    }
+
+    void clickOnTheListRebuildsIt()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        MakeMp3(dir, QStringLiteral("a.mp3"), {[](TID3v1 &t) { t.SetTitle("A"); }, {}});
+        MakeMp3(dir, QStringLiteral("b.mp3"), {[](TID3v1 &t) { t.SetTitle("B"); }, {}});
+        auto w = TagWindow(env, dir, {});
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        ClickEntry(w->FicherosTag, QStringLiteral("a.mp3"));
+        QCOMPARE(RecordNames(*w), QStringList{"a.mp3"});
+        QCOMPARE(w->edTituloV1->text(), QStringLiteral("A"));
+        // Moving the selection with the Down key rebuilds the list when the key is released.
+        QTest::keyClick(w->FicherosTag->View(), Qt::Key_Down);
+        QCOMPARE(RecordNames(*w), QStringList{"b.mp3"});
+        QCOMPARE(w->edTituloV1->text(), QStringLiteral("B"));
+    }
+
+    void fieldButtonsWriteOneFieldIntoEveryFile_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QByteArrayList>("values");    // per file; one value for all
+        const QByteArrayList numbers{"1", "2", "3"};
+        QTest::newRow("v1 title") << "SpeedButton6" << "v1.title" << QByteArrayList{"Nuevo t\xEDtulo"};
+        QTest::newRow("v1 artist") << "SpeedButton7" << "v1.artist" << QByteArrayList{"Nuevo artista"};
+        QTest::newRow("v1 album") << "SpeedButton8" << "v1.album" << QByteArrayList{"Nuevo \xE1lbum"};
+        QTest::newRow("v1 numbering") << "SpeedButton11" << "v1.track" << numbers;
+        QTest::newRow("v1 year") << "SpeedButton12" << "v1.year" << QByteArrayList{"987"};
+        QTest::newRow("v1 genre") << "SpeedButton9" << "v1.genre" << QByteArrayList{"17"};
+        QTest::newRow("v1 comment") << "SpeedButton10" << "v1.comment" << QByteArrayList{"Nuevo comentario \x80"};
+        QTest::newRow("v2 title") << "SpeedButton18" << "v2.title" << QByteArrayList{"T\xEDtulo versi\xF3n 2 ?"};
+        QTest::newRow("v2 artist") << "SpeedButton19" << "v2.artist" << QByteArrayList{"Artista 2"};
+        QTest::newRow("v2 album") << "SpeedButton20" << "v2.album" << QByteArrayList{"\xC1lbum 2"};
+        QTest::newRow("v2 numbering") << "SpeedButton23" << "v2.track" << numbers;
+        QTest::newRow("v2 year") << "SpeedButton24" << "v2.year" << QByteArrayList{"2001"};
+        QTest::newRow("v2 genre") << "SpeedButton21" << "v2.genre" << QByteArrayList{"Mi g\xE9nero"};
+        QTest::newRow("v2 comment") << "SpeedButton22" << "v2.comment" << QByteArrayList{"Dos\nl\xEDneas"};
+    }
+    void fieldButtonsWriteOneFieldIntoEveryFile()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, field);
+        QFETCH(QByteArrayList, values);
+
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        QList<QMap<QString, QByteArray>> before;
+        for (const QString &path : paths)
+            before.append(Fields(path));
+        auto w = TagWindow(env, dir, {"f1.mp3", "f2.mp3", "f3.mp3"});
+        w->SpeedButton16->click();
+        TypeEverywhere(*w);
+        auto *b = w->findChild<QToolButton *>(button);
+        QVERIFY(b);
+
+        // Only from its own sheet.
+        QWidget *own = field.startsWith(u"v1") ? w->tsID3v1 : w->tsID3v2;
+        w->pcID3->setCurrentWidget(own == w->tsID3v1 ? w->tsID3v2 : w->tsID3v1);
+        b->click();
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(Fields(paths[i]), before[i]);
+
+        w->pcID3->setCurrentWidget(own);
+        b->click();
+        QVERIFY(dialogs.shown.isEmpty());
+        for (int i = 0; i < 3; ++i) {
+            QMap<QString, QByteArray> expected = before[i];
+            expected[field] = values.size() == 1 ? values[0] : values[i];
+            QCOMPARE(Fields(paths[i]), expected);
+            const QByteArray bytes = dir.Read(QFileInfo(paths[i]).fileName());
+            QVERIFY(bytes.contains(Audio()));
+        }
+        // The numbering buttons show the current record's new track; the others leave the display.
+        if (field == u"v1.track")
+            QCOMPARE(w->sePistaV1->value(), 2);
+        else if (field == u"v2.track")
+            QCOMPARE(w->sePistaV2->value(), 2);
+        else
+            QCOMPARE(w->edTituloV1->text(), QStringLiteral("Nuevo título  "));
+    }
+
+    void actualSavesBothVersionsOfTheCurrentFile()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QString path = MakeMp3(dir, QStringLiteral("sin tags.mp3"));
+        auto w = TagWindow(env, dir, {"sin tags.mp3"});
+        TypeEverywhere(*w);
+        w->seAnoV1->setValue(0);
+        w->seAnoV2->clear();    // an empty box reads as 0
+        w->cbGeneroV1->setCurrentIndex(-1);
+        w->sbActual->click();
+        QVERIFY(dialogs.shown.isEmpty());
+        const QMap<QString, QByteArray> expected{
+            {"v1.present", "1"}, {"v1.title", "Nuevo t\xEDtulo"}, {"v1.artist", "Nuevo artista"},
+            {"v1.album", "Nuevo \xE1lbum"}, {"v1.track", "7"}, {"v1.year", "0"}, {"v1.genre", "254"},
+            {"v1.comment", "Nuevo comentario \x80"}, {"v2.present", "1"}, {"v2.title", "T\xEDtulo versi\xF3n 2 ?"},
+            {"v2.artist", "Artista 2"}, {"v2.album", "\xC1lbum 2"}, {"v2.track", "8"}, {"v2.year", "0"},
+            {"v2.genre", "Mi g\xE9nero"}, {"v2.comment", "Dos\nl\xEDneas"}};
+        QCOMPARE(Fields(path), expected);
+        QVERIFY(dir.Read(QStringLiteral("sin tags.mp3")).contains(Audio()));
+        // The edit keeps what was typed; the record holds what was stored.
+        QCOMPARE(w->edTituloV1->text(), QStringLiteral("Nuevo título  "));
+        QCOMPARE(w->TagList[0]->V1.Title(), std::string("Nuevo t\xEDtulo"));
+    }
+
+    void actualKeepsValuesTheBoxesCannotShow()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QString path = MakeMp3(dir, QStringLiteral("raro.mp3"),
+                                     {[](TID3v1 &t) {
+                                          t.SetTrack(150);
+                                          t.SetYear("19xx");
+                                          t.SetGenreIndex(200);
+                                      },
+                                      [](TID3v2 &t) {
+                                          t.SetYear("2004-05-12");
+                                          t.SetTrack(120);
+                                          t.SetComment("uno\r\ndos\rtres");
+                                          t.SetTitle("con\ttabulador y\nsalto");
+                                      }});
+        const auto before = Fields(path);
+        auto w = TagWindow(env, dir, {"raro.mp3"});
+        w->sbActual->click();
+        QCOMPARE(Fields(path), before);
+        // A box the user changed is saved as shown.
+        w->seAnoV2->setValue(2005);
+        w->sePistaV1->setValue(3);
+        w->sbActual->click();
+        auto after = Fields(path);
+        QCOMPARE(after["v2.year"], QByteArray("2005"));
+        QCOMPARE(after["v1.track"], QByteArray("3"));
+        QCOMPARE(after["v1.year"], QByteArray("19xx"));
+    }
+
+    void failedWritesAreReportedOnce()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        auto w = TagWindow(env, dir, {"f1.mp3", "f2.mp3", "f3.mp3"});
+        QVERIFY(QFile::remove(paths[0]));
+        QVERIFY(QFile::remove(paths[2]));
+        QVERIFY(QDir(dir.Path()).mkdir(QStringLiteral("f3.mp3")));
+        w->edAlbumV1->setText(QStringLiteral("Otro"));
+        w->SpeedButton8->click();
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown[0].caption, QStringLiteral("Atención"));
+        QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Warning);
+        QCOMPARE(dialogs.shown[0].text,
+                 QStringLiteral("No se han podido guardar los siguientes ficheros:\n\nf1.mp3\nf3.mp3\n"));
+        QCOMPARE(Fields(paths[1])["v1.album"], QByteArray("Otro"));
+        QVERIFY(!QFile::exists(paths[0]));
+        QVERIFY(QFileInfo(paths[2]).isDir());
+
+        // "Actual" and the removal report their file too.
+        dialogs.shown.clear();
+        w->sbActual->click();
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown[0].text, QStringLiteral("No se han podido guardar los siguientes ficheros:\n\nf1.mp3\n"));
+        dialogs.shown.clear();
+        w->SpeedButton17->click();
+        QCOMPARE(dialogs.shown.size(), 1);
+        QVERIFY(!QFile::exists(paths[0]));
+    }
+
+    void cancelledSaveLeavesTheRestUntouched()
+    {
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        std::vector<std::unique_ptr<TID3>> records;
+        for (const QString &path : paths)
+            records.push_back(std::make_unique<TID3>(path));
+        const auto before = Fields(paths[2]);
+        const QStringList failed = SaveFieldToAll(
+            records, TagVersion::V2, [](TID3 &r, int) { r.V2.SetTitle("Nuevo"); },
+            [](int i) { return i < 2; });
+        QVERIFY(failed.isEmpty());
+        QCOMPARE(Fields(paths[0])["v2.title"], QByteArray("Nuevo"));
+        QCOMPARE(Fields(paths[1])["v2.title"], QByteArray("Nuevo"));
+        QCOMPARE(Fields(paths[2]), before);
+        QCOMPARE(records[2]->V2.Title(), std::string("t2-3"));
+    }
+
+    void version4TagKeepsItsOtherFrames()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const auto size = [](int n) {
+            const char bytes[4] = {char((n >> 21) & 0x7F), char((n >> 14) & 0x7F), char((n >> 7) & 0x7F),
+                                   char(n & 0x7F)};
+            return QByteArray(bytes, 4);
+        };
+        const auto frame = [&](const QByteArray &id, const QByteArray &data) {
+            return id + size(int(data.size())) + QByteArray(2, '\0') + data;
+        };
+        const QByteArray kept = frame("TXXX", QByteArray("\0clave\0valor", 13)) + frame("TBPM", QByteArray("\0" "120", 4));
+        const QByteArray body = frame("TIT2", QByteArray("\0Viejo", 6)) + frame("TPE1", QByteArray("\0Artista", 8)) + kept;
+        const QByteArray tag = QByteArray("ID3\x04\0\0", 6) + size(int(body.size())) + body;
+        const QString path = dir.CreateFile(QStringLiteral("v24.mp3"), tag + Audio());
+        auto w = TagWindow(env, dir, {"v24.mp3"});
+        QCOMPARE(w->edTituloV2->text(), QStringLiteral("Viejo"));
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->edAlbumV2->setText(QStringLiteral("Disco"));
+        w->SpeedButton20->click();
+        QVERIFY(dialogs.shown.isEmpty());
+        const QByteArray bytes = dir.Read(QStringLiteral("v24.mp3"));
+        QVERIFY(bytes.endsWith(Audio()));
+        QVERIFY(bytes.contains(frame("TXXX", QByteArray("\0clave\0valor", 13))));
+        QVERIFY(bytes.contains("TBPM"));
+        const auto fields = Fields(path);
+        QCOMPARE(fields["v2.title"], QByteArray("Viejo"));
+        QCOMPARE(fields["v2.artist"], QByteArray("Artista"));
+        QCOMPARE(fields["v2.album"], QByteArray("Disco"));
+    }
+
+    void copiesBetweenTheVersions_data()
+    {
+        QTest::addColumn<QByteArray>("v2Genre");
+        QTest::addColumn<int>("v1Genre");
+        QTest::newRow("name") << QByteArray("Synthpop") << 147;
+        QTest::newRow("name in small letters") << QByteArray("rock") << 17;
+        QTest::newRow("no name") << QByteArray("Chillwave") << 254;
+        QTest::newRow("empty") << QByteArray() << 255;
+    }
+    void copiesBetweenTheVersions()
+    {
+        QFETCH(QByteArray, v2Genre);
+        QFETCH(int, v1Genre);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const std::string longTitle(40, 'x');
+        const QString path = MakeMp3(dir, QStringLiteral("a.mp3"),
+                                     {[](TID3v1 &t) { t.SetTitle("uno"); },
+                                      [&](TID3v2 &t) {
+                                          t.SetTitle(longTitle);
+                                          t.SetYear("2004-05-12");
+                                          t.SetTrack(9);
+                                          t.SetGenre(v2Genre.toStdString());
+                                      }});
+        const QByteArray file = dir.Read(QStringLiteral("a.mp3"));
+        auto w = TagWindow(env, dir, {"a.mp3"});
+        w->edTituloV1->setText(QStringLiteral("tecleado"));
+        w->sbV2aV1->click();
+        const TID3v1 &v1 = w->TagList[0]->V1;
+        QCOMPARE(v1.Title(), std::string(30, 'x'));
+        QCOMPARE(v1.Year(), std::string("2004"));
+        QCOMPARE(int(v1.Track()), 9);
+        QCOMPARE(int(v1.GenreIndex()), v1Genre);
+        QCOMPARE(w->edTituloV1->text(), QString(30, u'x'));
+        QCOMPARE(dir.Read(QStringLiteral("a.mp3")), file);    // nothing written
+
+        w->sbV1aV2->click();
+        const TID3v2 &v2 = w->TagList[0]->V2;
+        QCOMPARE(v2.Title(), std::string(30, 'x'));
+        QCOMPARE(v2.Genre(), v1Genre < 148 ? FromWindows1252Test(v1Genre) : std::string());
+        w->sbActual->click();
+        const auto fields = Fields(path);
+        QCOMPARE(fields["v1.title"], QByteArray(30, 'x'));
+        QCOMPARE(fields["v2.title"], QByteArray(30, 'x'));
+        QCOMPARE(fields["v2.year"], QByteArray("2004"));
+    }
+
+    void removalTakesTheActiveSheetsTag()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        MakeMp3(dir, QStringLiteral("solo v2.mp3"), {{}, [](TID3v2 &t) { t.SetTitle("dos"); }});
+        const QByteArray onlyV2 = dir.Read(QStringLiteral("solo v2.mp3"));
+        auto w = TagWindow(env, dir, {"f1.mp3", "solo v2.mp3"});
+        const QByteArray withBoth = dir.Read(QStringLiteral("f1.mp3"));
+        w->SpeedButton17->click();
+        QCOMPARE(dir.Read(QStringLiteral("f1.mp3")), withBoth.chopped(128));
+        QCOMPARE(w->edTituloV1->text(), QString());
+        QCOMPARE(w->cbGeneroV1->currentIndex(), 0);
+        QCOMPARE(w->edTituloV2->text(), QStringLiteral("t2-1"));
+        w->SpeedButton17->click();    // nothing left to remove
+        QCOMPARE(dir.Read(QStringLiteral("f1.mp3")), withBoth.chopped(128));
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->SpeedButton17->click();
+        QCOMPARE(dir.Read(QStringLiteral("f1.mp3")), Audio());
+        QCOMPARE(w->edTituloV2->text(), QString());
+        w->SpeedButton16->click();
+        w->pcID3->setCurrentWidget(w->tsID3v1);
+        w->SpeedButton17->click();    // no version 1 trailer
+        QCOMPARE(dir.Read(QStringLiteral("solo v2.mp3")), onlyV2);
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void hugeTextsSurviveDisplayAndSave()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        std::string big(2 * 1024 * 1024, 'a');
+        for (std::size_t i = 0; i < big.size(); i += 1000)
+            big[i] = char(0xE9);
+        const QString path = MakeMp3(dir, QStringLiteral("grande.mp3"), {{}, [&](TID3v2 &t) {
+                                                                            t.SetTitle(big);
+                                                                            t.SetComment(big);
+                                                                        }});
+        QElapsedTimer clock;
+        clock.start();
+        auto w = TagWindow(env, dir, {"grande.mp3"});
+        QCOMPARE(w->edTituloV2->text().size(), qsizetype(big.size()));
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->sePistaV2->setValue(4);
+        w->sbActual->click();
+        QVERIFY(dialogs.shown.isEmpty());
+        const auto fields = Fields(path);
+        QCOMPARE(fields["v2.title"].size(), qsizetype(big.size()));
+        QVERIFY(fields["v2.title"] == QByteArray::fromStdString(big));
+        QVERIFY(fields["v2.comment"] == QByteArray::fromStdString(big));
+        QCOMPARE(fields["v2.track"], QByteArray("4"));
+        QVERIFY(dir.Read(QStringLiteral("grande.mp3")).contains(Audio()));
+        qInfo() << "2 MB texts shown and saved in" << clock.elapsed() << "ms";
+    }
+
+    void fileThatIsNoMp3()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QByteArray text = "Esto no es un MP3, aunque lo diga su nombre.\n";
+        dir.CreateFile(QStringLiteral("nota.mp3"), text);
+        dir.CreateFile(QStringLiteral("vacio.mp3"));
+        auto w = TagWindow(env, dir, {"nota.mp3", "vacio.mp3"});
+        QCOMPARE(w->TagList.size(), std::size_t(2));
+        QCOMPARE(w->edTituloV1->text(), QString());
+        QCOMPARE(w->cbGeneroV1->currentIndex(), 0);
+        // Removing a tag that is not there changes nothing.
+        w->SpeedButton17->click();
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->SpeedButton17->click();
+        QCOMPARE(dir.Read(QStringLiteral("nota.mp3")), text);
+        // Saving what the user typed keeps the file's own bytes after the tag; a file too short
+        // for a version 1 trailer is reported.
+        w->SpeedButton13->click();
+        w->edTituloV2->setText(QStringLiteral("Nota"));
+        w->sbActual->click();
+        const QByteArray after = dir.Read(QStringLiteral("nota.mp3"));
+        QVERIFY(after.startsWith("ID3"));
+        QVERIFY(after.endsWith(text));
+        QCOMPARE(dialogs.shown.size(), 1);
+        QVERIFY(dialogs.shown[0].text.endsWith(QStringLiteral("\n\nnota.mp3\n")));
+        QCOMPARE(Fields(dir.FilePath(QStringLiteral("nota.mp3")))["v2.title"], QByteArray("Nota"));
+    }
+
+    void controlsHintsAndLimits()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        const QString all = QStringLiteral("Guardar este valor en todos los ficheros seleccionados");
+        const QString index = QStringLiteral("Guardar el índice dentro de la lista de ficheros seleccionados");
+        const QList<std::pair<const char *, QString>> hints{
+            {"SpeedButton6", all}, {"SpeedButton7", all}, {"SpeedButton8", all}, {"SpeedButton11", index},
+            {"SpeedButton12", all}, {"SpeedButton9", all}, {"SpeedButton10", all}, {"SpeedButton18", all},
+            {"SpeedButton19", all}, {"SpeedButton20", all}, {"SpeedButton23", index}, {"SpeedButton24", all},
+            {"SpeedButton21", all}, {"SpeedButton22", all},
+            {"SpeedButton13", QStringLiteral("Muestra los datos del primer fichero seleccionado")},
+            {"SpeedButton14", QStringLiteral("Muestra los datos del anterior fichero seleccionado")},
+            {"SpeedButton16", QStringLiteral("Muestra los datos del siguiente fichero seleccionado")},
+            {"SpeedButton15", QStringLiteral("Muestra los datos del último fichero seleccionado")},
+            {"sbActual", QStringLiteral("Guarda todos los valores del fichero actual")},
+            {"sbV1aV2", QStringLiteral("Traspasa los valores del ID3v1 al ID3v2 del fichero actual")},
+            {"sbV2aV1", QStringLiteral("Traspasa los valores del ID3v2 al ID3v1 del fichero actual")},
+            {"SpeedButton17", QStringLiteral("Elimina el tag")},
+            {"lbFichero", QStringLiteral("Fichero actual")}};
+        for (const auto &[name, hint] : hints) {
+            auto *control = w->findChild<QWidget *>(QString::fromLatin1(name));
+            QVERIFY2(control, name);
+            QCOMPARE(control->toolTip(), hint);
+            if (auto *button = qobject_cast<QToolButton *>(control))
+                QCOMPARE(button->focusPolicy(), Qt::NoFocus);    // a typed value stays as typed
+        }
+        QCOMPARE(w->sbActual->text(), QStringLiteral("Actual"));
+        QCOMPARE(w->lbTantoDeTanto->text(), QStringLiteral("Fichero actual (0 de 0) :"));
+        QVERIFY(w->lbFichero->isReadOnly());
+        for (QLineEdit *edit : {w->edTituloV1, w->edArtistaV1, w->edAlbumV1, w->edComentarioV1})
+            QCOMPARE(edit->maxLength(), 30);
+        for (QSpinBox *spin : {w->sePistaV1, w->sePistaV2})
+            QCOMPARE(std::pair(spin->minimum(), spin->maximum()), std::pair(0, 99));
+        for (QSpinBox *spin : {w->seAnoV1, w->seAnoV2})
+            QCOMPARE(std::pair(spin->minimum(), spin->maximum()), std::pair(0, 9999));
+        QVERIFY(!w->cbGeneroV1->isEditable());
+        QVERIFY(w->cbGeneroV2->isEditable());
+        QCOMPARE(w->cbGeneroV1->count(), 149);
+        QCOMPARE(w->cbGeneroV2->count(), 149);
+        QCOMPARE(w->cbGeneroV1->maxVisibleItems(), 20);
+
+        // Focus: title, artist, album, track, year, genre, comment on both sheets.
+        w->mmCvTag->trigger();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        const QList<std::pair<QWidget *, QList<QWidget *>>> orders{
+            {w->tsID3v1,
+             {w->edTituloV1, w->edArtistaV1, w->edAlbumV1, w->sePistaV1, w->seAnoV1, w->cbGeneroV1,
+              w->edComentarioV1}},
+            {w->tsID3v2,
+             {w->edTituloV2, w->edArtistaV2, w->edAlbumV2, w->sePistaV2, w->seAnoV2, w->cbGeneroV2,
+              w->mComentarioV2}}};
+        for (const auto &[sheet, order] : orders) {
+            w->pcID3->setCurrentWidget(sheet);
+            order[0]->setFocus();
+            for (int i = 1; i < order.size(); ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QWidget *focused = QApplication::focusWidget();
+                // An editable combo box gives the focus to its line edit.
+                if (focused && focused->parentWidget() == order[i] && qobject_cast<QLineEdit *>(focused))
+                    focused = order[i];
+                QCOMPARE(focused, order[i]);
+            }
+        }
+    }
+
+    void sheetChangeShowsThePanelOnlyForEditSheets()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        w->mmCvTag->trigger();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(w->pAbajoTag->isVisible());
+        w->pcID3->setCurrentWidget(w->tsMasivo);
+        QVERIFY(!w->pAbajoTag->isVisible());
+        w->pcID3->setCurrentWidget(w->tsRenombrar);
+        QVERIFY(!w->pAbajoTag->isVisible());
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        QVERIFY(w->pAbajoTag->isVisible());
+    }
+
+    void failureReportListsEveryName()
+    {
+        ScriptedDialogs dialogs;
+        ReportUnsavedFiles(nullptr, {});
+        QVERIFY(dialogs.shown.isEmpty());
+        ReportUnsavedFiles(nullptr, {QStringLiteral("a.mp3"), QStringLiteral("b.mp3")});
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown[0].kind, QStringLiteral("Message"));
+        QCOMPARE(dialogs.shown[0].caption, QStringLiteral("Atención"));
+        QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Warning);
+        QCOMPARE(dialogs.shown[0].text,
+                 QStringLiteral("No se han podido guardar los siguientes ficheros:\n\na.mp3\nb.mp3\n"));
+    }
+
+    void progressStopsWhenCancelled()
+    {
+        QWidget parent;
+        FileProgress progress(&parent, QStringLiteral("Guardando"), 5);
+        QProgressDialog *dialog = progress.Dialog();
+        QCOMPARE(dialog->minimumDuration(), 500);
+        QVERIFY(parent.findChild<QProgressDialog *>(QStringLiteral("FileProgress")) == dialog);
+        QVERIFY(progress.Continue(0));
+        QVERIFY(progress.Continue(1));
+        dialog->cancel();
+        QVERIFY(!progress.Continue(2));
+        QVERIFY(progress.Cancelled());
+    }
+};
+
+QTEST_MAIN(TestTagEditor)
+#include "tst_tageditor.moc"
