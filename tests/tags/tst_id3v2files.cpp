@@ -2,6 +2,7 @@
 
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
+#include "tags/ReadTags.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -54,6 +55,40 @@ private slots:
         QTEST(int(t.Revision()), "revision");
         QTEST(int(t.TagSize()), "tagSize");
         QTEST(Q(t.Title()), "title");
+    }
+
+    // Both tags read through one open file are what the two ReadTag calls give.
+    void readTagsAtOnce_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("ok");
+        const QByteArray v1 = "TAG" + QByteArray("One").leftJustified(124, '\0') + char(17);
+        const QByteArray v2 = Tag(3, Text("TIT2", "Two") + Frame("APIC", QByteArray(5000, '\xFF')) + Text("TPE1", "A"));
+        QTest::newRow("both") << v2 + audio_ + v1 << true;
+        QTest::newRow("version 2 only") << v2 + audio_ << true;
+        QTest::newRow("version 1 only") << audio_ + v1 << true;
+        QTest::newRow("shorter than a trailer") << Tag(3, Text("TIT2", "S")) << false;
+        QTest::newRow("shorter than a header") << B("ID3\x03") << false;
+    }
+    void readTagsAtOnce()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, ok);
+        const QString file = Make("both.mp3", bytes);
+        TID3v1 one, v1;
+        TID3v2 two, v2;
+        v1.SetTitle("stale");
+        v2.SetTitle("stale");
+        const bool separate = one.ReadTag(P(file)) & two.ReadTag(P(file));
+        QCOMPARE(ReadTags(P(file), v1, v2), ok);
+        QCOMPARE(separate, ok);
+        QCOMPARE(v1.Present(), one.Present());
+        QCOMPARE(v1.Title(), one.Title());
+        QCOMPARE(int(v1.GenreIndex()), int(one.GenreIndex()));
+        QCOMPARE(v2.Present(), two.Present());
+        QCOMPARE(v2.TagSize(), two.TagSize());
+        QCOMPARE(v2.Title(), two.Title());
+        QCOMPARE(v2.Artist(), two.Artist());
     }
 
     // The new file is the new tag followed by every byte after the old tag. A tag that fits
