@@ -214,16 +214,18 @@ bool TemporaryFile::Create(const std::filesystem::path &file)
     file_ = file;
     // An unnamed file leaves nothing behind, whenever the process dies.
     fd_.Reset(::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-    if (fd_.Get() >= 0)
+    if (fd_.Get() >= 0) {
+        MarkTemporary(fd_.Get());
         return true;
-    // File systems without unnamed files: a fresh name, never an existing file.
+    }
+    // File systems without unnamed files: a fresh name, never an existing file; the
+    // record's name first, where the next call on the file looks.
     for (int attempt = 0; attempt < 16; ++attempt) {
-        std::filesystem::path name = HiddenSibling(file, kTemporarySuffix);
+        std::filesystem::path name = attempt == 0 ? RecordPath(file) : HiddenSibling(file, kTemporarySuffix);
         fd_.Reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (fd_.Get() >= 0) {
             name_ = std::move(name);
-            struct stat st {};
-            marked_ = ::fstat(fd_.Get(), &st) == 0 && MarkTemporary(file_, name_, st);
+            MarkTemporary(fd_.Get());
             return true;
         }
         if (errno != EEXIST)
@@ -236,21 +238,16 @@ bool TemporaryFile::Name()
 {
     if (!name_.empty())
         return true;
-    struct stat st {};
-    if (::fstat(fd_.Get(), &st) != 0)
-        return false;
+    // The record's name, where the next call on the file finds it should the process die
+    // before the rename; another fresh name when something holds that one.
     for (int attempt = 0; attempt < 16; ++attempt) {
-        std::filesystem::path name = HiddenSibling(file_, kTemporarySuffix);
-        // Marked before it has a name, so that a kill leaves nothing the next call cannot tidy.
-        marked_ = MarkTemporary(file_, name, st);
+        std::filesystem::path name = attempt == 0 ? RecordPath(file_) : HiddenSibling(file_, kTemporarySuffix);
         // linkat never replaces: a name that exists meanwhile is simply not taken.
         if (LinkUnnamed(fd_.Get(), name)) {
             name_ = std::move(name);
             return true;
         }
-        const int error = errno;
-        Unmark();
-        if (error != EEXIST)
+        if (errno != EEXIST)
             return false;
     }
     return false;
@@ -272,22 +269,13 @@ bool TemporaryFile::Commit()
         return false;
     }
     SyncFolderOf(file_);
-    Unmark();
     return true;
-}
-
-void TemporaryFile::Unmark()
-{
-    if (marked_)
-        UnmarkTemporary(file_);
-    marked_ = false;
 }
 
 void TemporaryFile::Abandon()
 {
     fd_.Reset(-1);
     name_.clear();
-    marked_ = false;
 }
 
 void TemporaryFile::Discard()
@@ -296,7 +284,6 @@ void TemporaryFile::Discard()
     if (!name_.empty())
         ::unlink(name_.c_str());        // a name this object created, never another
     name_.clear();
-    Unmark();
 }
 
 TemporaryFile::~TemporaryFile() { Discard(); }

@@ -62,8 +62,10 @@ std::filesystem::path HiddenSibling(const std::filesystem::path &file, std::stri
 inline constexpr std::string_view kTemporarySuffix = ".cvtmp";
 
 // The new content of a file, written beside it. It is unnamed while it is written, so a
-// killed process leaves nothing; Commit() gives it a fresh name that no file held and
-// renames it over the file. Only a name this object created is ever removed.
+// killed process leaves nothing; Commit() gives it a fresh name that no file held (the
+// record's name when free, so that the next call on the file can tidy it should the process
+// die before the rename) and renames it over the file. Only a name this object created is
+// ever removed.
 class TemporaryFile {
 public:
     TemporaryFile() = default;
@@ -79,10 +81,8 @@ public:
     void Abandon();
 
 private:
-    void Unmark();
     std::filesystem::path file_, name_;
     FileDescriptor fd_;
-    bool marked_ = false;
 };
 
 // Makes `file` hold `head` followed by the bytes of `source` from `offset` to its end.

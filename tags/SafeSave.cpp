@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace cvtags {
@@ -18,7 +19,8 @@ namespace {
 SaveHook g_hook = nullptr;
 
 constexpr std::string_view kMagic = "CVTAGREC";
-constexpr std::uint8_t kInPlace = 1, kTemporary = 2;
+constexpr std::uint8_t kInPlace = 1;
+constexpr const char *kTemporaryMark = "user.carvento.temporary";
 // Larger tags are rewritten instead; a larger file of this name is not ours.
 constexpr std::uint64_t kMaxRecord = 64u << 20;
 
@@ -64,8 +66,6 @@ struct Record {
     std::uint8_t kind = 0;
     std::uint64_t dev = 0, ino = 0, size = 0;
     std::string_view oldBytes, newBytes;    // in place
-    std::uint64_t tempIno = 0;              // temporary file
-    std::string_view tempName;
 };
 
 constexpr std::size_t kHeader = 8 + 1 + 24;
@@ -87,16 +87,6 @@ std::optional<Record> Parse(std::string_view bytes)
             return std::nullopt;
         r.oldBytes = rest.substr(8, length);
         r.newBytes = rest.substr(8 + length, length);
-        return r;
-    }
-    if (r.kind == kTemporary && rest.size() >= 16) {
-        r.tempIno = Get64(rest, 0);
-        const std::uint64_t length = Get64(rest, 8);
-        if (rest.size() != 16 + length)
-            return std::nullopt;
-        r.tempName = rest.substr(16);
-        if (r.tempName.find('/') != std::string_view::npos || r.tempName.empty())
-            return std::nullopt;
         return r;
     }
     return std::nullopt;
@@ -205,18 +195,20 @@ void Recover(const std::filesystem::path &file)
     struct stat named {};
     std::string bytes;
     if (::lstat(recordPath.c_str(), &named) != 0 || !SameFile(named, recordStat)
-        || static_cast<std::uint64_t>(named.st_size) > kMaxRecord
-        || !ReadUpTo(record.Get(), 0, static_cast<std::size_t>(named.st_size), bytes)
-        || bytes.substr(0, kMagic.size()) != kMagic)
-        return;                                     // gone meanwhile, or not ours
+        || !ReadUpTo(record.Get(), 0, kMagic.size(), bytes))
+        return;                                     // gone meanwhile
+    if (bytes != kMagic) {
+        // A rewrite's temporary file whose process died before the rename, or not ours.
+        char mark = 0;
+        if (::fgetxattr(record.Get(), kTemporaryMark, &mark, 1) == 1 && mark == '1' && !SameFile(named, st))
+            ::unlink(recordPath.c_str());
+        return;
+    }
+    if (static_cast<std::uint64_t>(named.st_size) > kMaxRecord
+        || !ReadUpTo(record.Get(), 0, static_cast<std::size_t>(named.st_size), bytes))
+        return;
     const auto parsed = Parse(bytes);
-    if (parsed && parsed->kind == kTemporary) {
-        const std::filesystem::path temp = FolderOf(file) / std::string(parsed->tempName);
-        struct stat ts {};
-        if (::lstat(temp.c_str(), &ts) == 0 && S_ISREG(ts.st_mode) && ts.st_ino == parsed->tempIno
-            && static_cast<std::uint64_t>(ts.st_dev) == parsed->dev && !SameFile(ts, st))
-            ::unlink(temp.c_str());
-    } else if (parsed && parsed->kind == kInPlace && static_cast<std::uint64_t>(st.st_dev) == parsed->dev
+    if (parsed && parsed->kind == kInPlace && static_cast<std::uint64_t>(st.st_dev) == parsed->dev
                && static_cast<std::uint64_t>(st.st_ino) == parsed->ino
                && static_cast<std::uint64_t>(st.st_size) == parsed->size) {
         std::string now;
@@ -288,24 +280,9 @@ InPlace OverwriteStart(const std::filesystem::path &file, int fd, const struct s
     return InPlace::Done;
 }
 
-bool MarkTemporary(const std::filesystem::path &file, const std::filesystem::path &temp, const struct stat &tempStat)
+bool MarkTemporary(int fd)
 {
-    std::string record = Header(kTemporary, tempStat);
-    const std::string name = temp.filename().string();
-    Put64(record, static_cast<std::uint64_t>(tempStat.st_ino));
-    Put64(record, name.size());
-    record += name;
-    record = Sealed(std::move(record));
-    FileDescriptor out;
-    out.Reset(::open(RecordPath(file).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (out.Get() < 0)
-        return false;
-    if (WriteAt(out.Get(), 0, record) && out.Close())
-        return true;
-    ::unlink(RecordPath(file).c_str());
-    return false;
+    return ::fsetxattr(fd, kTemporaryMark, "1", 1, 0) == 0;
 }
-
-void UnmarkTemporary(const std::filesystem::path &file) { ::unlink(RecordPath(file).c_str()); }
 
 } // namespace cvtags

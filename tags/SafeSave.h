@@ -4,9 +4,9 @@
 // old ones and the file's identity, into a small record beside the file ("intent record"),
 // which reaches the disk before the file is touched. Any later call on the file that finds
 // a complete record for it finishes the write (it is idempotent) or, when the file is no
-// longer the one the record names, drops the record. The same record, without its sync,
-// names the temporary file of a rewrite while it has a name, so that a killed rewrite
-// leaves nothing behind once the next call has run.
+// longer the one the record names, drops the record. A rewrite's temporary file takes the
+// record's name for the moment between getting a name and the rename, marked as ours, so
+// that a killed rewrite leaves nothing behind once the next call has run.
 
 #include <cstdint>
 #include <filesystem>
@@ -49,10 +49,9 @@ enum class InPlace { Done, Failed, NotPossible };
 InPlace OverwriteStart(const std::filesystem::path &file, int fd, const struct stat &st,
                        std::string_view oldBytes, std::string_view newBytes);
 
-// Marks the named temporary file `temp` (as `tempStat` describes it) of a rewrite of `file`,
-// so that it can be removed should the process die before the rename. No sync: a kill,
-// not a power cut, is what it guards against. False when no mark could be made.
-bool MarkTemporary(const std::filesystem::path &file, const std::filesystem::path &temp, const struct stat &tempStat);
-void UnmarkTemporary(const std::filesystem::path &file);
+// Marks an open temporary file of a rewrite as ours (an extended attribute), so that the
+// next call on the file may remove it should the process die while it has a name. False
+// where the file system keeps no such attributes: such a file is then left alone.
+bool MarkTemporary(int fd);
 
 } // namespace cvtags
