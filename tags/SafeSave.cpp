@@ -126,51 +126,19 @@ std::filesystem::path RecordPath(const std::filesystem::path &file)
 
 namespace {
 
-// The folder of the last file looked at, kept open: the look for a record beside each of
-// many files of one folder is then a lookup of one name, not of a whole path.
-class LastFolder {
-public:
-    LastFolder() = default;
-    LastFolder(const LastFolder &) = delete;
-    LastFolder &operator=(const LastFolder &) = delete;
-    ~LastFolder() { Reset(); }
-    int For(std::string_view folder)
-    {
-        if (fd_ < 0 || folder != path_) {
-            Reset();
-            path_ = folder;
-            fd_ = ::open(path_.empty() ? "." : path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        }
-        return fd_;
-    }
-
-private:
-    void Reset()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-    std::string path_;
-    int fd_ = -1;
-};
-
 // Opens the record beside `file` if there is one; the usual answer is no.
 bool OpenRecord(const std::filesystem::path &file, FileDescriptor &record, struct stat &st)
 {
-    thread_local LastFolder last;
+    // Built by hand: this runs before every read, and usually finds nothing.
     const std::string &path = file.native();
     const std::size_t slash = path.rfind('/');
-    const std::string_view folder = slash == std::string::npos ? std::string_view() : std::string_view(path).substr(0, std::max<std::size_t>(slash, 1));
-    const std::string_view name = slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
-    char recordName[NAME_MAX + 1];
-    if (name.empty() || name.size() + 7 > NAME_MAX)
+    const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    if (nameAt == path.size() || path.size() - nameAt + 7 > NAME_MAX)
         return false;
-    recordName[0] = '.';
-    name.copy(recordName + 1, name.size());
-    std::memcpy(recordName + 1 + name.size(), ".cvtag", 7);
-    const int dir = last.For(folder);
-    record.Reset(dir < 0 ? -1 : ::openat(dir, recordName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    std::string recordPath;
+    recordPath.reserve(path.size() + 8);
+    recordPath.append(path, 0, nameAt).append(1, '.').append(path, nameAt).append(".cvtag");
+    record.Reset(::open(recordPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (record.Get() < 0 || ::fstat(record.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         record.Reset(-1);
         return false;
