@@ -81,13 +81,14 @@ std::filesystem::path FolderOf(const std::filesystem::path &file)
     return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 }
 
-void SyncFolderOf(const std::filesystem::path &file)
+bool SyncFolderOf(const std::filesystem::path &file)
 {
     const int fd = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);                  // the rename itself reaches the disk; best effort
-        ::close(fd);
-    }
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 FileDescriptor::~FileDescriptor() { Reset(-1); }
@@ -268,7 +269,7 @@ bool TemporaryFile::Commit()
         Abandon();
         return false;
     }
-    SyncFolderOf(file_);
+    (void)SyncFolderOf(file_);          // the rename is done either way; its lasting is best effort
     return true;
 }
 

@@ -55,8 +55,8 @@ private:
 std::filesystem::path FolderOf(const std::filesystem::path &file);
 // Gives an unnamed (O_TMPFILE) file a name; never replaces an existing entry.
 bool LinkUnnamed(int fd, const std::filesystem::path &name);
-// Makes sure a rename or removal in the file's folder reaches the disk; best effort.
-void SyncFolderOf(const std::filesystem::path &file);
+// Makes the entries of the file's folder (a new name, a rename) reach the disk.
+bool SyncFolderOf(const std::filesystem::path &file);
 // A hidden name beside `file` that no one is likely to hold: ".name.<random><suffix>".
 std::filesystem::path HiddenSibling(const std::filesystem::path &file, std::string_view suffix);
 inline constexpr std::string_view kTemporarySuffix = ".cvtmp";

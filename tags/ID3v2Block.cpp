@@ -146,6 +146,7 @@ ParsedTag ParseTag(std::string_view tag, bool valuesOnly)
         pos = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4)) : DecodeSize28(body.substr(0, 4));
     }
     const std::size_t headerSize = major == 2 ? 6 : 10;
+    result.frames.reserve(valuesOnly ? 8 : 16);
     while (pos < body.size() && body.size() - pos >= headerSize) {
         if (body[pos] < 'A' || body[pos] > 'Z')
             break;                  // padding or garbage

@@ -92,16 +92,6 @@ std::optional<Record> Parse(std::string_view bytes)
     return std::nullopt;
 }
 
-bool SyncFolder(const std::filesystem::path &file)
-{
-    const int fd = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 bool SameFile(const struct stat &a, const struct stat &b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // True when every byte is the old or the new one at its place: the file holds this
@@ -214,7 +204,7 @@ InPlace OverwriteStart(const std::filesystem::path &file, int fd, const struct s
         return InPlace::Failed;
     ok = ok && (!unnamed || LinkUnnamed(out.Get(), recordPath));
     ok = out.Close() && ok;
-    if (ok && !SyncFolder(file)) {
+    if (ok && !SyncFolderOf(file)) {
         ::unlink(recordPath.c_str());
         ok = false;
     }
