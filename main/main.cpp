@@ -5,6 +5,7 @@
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
 #include "platform/settingskey.h"
+#include "tags/ReadTags.h"
 #include "update/configuracion.h"
 #include "update/version.h"
 #include "widgets/filelistview.h"
@@ -31,10 +32,7 @@ const QString kRevisar = QStringLiteral("REVISAR");
 TID3::TID3(const QString &filePath) : FilePath(filePath)
 {
     const std::filesystem::path path(QFile::encodeName(filePath).toStdString());
-    V1.ClearFields();
-    V1.ReadTag(path);
-    V2.ClearFields();
-    V2.ReadTag(path);
+    ReadTags(path, V1, V2);     // both versions through one open file
 }
 
 TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)

@@ -1,40 +1,17 @@
 #include "platform/windows1252.h"
 
+#include "tags/TagText.h"
+
 #include <QList>
 
-#include <array>
-
-namespace {
-
-// Code points of the bytes 0x80 to 0x9F; the five bytes Windows-1252 leaves undefined keep
-// the C1 control of the same number, so every byte survives a round trip.
-constexpr std::array<char16_t, 32> High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
-};
-
-char ToByte(char32_t c)
-{
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    for (std::size_t i = 0; i < High.size(); ++i)
-        if (High[i] == c)
-            return static_cast<char>(0x80 + i);
-    return '?';
-}
-
-} // namespace
+// The conversion table is the tag library's, so both sides agree on every byte.
 
 QString FromWindows1252(std::string_view bytes)
 {
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        text.append(QChar(b >= 0x80 && b <= 0x9F ? High[b - 0x80] : char16_t(b)));
-    }
+    for (const char ch : bytes)
+        text.append(QChar(static_cast<char16_t>(cvtags::FromWindows1252(static_cast<unsigned char>(ch)))));
     return text;
 }
 
@@ -44,6 +21,6 @@ std::string ToWindows1252(const QString &text)
     bytes.reserve(static_cast<std::size_t>(text.size()));
     // Walk by code point, so a character outside the basic plane gives one '?', not two.
     for (const char32_t c : text.toUcs4())
-        bytes.push_back(ToByte(c));
+        bytes.push_back(cvtags::ToWindows1252(c));
     return bytes;
 }

@@ -1,8 +1,13 @@
 #include "tags/FileOps.h"
 
+#include "tags/SafeSave.h"
+
 #include <cerrno>
+#include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <unistd.h>
 #include <vector>
 
@@ -62,32 +67,29 @@ bool CopyToEnd(int in, std::uint64_t offset, int out)
     }
 }
 
-// Creates the temporary file; never follows a link or opens anything but a new regular
-// file. A stale regular file of that name is replaced.
-int CreateTemporary(const std::filesystem::path &temp)
-{
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-        struct stat st {};
-        if (::lstat(temp.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || ::unlink(temp.c_str()) != 0)
-            return -1;
-    }
-    return -1;
-}
-
-void SyncFolderOf(const std::filesystem::path &file)
-{
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);                  // the rename itself reaches the disk; best effort
-        ::close(fd);
-    }
-}
-
 } // namespace
+
+bool LinkUnnamed(int fd, const std::filesystem::path &name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0
+           || (errno == ENOENT && ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0);
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path &file)
+{
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+bool SyncFolderOf(const std::filesystem::path &file)
+{
+    const int fd = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
 
 FileDescriptor::~FileDescriptor() { Reset(-1); }
 
@@ -196,30 +198,125 @@ WritableGuard::~WritableGuard()
         ::chmod(file_.c_str(), oldMode_);
 }
 
+std::filesystem::path HiddenSibling(const std::filesystem::path &file, std::string_view suffix)
+{
+    std::uint64_t random = 0;
+    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
+        random = static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(::time(nullptr))
+                 ^ reinterpret_cast<std::uintptr_t>(&random);
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(random));
+    return FolderOf(file) / ("." + file.filename().string() + "." + hex + std::string(suffix));
+}
+
+bool TemporaryFile::Create(const std::filesystem::path &file)
+{
+    Discard();
+    file_ = file;
+    // An unnamed file leaves nothing behind, whenever the process dies.
+    fd_.Reset(::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (fd_.Get() >= 0) {
+        MarkTemporary(fd_.Get());
+        return true;
+    }
+    // File systems without unnamed files: a fresh name, never an existing file; the
+    // record's name first, where the next call on the file looks.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::filesystem::path name = attempt == 0 ? RecordPath(file) : HiddenSibling(file, kTemporarySuffix);
+        fd_.Reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (fd_.Get() >= 0) {
+            name_ = std::move(name);
+            MarkTemporary(fd_.Get());
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool TemporaryFile::Name()
+{
+    if (!name_.empty())
+        return true;
+    // The record's name, where the next call on the file finds it should the process die
+    // before the rename; another fresh name when something holds that one.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::filesystem::path name = attempt == 0 ? RecordPath(file_) : HiddenSibling(file_, kTemporarySuffix);
+        // linkat never replaces: a name that exists meanwhile is simply not taken.
+        if (LinkUnnamed(fd_.Get(), name)) {
+            name_ = std::move(name);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool TemporaryFile::Commit()
+{
+    if (!Name())
+        return false;
+    if (!ContinueAfter(SaveStep::TempNamed)) {
+        Abandon();
+        return false;
+    }
+    if (!fd_.Close() || ::rename(name_.c_str(), file_.c_str()) != 0)
+        return false;
+    name_.clear();
+    if (!ContinueAfter(SaveStep::Renamed)) {
+        Abandon();
+        return false;
+    }
+    (void)SyncFolderOf(file_);          // the rename is done either way; its lasting is best effort
+    return true;
+}
+
+void TemporaryFile::Abandon()
+{
+    fd_.Reset(-1);
+    name_.clear();
+}
+
+void TemporaryFile::Discard()
+{
+    fd_.Reset(-1);
+    if (!name_.empty())
+        ::unlink(name_.c_str());        // a name this object created, never another
+    name_.clear();
+}
+
+TemporaryFile::~TemporaryFile() { Discard(); }
+
 bool ReplaceContent(const std::filesystem::path &file, int source, const struct stat &sourceStat,
                     std::string_view head, std::uint64_t offset)
 {
-    std::filesystem::path temp = file;
-    temp += "~";
-    FileDescriptor out;
-    out.Reset(CreateTemporary(temp));
-    if (out.Get() < 0)
+    TemporaryFile temp;
+    if (!temp.Create(file))
         return false;
-    bool ok = WriteAll(out.Get(), head.data(), head.size()) && CopyToEnd(source, offset, out.Get());
+    const int out = temp.Get();
+    bool ok = WriteAll(out, head.data(), head.size()) && CopyToEnd(source, offset, out);
     if (ok) {
         // Ownership first: changing it may clear set-id bits that the mode then restores.
-        if (::fchown(out.Get(), sourceStat.st_uid, sourceStat.st_gid) != 0)
-            (void)::fchown(out.Get(), static_cast<uid_t>(-1), sourceStat.st_gid);
-        ok = ::fchmod(out.Get(), (sourceStat.st_mode & 07777) | S_IWUSR) == 0
-             && ::fsync(out.Get()) == 0;
+        if (::fchown(out, sourceStat.st_uid, sourceStat.st_gid) != 0)
+            (void)::fchown(out, static_cast<uid_t>(-1), sourceStat.st_gid);
+        ok = ::fchmod(out, (sourceStat.st_mode & 07777) | S_IWUSR) == 0 && ::fsync(out) == 0;
     }
-    ok = out.Close() && ok;
-    if (ok && ::rename(temp.c_str(), file.c_str()) == 0) {
-        SyncFolderOf(file);
-        return true;
+    if (!ok)
+        return false;
+    if (!ContinueAfter(SaveStep::TempWritten)) {
+        temp.Abandon();
+        return false;
     }
-    ::unlink(temp.c_str());
-    return false;
+    // The file must still be the one that was read, unchanged, under its name.
+    struct stat now {}, named {};
+    if (::fstat(source, &now) != 0 || now.st_size != sourceStat.st_size
+        || now.st_mtim.tv_sec != sourceStat.st_mtim.tv_sec || now.st_mtim.tv_nsec != sourceStat.st_mtim.tv_nsec
+        || ::stat(file.c_str(), &named) != 0 || named.st_dev != sourceStat.st_dev
+        || named.st_ino != sourceStat.st_ino)
+        return false;
+    return temp.Commit();
 }
 
 } // namespace cvtags

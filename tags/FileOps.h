@@ -52,10 +52,43 @@ private:
     bool ok_ = false, changed_ = false, keep_ = false;
 };
 
+std::filesystem::path FolderOf(const std::filesystem::path &file);
+// Gives an unnamed (O_TMPFILE) file a name; never replaces an existing entry.
+bool LinkUnnamed(int fd, const std::filesystem::path &name);
+// Makes the entries of the file's folder (a new name, a rename) reach the disk.
+bool SyncFolderOf(const std::filesystem::path &file);
+// A hidden name beside `file` that no one is likely to hold: ".name.<random><suffix>".
+std::filesystem::path HiddenSibling(const std::filesystem::path &file, std::string_view suffix);
+inline constexpr std::string_view kTemporarySuffix = ".cvtmp";
+
+// The new content of a file, written beside it. It is unnamed while it is written, so a
+// killed process leaves nothing; Commit() gives it a fresh name that no file held (the
+// record's name when free, so that the next call on the file can tidy it should the process
+// die before the rename) and renames it over the file. Only a name this object created is
+// ever removed.
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+    ~TemporaryFile();
+    bool Create(const std::filesystem::path &file);
+    int Get() const { return fd_.Get(); }
+    bool Name();                      // links the unnamed file to its fresh name
+    bool Commit();                    // Name(), then the rename over the file
+    void Discard();
+    // Forgets the file without removing anything, as a power cut would.
+    void Abandon();
+
+private:
+    std::filesystem::path file_, name_;
+    FileDescriptor fd_;
+};
+
 // Makes `file` hold `head` followed by the bytes of `source` from `offset` to its end.
-// The new content goes to file + "~", reaches the disk and then takes the file's place
-// in one rename, with the old permission bits plus owner write. On failure the
-// temporary file is removed and `file` is untouched.
+// The new content goes to a temporary file beside it, reaches the disk and then takes the
+// file's place in one rename, with the old permission bits plus owner write. On failure
+// nothing is left behind and `file` is untouched.
 bool ReplaceContent(const std::filesystem::path &file, int source, const struct stat &sourceStat,
                     std::string_view head, std::uint64_t offset);
 

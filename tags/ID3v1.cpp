@@ -2,6 +2,7 @@
 
 #include "tags/FileOps.h"
 #include "tags/ID3v1Trailer.h"
+#include "tags/SafeSave.h"
 #include "tags/TagText.h"
 
 #include <fcntl.h>
@@ -30,24 +31,30 @@ namespace {
 using cvtags::kTrailerSize;
 
 // The last 128 bytes of an open file; false when it is shorter or a read fails.
-bool ReadTrailer(int fd, const struct stat &st, std::string &bytes)
+bool ReadTrailer(int fd, std::int64_t fileSize, std::string &bytes)
 {
-    if (st.st_size < static_cast<off_t>(kTrailerSize))
+    if (fileSize < static_cast<std::int64_t>(kTrailerSize))
         return false;
     bytes.assign(kTrailerSize, '\0');
-    return cvtags::ReadAt(fd, static_cast<std::uint64_t>(st.st_size) - kTrailerSize, bytes.data(), kTrailerSize);
+    return cvtags::ReadAt(fd, static_cast<std::uint64_t>(fileSize) - kTrailerSize, bytes.data(), kTrailerSize);
 }
 
 bool HasTrailer(std::string_view bytes) { return bytes.substr(0, 3) == "TAG"; }
 
 // Puts `block` (empty to remove the trailer) at the end of the file in place of an
 // existing trailer. A file without one is left untouched when there is nothing to add.
-bool ChangeTrailer(const std::filesystem::path &file, std::string_view block)
+bool ChangeTrailer(const std::filesystem::path &fileName, std::string_view block)
 {
+    // An interrupted version 2 save is finished first: its record names the file's size.
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::canonical(fileName, error);
+    if (error)
+        return false;
+    cvtags::Recover(file);
     cvtags::FileDescriptor fd;
     struct stat st {};
     std::string old;
-    if (!cvtags::OpenRegular(file, O_RDONLY, fd, st) || !ReadTrailer(fd.Get(), st, old))
+    if (!cvtags::OpenRegular(file, O_RDONLY, fd, st) || !ReadTrailer(fd.Get(), st.st_size, old))
         return false;
     if (!HasTrailer(old) && block.empty())
         return true;
@@ -55,7 +62,7 @@ bool ChangeTrailer(const std::filesystem::path &file, std::string_view block)
 
     cvtags::WritableGuard writable(file);
     if (!writable.Ok() || !cvtags::OpenRegular(file, O_RDWR, fd, st) || !cvtags::LockExclusive(fd.Get())
-        || !ReadTrailer(fd.Get(), st, old))
+        || !ReadTrailer(fd.Get(), st.st_size, old))
         return false;
     const auto size = static_cast<std::uint64_t>(st.st_size);
     const bool had = HasTrailer(old);
@@ -100,10 +107,17 @@ void TID3v1::ClearFields()
 bool TID3v1::ReadTag(const std::filesystem::path &fileName)
 {
     ClearFields();
+    cvtags::Recover(fileName);
     cvtags::FileDescriptor fd;
     struct stat st {};
+    return cvtags::OpenRegular(fileName, O_RDONLY, fd, st) && ReadFrom(fd.Get(), st.st_size);
+}
+
+bool TID3v1::ReadFrom(int fd, std::int64_t fileSize)
+{
+    ClearFields();
     std::string bytes;
-    if (!cvtags::OpenRegular(fileName, O_RDONLY, fd, st) || !ReadTrailer(fd.Get(), st, bytes))
+    if (!ReadTrailer(fd, fileSize, bytes))
         return false;
     const auto fields = cvtags::ParseTrailer(bytes);
     if (!fields)

@@ -27,6 +27,9 @@ public:
     std::uint8_t GenreIndex() const;     void SetGenreIndex(std::uint8_t value);
 
 private:
+    friend bool ReadTags(const std::filesystem::path &fileName, TID3v1 &v1, class TID3v2 &v2);
+    bool ReadFrom(int fd, std::int64_t fileSize);
+
     bool present_ = false;
     std::uint8_t revision_ = 1;
     std::string title_, artist_, album_, year_, comment_;

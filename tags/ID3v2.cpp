@@ -2,8 +2,10 @@
 
 #include "tags/FileOps.h"
 #include "tags/ID3v2Block.h"
+#include "tags/SafeSave.h"
 #include "tags/TagText.h"
 
+#include <algorithm>
 #include <fcntl.h>
 
 namespace {
@@ -21,7 +23,12 @@ bool ReadStart(int fd, std::size_t size, std::string &bytes)
     return cvtags::ReadUpTo(fd, 0, size, bytes) && bytes.size() >= kHeaderSize;
 }
 
-// Rewrites the file with `values` as its tag, or without a tag when `values` is null.
+// Room a tag that grows gets for later edits, so that the next save fits in place.
+std::size_t GrowthPadding(std::size_t body) { return 1024 + body / 10; }
+
+// Puts `values` as the file's tag, or removes the tag when `values` is null. A new tag
+// that fits in the old one's space (frames and padding) is written in place through an
+// intent record; otherwise, and for a removal, the file is rewritten.
 bool Rebuild(const std::filesystem::path &fileName, const cvtags::TagValues *values)
 {
     // The rename replaces the real file, not a link pointing to it.
@@ -32,11 +39,12 @@ bool Rebuild(const std::filesystem::path &fileName, const cvtags::TagValues *val
     cvtags::WritableGuard writable(file);
     if (!writable.Ok())
         return false;
+    cvtags::Recover(file);
 
     cvtags::FileDescriptor source;
     struct stat st {};
     std::string start;
-    if (!cvtags::OpenRegular(file, O_RDONLY, source, st) || !cvtags::LockExclusive(source.Get())
+    if (!cvtags::OpenRegular(file, O_RDWR, source, st) || !cvtags::LockExclusive(source.Get())
         || !ReadStart(source.Get(), kFirstRead, start))
         return false;
     const bool hasTag = IsTag(start);
@@ -44,21 +52,43 @@ bool Rebuild(const std::filesystem::path &fileName, const cvtags::TagValues *val
         return false;
     // A stated size past the end of the file leaves the old block in place as audio.
     const std::int64_t tagSize = hasTag ? cvtags::TagSizeFromHeader(start, st.st_size) : 0;
+    const auto size = static_cast<std::size_t>(tagSize);
 
     std::string block;
     if (values) {
         cvtags::ParsedTag old;
         if (tagSize > 0) {
-            if (static_cast<std::size_t>(tagSize) > start.size()
-                && !cvtags::ReadUpTo(source.Get(), 0, static_cast<std::size_t>(tagSize), start))
+            if (size > start.size() && !cvtags::ReadUpTo(source.Get(), 0, size, start))
                 return false;
-            old = cvtags::ParseTag(std::string_view(start).substr(0, static_cast<std::size_t>(tagSize)));
+            start.resize(std::min(start.size(), size));
+            old = cvtags::ParseTag(start);
         }
-        const std::uint8_t major = old.major == 4 ? 4 : 3;
-        auto rendered = cvtags::RenderTag(*values, major, cvtags::KeptFrames(old));
-        if (!rendered)
+        const auto body = cvtags::RenderBody(*values, old);
+        if (!body)
             return false;
-        block = std::move(*rendered);
+        const std::uint8_t major = cvtags::RenderedMajor(old);
+        if (!cvtags::ContinueAfter(cvtags::SaveStep::Read))
+            return false;
+        if (tagSize > 0 && start.size() == size && cvtags::kHeaderSize + body->size() <= size) {
+            block = cvtags::TagBlock(major, *body, size - cvtags::kHeaderSize - body->size());
+            if (block == start) {
+                writable.Keep();
+                return true;
+            }
+            switch (cvtags::OverwriteStart(file, source.Get(), st, start, block)) {
+            case cvtags::InPlace::Done:
+                writable.Keep();
+                return true;
+            case cvtags::InPlace::Failed:
+                return false;
+            case cvtags::InPlace::NotPossible:
+                break;              // the rewrite below keeps the same room
+            }
+        } else {
+            block = cvtags::TagBlock(major, *body, std::min(GrowthPadding(body->size()), cvtags::kMaxTagBody - body->size()));
+        }
+    } else if (!cvtags::ContinueAfter(cvtags::SaveStep::Read)) {
+        return false;
     }
     if (!cvtags::ReplaceContent(file, source.Get(), st, block, static_cast<std::uint64_t>(tagSize)))
         return false;
@@ -87,26 +117,33 @@ void TID3v2::ClearFields()
 bool TID3v2::ReadTag(const std::filesystem::path &fileName)
 {
     ClearFields();
+    cvtags::Recover(fileName);
     cvtags::FileDescriptor fd;
     struct stat st {};
+    return cvtags::OpenRegular(fileName, O_RDONLY, fd, st) && ReadFrom(fd.Get(), st.st_size);
+}
+
+bool TID3v2::ReadFrom(int fd, std::int64_t fileSize)
+{
+    ClearFields();
     std::string bytes;
-    if (!cvtags::OpenRegular(fileName, O_RDONLY, fd, st) || !ReadStart(fd.Get(), kFirstRead, bytes))
+    if (!ReadStart(fd, kFirstRead, bytes))
         return false;
     if (!IsTag(bytes))
         return true;
     present_ = true;
     revision_ = static_cast<std::uint8_t>(bytes[3]);
-    tagSize_ = static_cast<std::int32_t>(cvtags::TagSizeFromHeader(bytes, st.st_size));
+    tagSize_ = static_cast<std::int32_t>(cvtags::TagSizeFromHeader(bytes, fileSize));
     if (tagSize_ == 0 || revision_ < 2 || revision_ > 4)
         return true;
     const auto size = static_cast<std::size_t>(tagSize_);
     if (size > bytes.size()) {
         std::string rest;
         // A failed read ends the frames where the bytes end.
-        if (cvtags::ReadUpTo(fd.Get(), bytes.size(), size - bytes.size(), rest))
+        if (cvtags::ReadUpTo(fd, bytes.size(), size - bytes.size(), rest))
             bytes += rest;
     }
-    const auto values = cvtags::ExtractValues(cvtags::ParseTag(std::string_view(bytes).substr(0, size)));
+    const auto values = cvtags::ExtractValues(cvtags::ParseTag(std::string_view(bytes).substr(0, size), true));
     title_ = values.title;
     artist_ = values.artist;
     album_ = values.album;

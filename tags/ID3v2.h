@@ -27,6 +27,9 @@ public:
     std::uint8_t Track() const;          void SetTrack(std::uint8_t value);
 
 private:
+    friend bool ReadTags(const std::filesystem::path &fileName, class TID3v1 &v1, TID3v2 &v2);
+    bool ReadFrom(int fd, std::int64_t fileSize);
+
     bool present_ = false;
     std::uint8_t revision_ = 0;
     std::int32_t tagSize_ = 0;

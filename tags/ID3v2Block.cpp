@@ -12,7 +12,6 @@ enum Slot { Title, Artist, Album, Track, Year, Genre, Comment, SlotCount };
 
 constexpr std::array<std::string_view, SlotCount> kIds = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON", "COMM"};
 constexpr std::array<std::string_view, SlotCount> kIdsV2 = {"TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "COM"};
-constexpr std::uint32_t kMaxSize28 = 0x0FFFFFFF;
 
 std::uint8_t Byte(std::string_view s, std::size_t i) { return static_cast<std::uint8_t>(s[i]); }
 
@@ -39,7 +38,7 @@ int SlotOf(std::string_view id, std::uint8_t major)
 }
 
 struct Comm {
-    std::string description, text;
+    std::string description, text, language;
 };
 
 Comm ParseComm(std::string_view data)
@@ -49,7 +48,37 @@ Comm ParseComm(std::string_view data)
     const auto encoding = Byte(data, 0);
     std::string_view description, text;
     SplitAtTerminator(encoding, data.substr(4), description, text);
-    return {DecodeText(encoding, description), DecodeText(encoding, text)};
+    return {DecodeText(encoding, description), DecodeText(encoding, text), std::string(data.substr(1, 3))};
+}
+
+// The slot whose value a rewrite puts in place of this frame, or -1 when the frame is kept.
+// A comment with a description is another program's and stays.
+int ReplacedSlot(const Frame &frame, std::uint8_t major)
+{
+    if (major == 4 && frame.id == "TDRC")
+        return Year;
+    const int slot = SlotOf(frame.id, major);
+    if (slot == Comment)
+        return frame.readable && ParseComm(frame.data).description.empty() ? Comment : -1;
+    return slot;
+}
+
+// The comment frame whose text ExtractValues takes: one without a description wins, the
+// last one decides among equals.
+const Frame *CommentFrame(const ParsedTag &tag)
+{
+    const Frame *chosen = nullptr;
+    bool chosenDescribed = false;
+    for (const Frame &frame : tag.frames) {
+        if (!frame.readable || SlotOf(frame.id, tag.major) != Comment)
+            continue;
+        const bool described = !ParseComm(frame.data).description.empty();
+        if (!described || chosen == nullptr || chosenDescribed) {
+            chosen = &frame;
+            chosenDescribed = described;
+        }
+    }
+    return chosen;
 }
 
 std::string TextValue(std::string_view data)
@@ -91,7 +120,7 @@ std::int64_t TagSizeFromHeader(std::string_view header, std::int64_t fileSize)
     return size > fileSize ? 0 : size;
 }
 
-ParsedTag ParseTag(std::string_view tag)
+ParsedTag ParseTag(std::string_view tag, bool valuesOnly)
 {
     ParsedTag result;
     if (tag.size() < kHeaderSize)
@@ -117,6 +146,7 @@ ParsedTag ParseTag(std::string_view tag)
         pos = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4)) : DecodeSize28(body.substr(0, 4));
     }
     const std::size_t headerSize = major == 2 ? 6 : 10;
+    result.frames.reserve(valuesOnly ? 8 : 16);
     while (pos < body.size() && body.size() - pos >= headerSize) {
         if (body[pos] < 'A' || body[pos] > 'Z')
             break;                  // padding or garbage
@@ -129,8 +159,12 @@ ParsedTag ParseTag(std::string_view tag)
         Frame frame;
         frame.id = header.substr(0, major == 2 ? 3 : 4);
         std::string_view stored = body.substr(pos + headerSize, size);
-        frame.raw = body.substr(pos, headerSize + size);
+        const std::size_t framePos = pos;
         pos += headerSize + size;
+        if (valuesOnly && SlotOf(frame.id, major) < 0 && !(major == 4 && frame.id == "TDRC"))
+            continue;               // a picture or another program's frame: not even copied
+        if (!valuesOnly)
+            frame.raw = body.substr(framePos, headerSize + size);
         std::size_t skip = 0;
         if (major == 3) {
             const std::uint8_t format = Byte(header, 9);
@@ -162,9 +196,6 @@ TagValues ExtractValues(const ParsedTag &tag)
 {
     std::array<std::string, SlotCount> raw;
     std::string recorded;           // version 4 "TDRC"
-    const Comm *comment = nullptr;
-    std::vector<Comm> comms;
-    comms.reserve(tag.frames.size());
     for (const Frame &frame : tag.frames) {
         if (!frame.readable)
             continue;
@@ -173,16 +204,9 @@ TagValues ExtractValues(const ParsedTag &tag)
             continue;
         }
         const int slot = SlotOf(frame.id, tag.major);
-        if (slot == Comment) {
-            comms.push_back(ParseComm(frame.data));
-        } else if (slot >= 0) {
+        if (slot >= 0 && slot != Comment)
             raw[slot] = TextValue(frame.data);
-        }
     }
-    // The comment without a description wins; the last frame decides among equals.
-    for (const Comm &c : comms)
-        if (c.description.empty() || comment == nullptr || !comment->description.empty())
-            comment = &c;
 
     TagValues values;
     values.title = TrimBoth(raw[Title]);
@@ -193,8 +217,8 @@ TagValues ExtractValues(const ParsedTag &tag)
         values.year = TrimBoth(TrimBoth(recorded).substr(0, 4));
     values.track = ParseTrack(raw[Track]);
     values.genre = ParseGenre(raw[Genre]);
-    if (comment)
-        values.comment = TrimBoth(comment->text);
+    if (const Frame *comment = CommentFrame(tag))
+        values.comment = TrimBoth(ParseComm(comment->data).text);
     return values;
 }
 
@@ -229,45 +253,99 @@ std::vector<std::string> KeptFrames(const ParsedTag &tag)
     std::vector<std::string> kept;
     if (tag.major != 3 && tag.major != 4)
         return kept;                // version 2 frames do not fit a version 3 tag
-    for (const Frame &frame : tag.frames) {
-        const int slot = SlotOf(frame.id, tag.major);
-        const bool replaced = (slot >= 0 && slot != Comment) || (tag.major == 4 && frame.id == "TDRC")
-            || (slot == Comment && frame.readable && ParseComm(frame.data).description.empty());
-        if (!replaced)
+    for (const Frame &frame : tag.frames)
+        if (ReplacedSlot(frame, tag.major) < 0)
             kept.push_back(frame.raw);
-    }
     return kept;
 }
+
+namespace {
+
+// One of the seven frames for `text`, or nothing for an empty text.
+std::string RenderFrame(int slot, const std::string &text, std::uint8_t major, std::string_view language)
+{
+    if (text.empty())
+        return {};
+    // Latin-1 unless the text holds characters that only UTF-16 carries.
+    const bool wide = NeedsUnicode(text);
+    std::string data(1, wide ? '\x01' : '\0');
+    if (slot == Comment) {
+        data += language;
+        data += wide ? std::string("\xFF\xFE\0\0", 4) : std::string(1, '\0');
+    }
+    data += wide ? EncodeUtf16(text) : text;
+    const std::string_view id = slot == Year && major == 4 ? "TDRC" : kIds[slot];
+    return FrameBytes(id, data, major);
+}
+
+std::string TrackText(std::uint8_t track) { return track ? std::to_string(track) : std::string(); }
+
+std::array<std::string, SlotCount> SlotTexts(const TagValues &values)
+{
+    return {values.title, values.artist, values.album, TrackText(values.track), values.year, values.genre,
+            values.comment};
+}
+
+std::string WithHeader(std::uint8_t major, std::string body, std::size_t padding)
+{
+    body.append(padding, '\0');
+    return std::string("ID3") + static_cast<char>(major) + std::string(2, '\0')
+           + EncodeSyncsafe(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+} // namespace
 
 std::optional<std::string> RenderTag(const TagValues &values, std::uint8_t major,
                                      const std::vector<std::string> &kept)
 {
-    const std::array<const std::string *, SlotCount> texts = {
-        &values.title, &values.artist, &values.album, nullptr, &values.year, &values.genre, &values.comment};
+    const auto texts = SlotTexts(values);
     std::string body;
-    for (int slot = 0; slot < SlotCount; ++slot) {
-        const std::string text = slot == Track ? (values.track ? std::to_string(values.track) : std::string())
-                                               : *texts[slot];
-        if (text.empty())
-            continue;
-        // Latin-1 unless the text holds characters that only UTF-16 carries.
-        const bool wide = NeedsUnicode(text);
-        std::string data(1, wide ? '\x01' : '\0');
-        if (slot == Comment)
-            data += wide ? std::string("eng\xFF\xFE\0\0", 7) : std::string("eng\0", 4);
-        data += wide ? EncodeUtf16(text) : text;
-        const std::string_view id = slot == Year && major == 4 ? "TDRC" : kIds[slot];
-        if (data.size() > kMaxSize28)
-            return std::nullopt;
-        body += FrameBytes(id, data, major);
-    }
+    for (int slot = 0; slot < SlotCount; ++slot)
+        body += RenderFrame(slot, texts[slot], major, "eng");
     for (const std::string &frame : kept)
         body += frame;
-    if (body.size() > kMaxSize28)
+    if (body.size() > kMaxTagBody)
         return std::nullopt;
-    std::string block = std::string("ID3") + static_cast<char>(major) + std::string(2, '\0')
-                        + EncodeSyncsafe(static_cast<std::uint32_t>(body.size()));
-    return block + body;
+    return WithHeader(major, std::move(body), 0);
+}
+
+std::uint8_t RenderedMajor(const ParsedTag &old) { return old.major == 4 ? 4 : 3; }
+
+std::optional<std::string> RenderBody(const TagValues &values, const ParsedTag &old)
+{
+    const bool carried = old.major == 3 || old.major == 4;
+    const std::uint8_t major = RenderedMajor(old);
+    const TagValues before = ExtractValues(old);
+    const auto texts = SlotTexts(values), oldTexts = SlotTexts(before);
+    std::string language = "eng";
+    if (const Frame *comment = CommentFrame(old)) {
+        const std::string oldLanguage = ParseComm(comment->data).language;
+        if (oldLanguage.size() == 3)
+            language = oldLanguage;
+    }
+    std::string body;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        if (carried && texts[slot] == oldTexts[slot]) {
+            // Unchanged: its frames stay byte for byte (encoding, language, description).
+            for (const Frame &frame : old.frames)
+                if (ReplacedSlot(frame, old.major) == slot)
+                    body += frame.raw;
+        } else {
+            body += RenderFrame(slot, texts[slot], major, language);
+        }
+    }
+    if (carried)
+        for (const Frame &frame : old.frames)
+            if (ReplacedSlot(frame, old.major) < 0)
+                body += frame.raw;
+    if (body.size() > kMaxTagBody)
+        return std::nullopt;
+    return body;
+}
+
+std::string TagBlock(std::uint8_t major, std::string_view body, std::size_t padding)
+{
+    return WithHeader(major, std::string(body), padding);
 }
 
 } // namespace cvtags

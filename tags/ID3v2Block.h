@@ -12,6 +12,8 @@
 namespace cvtags {
 
 constexpr std::size_t kHeaderSize = 10;
+// The largest size a header can state.
+constexpr std::size_t kMaxTagBody = 0x0FFFFFFF;
 
 // Four 7-bit groups, most significant first.
 std::string EncodeSyncsafe(std::uint32_t value);
@@ -36,7 +38,8 @@ struct ParsedTag {
 
 // The frames of a whole tag (`tag` starts with its header), read up to padding, garbage
 // or a frame that runs past the tag.
-ParsedTag ParseTag(std::string_view tag);
+// With `valuesOnly`, only the frames that carry the seven values are kept, without `raw`.
+ParsedTag ParseTag(std::string_view tag, bool valuesOnly = false);
 
 struct TagValues {
     std::string title, artist, album, year, genre, comment;
@@ -54,5 +57,14 @@ std::vector<std::string> KeptFrames(const ParsedTag &tag);
 // nullopt when the block would be too large for its header.
 std::optional<std::string> RenderTag(const TagValues &values, std::uint8_t major,
                                      const std::vector<std::string> &kept = {});
+
+// The frames of the tag that replaces `old` (empty when there was none): a field whose
+// value is what `old` holds keeps its frames byte for byte; an edited comment keeps the
+// old comment's language; other frames follow unchanged. No header, no padding. The
+// version is `old`'s when it is 3 or 4, else 3. nullopt when too large for a header.
+std::optional<std::string> RenderBody(const TagValues &values, const ParsedTag &old);
+std::uint8_t RenderedMajor(const ParsedTag &old);
+// Header, `body`, then `padding` zero bytes.
+std::string TagBlock(std::uint8_t major, std::string_view body, std::size_t padding = 0);
 
 } // namespace cvtags

@@ -50,6 +50,17 @@ inline QByteArray Tag(int major, const QByteArray &body, int flags = 0)
     return "ID3" + QByteArray(1, char(major)) + '\0' + char(flags) + Size32(quint32(body.size()), true) + body;
 }
 
+// A tag as a save that had to grow writes it: room for later edits after the frames.
+inline QByteArray Padded(int major, const QByteArray &body)
+{
+    return Tag(major, body + QByteArray(1024 + body.size() / 10, '\0'));
+}
+// A tag saved in place of one with `oldBody`: the same size, the rest zero padding.
+inline QByteArray InPlace(int major, const QByteArray &body, const QByteArray &oldBody)
+{
+    return Tag(major, body + QByteArray(oldBody.size() - body.size(), '\0'));
+}
+
 // Stand-in audio: frame syncs, 0xFF runs and the letters of both tag markers inside it.
 inline QByteArray Audio(int size)
 {
@@ -76,6 +87,12 @@ inline mode_t ModeOf(const QString &path)
 {
     struct stat st {};
     return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The hidden entries of a folder: a writer's temporary files would show here.
+inline QStringList Leftovers(const QString &folder)
+{
+    return QDir(folder).entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 // Marks a file immutable, so that not even its owner can change its mode.
