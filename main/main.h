@@ -176,6 +176,7 @@ public slots:
     void sbEliminaExtensionClick();
     void Eliminaextensin1Click();
     void pmAnadirClick();
+    void sbAvanzadasClick();
 
 public:
     void FormShow(QShowEvent *event);
