@@ -126,6 +126,9 @@ QMessageBox::StandardButton LongMessageBox(QWidget *parent, const QString &capti
         frame.moveCenter(area.center());
         box.move(frame.topLeft());
     }
+    // A question ends with what it asks: show that end, the button answers it.
+    if (buttons.testFlag(QMessageBox::Yes))
+        view->moveCursor(QTextCursor::End);
     box.exec();
     return pressed;
 }

@@ -24,10 +24,11 @@ TfAgregar::TfAgregar(QWidget *parent) : QDialog(parent)
 
     auto *layout = new QVBoxLayout(this);
     auto *fields = new QGridLayout;
+    // The text gets the whole width; the long label of the position sits beside its field.
     fields->addWidget(Label2, 0, 0);
-    fields->addWidget(edCadena, 0, 1);
-    fields->addWidget(Label1, 1, 0);
-    fields->addWidget(sePosicion, 1, 1);
+    fields->addWidget(edCadena, 0, 1, 1, 2);
+    fields->addWidget(Label1, 1, 0, 1, 2);
+    fields->addWidget(sePosicion, 1, 2);
     fields->setColumnStretch(1, 1);
     layout->addLayout(fields);
     layout->addStretch(1);

@@ -32,8 +32,9 @@ TfAvanzado::TfAvanzado(const std::vector<FileListView::SelectedEntry> &entries, 
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     BuildControls();
-    setMinimumSize(676, 300);
-    resize(676, 300);
+    // Never so narrow that the buttons' captions would be cut.
+    setMinimumSize(QSize(676, 300).expandedTo(layout()->minimumSize()));
+    resize(minimumSize());
     CentreOnScreen(this);
     FormCreate(entries);
 }

@@ -684,6 +684,8 @@ private slots:
             QVERIFY(view);
             QCOMPARE(view->toPlainText(), text);
             QVERIFY(view->verticalScrollBar()->maximum() > 0);
+            // A question is shown at its end, where it asks.
+            QCOMPARE(view->verticalScrollBar()->value() == view->verticalScrollBar()->maximum(), question);
             QStringList buttons;
             for (QPushButton *button : box->findChildren<QPushButton *>())
                 buttons.append(button->text());
