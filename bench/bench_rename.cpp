@@ -17,6 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <map>
@@ -293,6 +294,46 @@ void BM_Baseline_Renameat2Loop10000(benchmark::State &state)
     }
 }
 
+// Both ways in turns within each iteration, so a busy machine slows both alike; the counters
+// give each one's time per iteration and their ratio.
+void BM_RenamePlanAgainstBareLoopInTurns(benchmark::State &state)
+{
+    RenameFolder planned;
+    RenameFolder bare;
+    const QString path = planned.dir.path() + u'/';
+    double planSeconds = 0;
+    double bareSeconds = 0;
+    using Clock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        std::vector<FileListView::SelectedEntry> entries;
+        for (const QString &name : planned.names[planned.current])
+            entries.push_back({FileListView::EntryKind::File, name});
+        const auto plan = PlanRenames(path, entries, planned.names[1 - planned.current]);
+        const bool planOk = ApplyRenames(plan).isEmpty();
+        planned.current = 1 - planned.current;
+        const auto middle = Clock::now();
+        const auto &from = bare.paths[bare.current];
+        const auto &to = bare.paths[1 - bare.current];
+        bool bareOk = true;
+        for (std::size_t i = 0; i < from.size(); ++i)
+            bareOk = ::renameat2(AT_FDCWD, from[i].constData(), AT_FDCWD, to[i].constData(), RENAME_NOREPLACE) == 0
+                && bareOk;
+        bare.current = 1 - bare.current;
+        const auto end = Clock::now();
+        if (!planOk || !bareOk) {
+            state.SkipWithError("a rename failed");
+            break;
+        }
+        planSeconds += std::chrono::duration<double>(middle - start).count();
+        bareSeconds += std::chrono::duration<double>(end - middle).count();
+    }
+    const double iterations = double(state.iterations());
+    state.counters["plan_ms"] = planSeconds * 1000 / iterations;
+    state.counters["bare_ms"] = bareSeconds * 1000 / iterations;
+    state.counters["ratio"] = bareSeconds > 0 ? planSeconds / bareSeconds : 0;
+}
+
 BENCHMARK(BM_NumberLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Baseline_NumberLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InsertText)->Unit(benchmark::kMillisecond);
@@ -313,6 +354,7 @@ BENCHMARK(BM_OpenDialog10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Baseline_OpenDialog10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenamePlan10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Baseline_Renameat2Loop10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RenamePlanAgainstBareLoopInTurns)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 
 // Prints the console report and, at the end, each figure over its baseline (medians when
 // repeated).

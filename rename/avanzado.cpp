@@ -177,14 +177,30 @@ std::vector<FileListView::SelectedEntry> TfAvanzado::Entries() const
 
 QStringList TfAvanzado::Lines() const
 {
-    // The raw text keeps every character as typed (no-break spaces stay); blocks are lines.
-    const QString text = mRenombrados->document()->toRawText();
+    // The raw text keeps every character as typed (no-break spaces stay). Blocks are lines, and
+    // so is whatever shows as a line of its own: Shift+Enter's line separator, or a carriage
+    // return that came in through the clipboard.
+    QString text = mRenombrados->document()->toRawText();
     if (text.isEmpty())
         return {};
+    text.replace(QStringLiteral("\r\n"), QString(QChar::ParagraphSeparator));
+    for (QChar &c : text)
+        if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator)
+            c = QChar::ParagraphSeparator;
     return text.split(QChar::ParagraphSeparator);
 }
 
 void TfAvanzado::SetLines(const QStringList &lines) { mRenombrados->setPlainText(lines.join(u'\n')); }
+
+void TfAvanzado::keyPressEvent(QKeyEvent *event)
+{
+    // Escape would throw away every name typed; only "&Cerrar" and the close box leave.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
 
 bool TfAvanzado::eventFilter(QObject *watched, QEvent *event)
 {

@@ -504,6 +504,40 @@ private slots:
         QCOMPARE(dialog.Lines(), QStringList({"b.mp3", "a b.mp3"}));
     }
 
+    void editorLines_data()
+    {
+        QTest::addColumn<QString>("typed");     // typed into the editor; "|" is Shift+Enter
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("Enter") << "a\nb" << "" << QStringList{"a", "b"};
+        QTest::newRow("Shift+Enter") << "a|b" << "" << QStringList{"a", "b"};
+        QTest::newRow("pasted CR LF") << "" << "x\r\ny\rz" << QStringList{"x", "y", "z"};
+        QTest::newRow("two empty lines are one break") << "\n" << "" << QStringList{"", ""};
+    }
+    void editorLines()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        QFETCH(QStringList, lines);
+        TfAvanzado dialog(FileEntries({"a"}));
+        dialog.show();
+        dialog.mRenombrados->setFocus();
+        for (const QChar c : typed) {
+            if (c == u'\n')
+                QTest::keyClick(dialog.mRenombrados, Qt::Key_Return);
+            else if (c == u'|')
+                QTest::keyClick(dialog.mRenombrados, Qt::Key_Return, Qt::ShiftModifier);
+            else
+                QTest::keyClicks(dialog.mRenombrados, QString(c));
+        }
+        if (!pasted.isEmpty())
+            dialog.mRenombrados->insertPlainText(pasted);
+        QCOMPARE(dialog.Lines(), lines);
+        // Escape does not throw the names away.
+        QTest::keyClick(dialog.mRenombrados, Qt::Key_Escape);
+        QVERIFY(dialog.isVisible());
+    }
+
     void namesKeepEveryCharacter()
     {
         // No-break spaces, tabs and other controls survive the editor unchanged.
