@@ -106,7 +106,9 @@ void BM_Baseline_DeleteText(benchmark::State &state)
 }
 void BM_ReplaceText(benchmark::State &state)
 {
-    OverLines(state, [](const QString &line, int) { return ReplaceText(line, QStringLiteral("ción"), QStringLiteral("tion")); });
+    OverLines(state, [](const QString &line, int) {
+        return ReplaceText(line, QStringLiteral("ción"), QStringLiteral("tion"));
+    });
 }
 void BM_Baseline_ReplaceText(benchmark::State &state)
 {

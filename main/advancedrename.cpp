@@ -12,8 +12,8 @@ void TfUtilities::sbAvanzadasClick()
 {
     const std::vector<FileListView::SelectedEntry> selected = Ficheros->SelectedEntries();
     if (selected.empty()) {
-        Dialogs::Current().Message(this, QStringLiteral("Atención"), QStringLiteral("No hay ningún fichero seleccionado."),
-                                   Dialogs::Icon::Warning);
+        Dialogs::Current().Message(this, QStringLiteral("Atención"),
+                                   QStringLiteral("No hay ningún fichero seleccionado."), Dialogs::Icon::Warning);
         return;
     }
     // The names come from the list, so the list's folder is the one that holds them.

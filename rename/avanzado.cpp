@@ -42,7 +42,8 @@ TfAvanzado::TfAvanzado(const std::vector<FileListView::SelectedEntry> &entries, 
 void TfAvanzado::BuildControls()
 {
     Label1 = BoldLabel(this, "Label1", QStringLiteral("Original :"));
-    sbTraspasar = FlatButton(this, "sbTraspasar", QString(), QStringLiteral("Copiar los nombres de los ficheros originales"),
+    sbTraspasar = FlatButton(this, "sbTraspasar", QString(),
+                             QStringLiteral("Copiar los nombres de los ficheros originales"),
                              Picture("go-next", QStyle::SP_ArrowRight));
     lbRenombrados = BoldLabel(this, "lbRenombrados", QStringLiteral("Renombrados :"));
     lbOriginal = Named(new QListWidget(this), "lbOriginal");
@@ -77,7 +78,8 @@ void TfAvanzado::BuildControls()
     sbRenombrar = FlatButton(this, "sbRenombrar", QStringLiteral("&Renombrar"),
                              QStringLiteral("Cerrar esta ventana renombrando"),
                              Picture("dialog-ok-apply", QStyle::SP_DialogApplyButton));
-    sbCerrar = FlatButton(this, "sbCerrar", QStringLiteral("&Cerrar"), QStringLiteral("Cerrar esta ventana sin renombrar"),
+    sbCerrar = FlatButton(this, "sbCerrar", QStringLiteral("&Cerrar"),
+                          QStringLiteral("Cerrar esta ventana sin renombrar"),
                           Picture("window-close", QStyle::SP_DialogCloseButton));
 
     pmOriginal = Named(new QMenu(this), "pmOriginal");

@@ -21,7 +21,8 @@ TfNumerar::TfNumerar(QWidget *parent) : QDialog(parent)
     ckRellenar = Named(new QCheckBox(QStringLiteral("Rellenar con ceros a la izquierda"), this), "ckRellenar");
     Label2 = BoldLabel(this, "Label2", QStringLiteral("Longitud con los ceros :"));
     seLongitud = Named(new NumberSpinEdit(this, 2, 10, 2), "seLongitud");
-    Label3 = BoldLabel(this, "Label3", QStringLiteral("Posición en la que se añadirá la numeración (0 - principio) :"));
+    Label3 = BoldLabel(this, "Label3",
+                       QStringLiteral("Posición en la que se añadirá la numeración (0 - principio) :"));
     sePosicion = Named(new NumberSpinEdit(this, 0, 9999, 0), "sePosicion");
     Label1->setBuddy(seEmpezar);
     Label2->setBuddy(seLongitud);
