@@ -221,8 +221,7 @@ void TfUtilities::BuildRenamerPage()
     sbAvanzadas = FlatButton(tsRenombrador, "sbAvanzadas", QStringLiteral("Opciones de renombrado avanzado"),
                              Picture("edit-rename", QStyle::SP_FileDialogDetailedView),
                              QStringLiteral("Renombrar avanzado"));
-    // Its dialog is not part of this build yet.
-    sbAvanzadas->setEnabled(false);
+    connect(sbAvanzadas, &QToolButton::clicked, this, &TfUtilities::sbAvanzadasClick);
 
     bar->addWidget(Label1, 0, 0, 1, 3);
     bar->addWidget(sbAnhadirExtension, 1, 0);

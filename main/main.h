@@ -210,6 +210,7 @@ public slots:
     void sbEliminaExtensionClick();
     void Eliminaextensin1Click();
     void pmAnadirClick();
+    void sbAvanzadasClick();
 
 public slots:
     // Tag editor: the list of records of the selected files and its display.

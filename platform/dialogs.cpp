@@ -3,11 +3,18 @@
 #include "platform/application.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
+#include <QStyle>
 
 namespace {
 
@@ -27,6 +34,104 @@ void SetButtonText(QMessageBox &box, QMessageBox::StandardButton which, const QS
 {
     if (QAbstractButton *button = box.button(which))
         button->setText(text);
+}
+
+QRect AvailableArea(QWidget *parent)
+{
+    const QScreen *screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// Whether a message box can show the whole text on the screen: leaves room for the title
+// bar, the icon, the margins and the buttons.
+bool FitsOnScreen(QWidget *parent, const QString &text)
+{
+    const QRect area = AvailableArea(parent);
+    if (!area.isValid())
+        return true;
+    const QFontMetrics metrics(QApplication::font("QMessageBox"));
+    const qsizetype lines = text.count(u'\n') + 1;
+    if (lines * qint64(metrics.lineSpacing()) + 200 > area.height())
+        return false;
+    const qsizetype widest = area.width() - 160;
+    for (const QString &line : text.split(u'\n'))
+        if (metrics.horizontalAdvance(line) > widest)
+            return false;
+    return true;
+}
+
+QStyle::StandardPixmap IconPixmap(Dialogs::Icon icon)
+{
+    switch (icon) {
+    case Dialogs::Icon::Information: return QStyle::SP_MessageBoxInformation;
+    case Dialogs::Icon::Warning: return QStyle::SP_MessageBoxWarning;
+    case Dialogs::Icon::Question: return QStyle::SP_MessageBoxQuestion;
+    case Dialogs::Icon::Critical: return QStyle::SP_MessageBoxCritical;
+    case Dialogs::Icon::None: break;
+    }
+    return QStyle::SP_CustomBase;
+}
+
+// A message longer than the screen: the same caption, icon, text and buttons, but the text
+// scrolls and the box is never taller than the screen. Gives the button pressed.
+QMessageBox::StandardButton LongMessageBox(QWidget *parent, const QString &caption, const QString &text,
+                                           Dialogs::Icon icon, QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton)
+{
+    QDialog box(parent);
+    box.setWindowTitle(caption);
+    auto *layout = new QGridLayout(&box);
+    if (icon != Dialogs::Icon::None) {
+        auto *picture = new QLabel(&box);
+        const int extent = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+        picture->setPixmap(box.style()->standardIcon(IconPixmap(icon), nullptr, &box).pixmap(extent, extent));
+        layout->addWidget(picture, 0, 0, Qt::AlignTop);
+    }
+    auto *view = new QPlainTextEdit(&box);
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setFrameShape(QFrame::NoFrame);
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    view->setPalette(palette);
+    view->setPlainText(text);
+    layout->addWidget(view, 0, 1);
+    auto *bar = new QDialogButtonBox(QDialogButtonBox::StandardButtons(int(buttons)), &box);
+    if (QPushButton *ok = bar->button(QDialogButtonBox::Ok))
+        ok->setText(QStringLiteral("Aceptar"));
+    if (QPushButton *yes = bar->button(QDialogButtonBox::Yes))
+        yes->setText(QStringLiteral("Sí"));
+    if (QPushButton *no = bar->button(QDialogButtonBox::No))
+        no->setText(QStringLiteral("No"));
+    if (QPushButton *chosen = bar->button(QDialogButtonBox::StandardButton(int(defaultButton)))) {
+        chosen->setDefault(true);
+        chosen->setFocus();
+    }
+    layout->addWidget(bar, 1, 0, 1, 2);
+    QMessageBox::StandardButton pressed = QMessageBox::NoButton;
+    QObject::connect(bar, &QDialogButtonBox::clicked, &box, [&](QAbstractButton *button) {
+        pressed = QMessageBox::StandardButton(int(bar->standardButton(button)));
+        box.accept();
+    });
+
+    const QRect area = AvailableArea(parent);
+    const QFontMetrics metrics(view->font());
+    int widest = 0;
+    for (const QString &line : text.left(200000).split(u'\n'))
+        widest = qMax(widest, metrics.horizontalAdvance(line));
+    const QSize wanted(widest + 120, int(qMin<qint64>((text.count(u'\n') + 1) * qint64(metrics.lineSpacing()) + 120,
+                                                      QWIDGETSIZE_MAX)));
+    box.resize(area.isValid() ? wanted.boundedTo(area.size() * 4 / 5) : wanted.boundedTo(QSize(800, 600)));
+    if (area.isValid()) {
+        QRect frame(QPoint(), box.size());
+        frame.moveCenter(area.center());
+        box.move(frame.topLeft());
+    }
+    // A question ends with what it asks: show that end, the button answers it.
+    if (buttons.testFlag(QMessageBox::Yes))
+        view->moveCursor(QTextCursor::End);
+    box.exec();
+    return pressed;
 }
 
 // Accepts both the "Name|*.txt|Other|*.*" pairs of the original forms and Qt's own
@@ -51,6 +156,10 @@ class RealDialogs final : public Dialogs {
 public:
     void Message(QWidget *parent, const QString &caption, const QString &text, Icon icon) override
     {
+        if (!FitsOnScreen(parent, text)) {
+            LongMessageBox(parent, caption, text, icon, QMessageBox::Ok, QMessageBox::Ok);
+            return;
+        }
         QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, parent);
         SetButtonText(box, QMessageBox::Ok, QStringLiteral("Aceptar"));
         box.exec();
@@ -58,6 +167,9 @@ public:
 
     bool Ask(QWidget *parent, const QString &caption, const QString &text, Icon icon) override
     {
+        if (!FitsOnScreen(parent, text))
+            return LongMessageBox(parent, caption, text, icon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+                == QMessageBox::Yes;
         QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Yes | QMessageBox::No, parent);
         SetButtonText(box, QMessageBox::Yes, QStringLiteral("Sí"));
         SetButtonText(box, QMessageBox::No, QStringLiteral("No"));
@@ -100,6 +212,11 @@ public:
 
     void ReportError(QWidget *parent, const QString &text) override
     {
+        if (!FitsOnScreen(parent, text)) {
+            LongMessageBox(parent, ProgramName(), text, Icon::Critical, QMessageBox::Ok,
+                           QMessageBox::Ok);
+            return;
+        }
         QMessageBox box(QMessageBox::Critical, ProgramName(), text,
                         QMessageBox::Ok, parent);
         SetButtonText(box, QMessageBox::Ok, QStringLiteral("Aceptar"));

@@ -1,0 +1,49 @@
+// Advanced renaming of the entries selected in the renamer list.
+#include "main/main.h"
+
+#include "platform/busycursor.h"
+#include "platform/dialogs.h"
+#include "rename/VistaPrevia.h"
+#include "rename/avanzado.h"
+#include "rename/renameplan.h"
+#include "widgets/filelistview.h"
+
+void TfUtilities::sbAvanzadasClick()
+{
+    const std::vector<FileListView::SelectedEntry> selected = Ficheros->SelectedEntries();
+    if (selected.empty()) {
+        Dialogs::Current().Message(this, QStringLiteral("Atención"),
+                                   QStringLiteral("No hay ningún fichero seleccionado."), Dialogs::Icon::Warning);
+        return;
+    }
+    // The names come from the list, so the list's folder is the one that holds them.
+    const QString folder = Ficheros->Directory();
+
+    TfAvanzado avanzado(selected, this);
+    if (Dialogs::Current().Exec(avanzado) != QDialog::Accepted)
+        return;
+    const std::vector<RenameStep> plan = PlanRenames(folder, avanzado.Entries(), avanzado.Lines());
+
+    TfVistaPrevia preview(this);
+    QStringList oldNames;
+    QStringList newNames;
+    oldNames.reserve(qsizetype(plan.size()));
+    newNames.reserve(qsizetype(plan.size()));
+    for (const RenameStep &step : plan) {
+        oldNames.append(step.oldName);
+        newNames.append(step.newName);
+    }
+    preview.ShowNames(oldNames, newNames);
+    if (Dialogs::Current().Exec(preview) != QDialog::Accepted)
+        return;
+
+    QStringList failed;
+    {
+        BusyCursor busy;
+        failed = ApplyRenames(plan);
+    }
+    Ficheros->RereadFolder();
+    if (!failed.isEmpty())
+        Dialogs::Current().Message(this, QStringLiteral("Atención"), RenameFailureMessage(failed),
+                                   Dialogs::Icon::Warning);
+}

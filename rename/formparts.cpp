@@ -1,0 +1,80 @@
+#include "rename/formparts.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QDialog>
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+
+QIcon Picture(const char *themeName, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
+}
+
+QToolButton *FlatButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
+                        const QIcon &icon)
+{
+    auto *button = Named(new QToolButton(parent), name);
+    button->setAutoRaise(true);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    if (!caption.isEmpty()) {
+        button->setText(caption);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
+    return button;
+}
+
+QLabel *BoldLabel(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *label = Named(new QLabel(caption, parent), name);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+void AddAcceptCancelBar(QWidget *dialog, QBoxLayout *layout, QPushButton *&sbAceptar, QPushButton *&sbSalir)
+{
+    sbAceptar = Named(new QPushButton(Picture("dialog-ok", QStyle::SP_DialogOkButton), QStringLiteral("&Aceptar"),
+                                      dialog),
+                      "sbAceptar");
+    sbSalir = Named(new QPushButton(Picture("dialog-cancel", QStyle::SP_DialogCancelButton),
+                                    QStringLiteral("&Cancelar"), dialog),
+                    "sbSalir");
+    sbAceptar->setDefault(true);
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(sbAceptar);
+    bar->addStretch(1);
+    bar->addWidget(sbSalir);
+    layout->addLayout(bar);
+}
+
+void FixDialogFrame(QDialog *dialog, const QSize &clientSize)
+{
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    dialog->setFixedSize(dialog->sizeHint().expandedTo(clientSize));
+    CentreOnScreen(dialog);
+}
+
+void CentreOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(), window->size());
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+void GreyBackground(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    widget->setPalette(palette);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QSpinBox>
+
+// A whole-number field with up and down buttons. A value outside its range goes to the nearer
+// bound; a minus sign may be typed, and the negative number it gives becomes the minimum.
+class NumberSpinEdit : public QSpinBox {
+    Q_OBJECT
+public:
+    NumberSpinEdit(QWidget *parent, int minimum, int maximum, int value);
+
+protected:
+    QValidator::State validate(QString &input, int &pos) const override;
+    int valueFromText(const QString &text) const override;
+
+private:
+    bool ParseNegative(const QString &text, int &value) const;
+};

@@ -1,0 +1,275 @@
+// Advanced renaming on disk: the plan and its application, and the whole path from the main
+// window's button through both dialogs to the re-read list.
+#include "tests/main/windowfixture.h"
+#include "tests/rename/renamefixture.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testdir.h"
+
+#include "main/main.h"
+#include "rename/VistaPrevia.h"
+#include "rename/avanzado.h"
+#include "rename/numerar.h"
+#include "rename/renameplan.h"
+#include "rename/spinedit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+using Kind = FileListView::EntryKind;
+
+QStringList NamesIn(const TestDir &dir)
+{
+    QStringList names = QDir(dir.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+// "name" a file, "name/" a folder.
+void Populate(TestDir &dir, const QStringList &entries)
+{
+    for (const QString &entry : entries)
+        entry.endsWith(u'/') ? dir.CreateDir(entry.chopped(1)) : dir.CreateFile(entry, entry.toUtf8());
+}
+
+Kind KindOf(const QString &entry)
+{
+    if (entry == FileListView::ParentCaption)
+        return Kind::Parent;
+    return entry.endsWith(u'/') ? Kind::Folder : Kind::File;
+}
+
+std::vector<FileListView::SelectedEntry> Entries(const QStringList &captions)
+{
+    std::vector<FileListView::SelectedEntry> entries;
+    for (const QString &caption : captions)
+        entries.push_back({KindOf(caption), caption.endsWith(u'/') ? caption.chopped(1) : caption});
+    return entries;
+}
+
+const QString LongName = QString(300, u'x');
+
+} // namespace
+
+class TestAdvancedRename : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("CarventoUtilities")); }
+
+    void applyPlan_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("newNames");
+        QTest::addColumn<QStringList>("failed");
+        QTest::addColumn<QStringList>("after");
+
+        QTest::newRow("plain") << QStringList{"a.mp3", "b.mp3"} << QStringList{"a.mp3", "b.mp3"}
+                               << QStringList{"01 a.mp3", "02 b.mp3"} << QStringList{}
+                               << QStringList{"01 a.mp3", "02 b.mp3"};
+        QTest::newRow("onto its own name") << QStringList{"a"} << QStringList{"a"} << QStringList{"a"}
+                                           << QStringList{} << QStringList{"a"};
+        QTest::newRow("swap fails for the first, not through temporary names")
+            << QStringList{"a", "b"} << QStringList{"a", "b"} << QStringList{"b", "c"} << QStringList{"a"}
+            << QStringList{"a", "c"};
+        QTest::newRow("two entries, one new name") << QStringList{"a", "b"} << QStringList{"a", "b"}
+                                                   << QStringList{"n", "n"} << QStringList{"b"}
+                                                   << QStringList{"b", "n"};
+        QTest::newRow("existing name differing in case is kept")
+            << QStringList{"a.txt", "b.txt"} << QStringList{"b.txt"} << QStringList{"A.TXT"} << QStringList{}
+            << QStringList{"A.TXT", "a.txt"};
+        QTest::newRow("entry gone meanwhile") << QStringList{"b"} << QStringList{"a", "b"} << QStringList{"x", "y"}
+                                              << QStringList{"a"} << QStringList{"y"};
+        QTest::newRow("parent entry") << QStringList{"a"} << QStringList{" <- Anterior", "a"}
+                                      << QStringList{"up", "z"} << QStringList{" <- Anterior"} << QStringList{"z"};
+        QTest::newRow("a file named like the parent entry is a file")
+            << QStringList{" <- Anterior.txt"} << QStringList{" <- Anterior.txt"} << QStringList{"ok.txt"}
+            << QStringList{} << QStringList{"ok.txt"};
+        QTest::newRow("folder") << QStringList{"album/", "x"} << QStringList{"album/"} << QStringList{"disco"}
+                                << QStringList{} << QStringList{"disco", "x"};
+        QTest::newRow("dot names and empty never reach the file system")
+            << QStringList{"a", "b", "c"} << QStringList{"a", "b", "c"} << QStringList{".", "..", ""}
+            << QStringList{"a", "b", "c"} << QStringList{"a", "b", "c"};
+        QTest::newRow("NUL in a name") << QStringList{"a"} << QStringList{"a"}
+                                       << QStringList{QString("x") + QChar(0) + "y"} << QStringList{"a"}
+                                       << QStringList{"a"};
+        QTest::newRow("slash") << QStringList{"a"} << QStringList{"a"} << QStringList{"sub/x"} << QStringList{"a"}
+                               << QStringList{"a"};
+        QTest::newRow("300 characters") << QStringList{"a"} << QStringList{"a"} << QStringList{LongName}
+                                        << QStringList{"a"} << QStringList{"a"};
+        QTest::newRow("control characters") << QStringList{"a"} << QStringList{"a"} << QStringList{"x\ty\x01"}
+                                            << QStringList{} << QStringList{"x\ty\x01"};
+        QTest::newRow("asterisk") << QStringList{"a"} << QStringList{"a"} << QStringList{"a*b"} << QStringList{}
+                                  << QStringList{"a*b"};
+    }
+    void applyPlan()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, newNames);
+        QFETCH(QStringList, failed);
+        QFETCH(QStringList, after);
+        TestDir dir;
+        Populate(dir, files);
+        QMap<QString, QByteArray> contents;
+        for (const QString &name : NamesIn(dir))
+            contents[name] = dir.Read(name);
+
+        const std::vector<RenameStep> plan = PlanRenames(dir.Path() + u'/', Entries(entries), newNames);
+        QCOMPARE(qsizetype(plan.size()), entries.size());
+        QCOMPARE(ApplyRenames(plan), failed);
+        QCOMPARE(NamesIn(dir), after);
+        // Nothing lost: every file still holds its own bytes under one of the names.
+        QMultiMap<QByteArray, int> before;
+        for (const QByteArray &bytes : contents)
+            before.insert(bytes, 0);
+        QMultiMap<QByteArray, int> now;
+        for (const QString &name : NamesIn(dir))
+            now.insert(dir.Read(name), 0);
+        QCOMPARE(now.keys(), before.keys());
+    }
+
+    void drivesCannotBeRenamed()
+    {
+        const std::vector<RenameStep> plan =
+            PlanRenames(FileListView::DrivesValue, {{Kind::Drive, QStringLiteral("/")}}, {QStringLiteral("x")});
+        QCOMPARE(ApplyRenames(plan), QStringList{"/"});
+    }
+
+    void failureMessage()
+    {
+        QCOMPARE(RenameFailureMessage({"a.mp3", " <- Anterior"}),
+                 QStringLiteral("No se han podido renombrar los siguientes ficheros:\n\na.mp3\n <- Anterior\n"));
+    }
+
+    void nothingSelected()
+    {
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, {"a"});
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QVERIFY(w->sbAvanzadas->isEnabled());
+        QTest::mouseClick(w->sbAvanzadas, Qt::LeftButton);
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown.first().kind, QStringLiteral("Message"));
+        QCOMPARE(dialogs.shown.first().caption, QStringLiteral("Atención"));
+        QCOMPARE(dialogs.shown.first().text, QStringLiteral("No hay ningún fichero seleccionado."));
+        QCOMPARE(dialogs.shown.first().icon, Dialogs::Icon::Warning);
+    }
+
+    void wholeRename_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<QString>("steps");       // what the user does in the advanced dialog
+        QTest::addColumn<bool>("previewAccepted");
+        QTest::addColumn<QStringList>("preview");  // old|new lines shown
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("message");
+
+        const QString heading = QStringLiteral("No se han podido renombrar los siguientes ficheros:\n\n");
+        QTest::newRow("copy across, each onto its own name")
+            << QStringList{"c.mp3", "a.mp3", "b.mp3"} << QStringList{"c.mp3", "a.mp3", "b.mp3"} << "copy" << true
+            << QStringList{"a.mp3|a.mp3", "b.mp3|b.mp3", "c.mp3|c.mp3"} << QStringList{"a.mp3", "b.mp3", "c.mp3"}
+            << "";
+        QTest::newRow("numbered, filled")
+            << QStringList{"a.mp3", "b.mp3", "other"} << QStringList{"a.mp3", "b.mp3"} << "copy number" << true
+            << QStringList{"a.mp3|001a.mp3", "b.mp3|002b.mp3"} << QStringList{"001a.mp3", "002b.mp3", "other"} << "";
+        QTest::newRow("preview cancelled renames nothing")
+            << QStringList{"a.mp3"} << QStringList{"a.mp3"} << "copy number" << false
+            << QStringList{"a.mp3|001a.mp3"} << QStringList{"a.mp3"} << "";
+        QTest::newRow("advanced dialog closed") << QStringList{"a.mp3"} << QStringList{"a.mp3"} << "close" << false
+                                                << QStringList{} << QStringList{"a.mp3"} << "";
+        QTest::newRow("first fails, others renamed")
+            << QStringList{"a", "b", "taken"} << QStringList{"a", "b"} << "type:taken\nnew b" << true
+            << QStringList{"a|taken", "b|new b"} << QStringList{"a", "new b", "taken"} << heading + "a\n";
+        QTest::newRow("parent entry and a folder")
+            << QStringList{"dir/", "f"} << QStringList{" <- Anterior", "dir", "f"} << "type:up\nfolder\nfile" << true
+            << QStringList{" <- Anterior|up", "dir|folder", "f|file"} << QStringList{"file", "folder"}
+            << heading + " <- Anterior\n";
+        QTest::newRow("reordered old names") << QStringList{"a", "b"} << QStringList{"a", "b"}
+                                             << "down type:first\nsecond" << true
+                                             << QStringList{"b|first", "a|second"} << QStringList{"first", "second"}
+                                             << "";
+    }
+    void wholeRename()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, selected);
+        QFETCH(QString, steps);
+        QFETCH(bool, previewAccepted);
+        QFETCH(QStringList, preview);
+        QFETCH(QStringList, after);
+        QFETCH(QString, message);
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, files);
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        QStringList shownPreview;
+        dialogs.onExec = [&](QDialog &dialog) {
+            if (auto *numerar = qobject_cast<TfNumerar *>(&dialog)) {
+                numerar->show();
+                if (!numerar->ckRellenar->isChecked())
+                    numerar->ckRellenar->click();
+                numerar->seLongitud->setValue(3);
+                numerar->sbAceptar->click();
+                return numerar->result();
+            }
+            if (auto *advanced = qobject_cast<TfAvanzado *>(&dialog)) {
+                advanced->show();
+                if (steps.startsWith(u"down")) {
+                    advanced->lbOriginal->setCurrentRow(0);
+                    advanced->Moverabajo1Click();
+                }
+                if (steps.contains(u"copy"))
+                    advanced->sbTraspasar->click();
+                if (steps.contains(u"number"))
+                    advanced->sbNumerar->click();
+                if (steps.contains(u"type:"))
+                    advanced->mRenombrados->setPlainText(steps.mid(steps.indexOf(u"type:") + 5));
+                if (steps == u"close")
+                    advanced->sbCerrar->click();
+                else
+                    advanced->sbRenombrar->click();
+                return advanced->result();
+            }
+            auto *previewDialog = qobject_cast<TfVistaPrevia *>(&dialog);
+            const QStringList left = previewDialog->mOrigen->toPlainText().split(u'\n');
+            const QStringList right = previewDialog->mDestino->toPlainText().split(u'\n');
+            for (qsizetype i = 0; i < left.size(); ++i)
+                shownPreview.append(left.at(i) + u'|' + right.value(i));
+            (previewAccepted ? previewDialog->sbAceptar : previewDialog->sbSalir)->click();
+            return previewDialog->result();
+        };
+        auto w = env.NewWindow();
+        SelectEntries(w->Ficheros, selected);
+        QTest::mouseClick(w->sbAvanzadas, Qt::LeftButton);
+
+        QCOMPARE(shownPreview, preview);
+        QCOMPARE(NamesIn(dir), after);
+        const auto messages = dialogs.Of(QStringLiteral("Message"));
+        QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(messages.first().caption, QStringLiteral("Atención"));
+            QCOMPARE(messages.first().icon, Dialogs::Icon::Warning);
+            QCOMPARE(messages.first().text, message);
+        }
+        // The list shows what is on disk now.
+        QStringList listed = Captions(w->Ficheros);
+        listed.removeAll(FileListView::ParentCaption);
+        listed.sort();
+        QCOMPARE(listed, after);
+    }
+};
+
+QTEST_MAIN(TestAdvancedRename)
+#include "tst_advancedrename.moc"
