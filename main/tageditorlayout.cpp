@@ -208,6 +208,9 @@ void BuildV2Sheet(TfUtilities &w)
     w.mComentarioV2 = Named(new QPlainTextEdit(sheet), "mComentarioV2");
     w.mComentarioV2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     w.mComentarioV2->setTabChangesFocus(true);
+    // Breaking only between words: looking for a break inside a word of megabytes (a tag
+    // stuffed with one long run of characters) takes minutes.
+    w.mComentarioV2->setWordWrapMode(QTextOption::WordWrap);
     // Version 2 texts have no length limit of their own.
     for (QLineEdit *edit : {w.edTituloV2, w.edArtistaV2, w.edAlbumV2})
         edit->setMaxLength(INT_MAX);

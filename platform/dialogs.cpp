@@ -2,6 +2,7 @@
 
 #include "platform/application.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>

@@ -12,7 +12,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
@@ -611,11 +610,13 @@ private slots:
                                                                             t.SetTitle(big);
                                                                             t.SetComment(big);
                                                                         }});
-        QElapsedTimer clock;
-        clock.start();
         auto w = TagWindow(env, dir, {"grande.mp3"});
         QCOMPARE(w->edTituloV2->text().size(), qsizetype(big.size()));
+        // Shown on screen: the memo lays out one line of two million characters.
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         w->pcID3->setCurrentWidget(w->tsID3v2);
+        QTest::qWait(20);
         w->sePistaV2->setValue(4);
         w->sbActual->click();
         QVERIFY(dialogs.shown.isEmpty());
@@ -625,7 +626,6 @@ private slots:
         QVERIFY(fields["v2.comment"] == QByteArray::fromStdString(big));
         QCOMPARE(fields["v2.track"], QByteArray("4"));
         QVERIFY(dir.Read(QStringLiteral("grande.mp3")).contains(Audio()));
-        qInfo() << "2 MB texts shown and saved in" << clock.elapsed() << "ms";
     }
 
     void fileThatIsNoMp3()
