@@ -30,7 +30,7 @@ void TfUtilities::sbAvanzadasClick()
     oldNames.reserve(qsizetype(plan.size()));
     newNames.reserve(qsizetype(plan.size()));
     for (const RenameStep &step : plan) {
-        oldNames.append(step.oldName);
+        oldNames.append(step.name);
         newNames.append(step.newName);
     }
     preview.ShowNames(oldNames, newNames);
@@ -43,7 +43,5 @@ void TfUtilities::sbAvanzadasClick()
         failed = ApplyRenames(plan);
     }
     Ficheros->RereadFolder();
-    if (!failed.isEmpty())
-        Dialogs::Current().Message(this, QStringLiteral("Atención"), RenameFailureMessage(failed),
-                                   Dialogs::Icon::Warning);
+    ReportRenameFailures(this, failed);
 }

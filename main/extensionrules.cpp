@@ -1,5 +1,7 @@
 #include "main/extensionrules.h"
 
+#include "rename/renameplan.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -21,13 +23,6 @@ int InvalidSymbolPos(const QString &text)
         if (ForbiddenNameChars.contains(text.at(i)))
             return int(i) + 1;
     return -1;
-}
-
-QString PathInFolder(const QString &folder, const QString &name)
-{
-    if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(QChar(0)))
-        return {};
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
 
 ExtensionStep PlanExtensionStep(ExtensionOperation operation, const QString &name, const QString &extension)
@@ -85,7 +80,7 @@ QString ExtensionFailureHeading(ExtensionOperation operation)
 {
     return operation == ExtensionOperation::Remove
         ? QStringLiteral("No se ha podido eliminar la extensión de los siguientes ficheros:")
-        : QStringLiteral("No se han podido renombrar los siguientes ficheros:");
+        : RenameFailureHeading;
 }
 
 int SortedInsertPosition(const QStringList &items, const QString &item)

@@ -17,10 +17,6 @@ QString FileNamePart(const QString &path);
 // 1-based position of the forbidden symbol nearest to the end of the text, -1 when none.
 int InvalidSymbolPos(const QString &text);
 
-// Joins a folder and an entry name; "" when the name could leave the folder
-// (holds "/", is empty, "." or "..") so it can never reach a rename.
-QString PathInFolder(const QString &folder, const QString &name);
-
 enum class ExtensionOperation { Change, Add, Remove };
 
 // What one of the three extension operations does with one entry of the list.

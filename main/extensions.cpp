@@ -2,8 +2,9 @@
 #include "main/main.h"
 
 #include "main/extensionrules.h"
-#include "main/renameplan.h"
+#include "platform/busycursor.h"
 #include "platform/dialogs.h"
+#include "rename/renameplan.h"
 #include "widgets/filelistview.h"
 
 #include <QAction>
@@ -28,8 +29,7 @@ void RunExtensionOperation(QWidget *window, FileListView *list, ExtensionOperati
                            const QString &extension)
 {
     const QString folder = list->Directory();
-    const bool inFolder = folder.compare(FileListView::DrivesValue, Qt::CaseInsensitive) != 0;
-    std::vector<PlannedRename> plan;
+    std::vector<RenameStep> plan;
     for (const FileListView::SelectedEntry &entry : list->SelectedEntries()) {
         const ExtensionStep step = PlanExtensionStep(operation, entry.kind, entry.name, extension);
         if (step.action == ExtensionStep::Action::Skip)
@@ -37,14 +37,14 @@ void RunExtensionOperation(QWidget *window, FileListView *list, ExtensionOperati
         if (step.action == ExtensionStep::Action::AskFirst
             && !Dialogs::Current().Ask(window, LongExtensionCaption, step.question, Dialogs::Icon::Question))
             continue;
-        PlannedRename rename{entry.name, {}, {}};
-        if (step.action != ExtensionStep::Action::Fail && inFolder) {
-            rename.oldPath = PathInFolder(folder, entry.name);
-            rename.newPath = PathInFolder(folder, step.newName);
-        }
-        plan.push_back(std::move(rename));
+        plan.push_back(RenameInFolder(folder, entry, step.newName));
     }
-    ReportFailures(window, ExtensionFailureHeading(operation), ApplyRenames(plan));
+    QStringList failed;
+    {
+        BusyCursor busy;
+        failed = ApplyRenames(plan);
+    }
+    ReportRenameFailures(window, failed, ExtensionFailureHeading(operation));
     list->RereadFolder();
 }
 } // namespace

@@ -85,7 +85,9 @@ std::uint8_t GenreIndexOf(std::string_view genre)
     return GenreIndexOfItem(FindGenreItem(FromWindows1252(genre)));
 }
 
-void CopyV1ToV2(const TID3v1 &from, TID3v2 &to)
+void CopyV1ToV2(const TID3v1 &from, TID3v2 &to) { CopyV1ToV2(from, to, GenreTextOf(from.GenreIndex())); }
+
+void CopyV1ToV2(const TID3v1 &from, TID3v2 &to, std::string_view genre)
 {
     to.SetTitle(from.Title());
     to.SetArtist(from.Artist());
@@ -93,10 +95,12 @@ void CopyV1ToV2(const TID3v1 &from, TID3v2 &to)
     to.SetTrack(from.Track());
     to.SetYear(from.Year());
     to.SetComment(from.Comment());
-    to.SetGenre(GenreTextOf(from.GenreIndex()));
+    to.SetGenre(genre);
 }
 
-void CopyV2ToV1(const TID3v2 &from, TID3v1 &to)
+void CopyV2ToV1(const TID3v2 &from, TID3v1 &to) { CopyV2ToV1(from, to, GenreIndexOf(from.Genre())); }
+
+void CopyV2ToV1(const TID3v2 &from, TID3v1 &to, std::uint8_t genreIndex)
 {
     to.SetTitle(from.Title());
     to.SetArtist(from.Artist());
@@ -104,5 +108,5 @@ void CopyV2ToV1(const TID3v2 &from, TID3v1 &to)
     to.SetTrack(from.Track());
     to.SetYear(from.Year());
     to.SetComment(from.Comment());
-    to.SetGenreIndex(GenreIndexOf(from.Genre()));
+    to.SetGenreIndex(genreIndex);
 }

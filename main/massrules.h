@@ -42,6 +42,9 @@ std::string GenreTextOf(std::uint8_t genreIndex);
 // number, 254 for a text that is no name.
 std::uint8_t GenreIndexOf(std::string_view genre);
 
-// Every value of one version into the other, through the setters (version 1 cuts them).
+// Every value of one version into the other, through the setters (version 1 cuts them). The
+// genre is the source's own, or the one given (the tag editor takes what its genre box shows).
 void CopyV1ToV2(const TID3v1 &from, TID3v2 &to);
+void CopyV1ToV2(const TID3v1 &from, TID3v2 &to, std::string_view genre);
 void CopyV2ToV1(const TID3v2 &from, TID3v1 &to);
+void CopyV2ToV1(const TID3v2 &from, TID3v1 &to, std::uint8_t genreIndex);

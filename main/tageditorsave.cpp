@@ -2,6 +2,7 @@
 #include "main/main.h"
 
 #include "main/fileprogress.h"
+#include "main/massrules.h"
 #include "main/tagreport.h"
 #include "main/tagsave.h"
 #include "main/tagvalues.h"
@@ -173,19 +174,14 @@ void TfUtilities::SpeedButton22Click()
     SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetComment(value); });
 }
 
+// The genre is the one the source sheet's box shows; every other value comes from the object.
 void TfUtilities::sbV1aV2Click()
 {
     BusyCursor busy;
     if (CurrentIndex == -1)
         return;
     TID3 &record = *TagList[std::size_t(CurrentIndex)];
-    record.V2.SetTitle(record.V1.Title());
-    record.V2.SetArtist(record.V1.Artist());
-    record.V2.SetAlbum(record.V1.Album());
-    record.V2.SetTrack(record.V1.Track());
-    record.V2.SetYear(record.V1.Year());
-    record.V2.SetGenre(V2Text(cbGeneroV1->currentText()));
-    record.V2.SetComment(record.V1.Comment());
+    CopyV1ToV2(record.V1, record.V2, V2Text(cbGeneroV1->currentText()));
     ShowRecord(CurrentIndex);
 }
 
@@ -195,13 +191,7 @@ void TfUtilities::sbV2aV1Click()
     if (CurrentIndex == -1)
         return;
     TID3 &record = *TagList[std::size_t(CurrentIndex)];
-    record.V1.SetTitle(record.V2.Title());
-    record.V1.SetArtist(record.V2.Artist());
-    record.V1.SetAlbum(record.V2.Album());
-    record.V1.SetTrack(record.V2.Track());
-    record.V1.SetYear(record.V2.Year());
-    record.V1.SetGenreIndex(GenreIndexOfItem(FindGenreItem(cbGeneroV2->currentText())));
-    record.V1.SetComment(record.V2.Comment());
+    CopyV2ToV1(record.V2, record.V1, GenreIndexOfItem(FindGenreItem(cbGeneroV2->currentText())));
     ShowRecord(CurrentIndex);
 }
 

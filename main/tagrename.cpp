@@ -4,7 +4,6 @@
 #include "main/fileprogress.h"
 #include "main/tagrenamerules.h"
 #include "platform/busycursor.h"
-#include "platform/dialogs.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 #include "widgets/radiogroup.h"
@@ -63,16 +62,14 @@ void TfUtilities::SpeedButton32Click()
     oldPaths.reserve(qsizetype(TagList.size()));
     for (const auto &record : TagList)
         oldPaths.append(record->FilePath);
-    const std::vector<TagRenameStep> plan = PlanTagRename(oldPaths, renameNames_, CarpetasTag->SelectedPath());
-    QString failures;
+    const std::vector<RenameStep> plan = PlanTagRename(oldPaths, renameNames_, CarpetasTag->SelectedPath());
+    QStringList failed;
     {
         BusyCursor busy;
         FileProgress progress(this, QStringLiteral("Renombrando los ficheros…"), int(plan.size()));
-        failures = ApplyTagRename(plan, [&progress](int done) { return progress.Continue(done); });
+        failed = ApplyRenames(plan, [&progress](int done) { return progress.Continue(done); });
     }
-    if (!failures.isEmpty())
-        Dialogs::Current().Message(this, QStringLiteral("Atención"), TagRenameFailureMessage(failures),
-                                   Dialogs::Icon::Warning);
+    ReportRenameFailures(this, failed);
     FicherosTag->RereadFolder();
     mPrevioRenombre->clear();
     renameNames_.clear();

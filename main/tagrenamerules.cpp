@@ -1,7 +1,6 @@
 #include "main/tagrenamerules.h"
 
 #include "main/extensionrules.h"
-#include "platform/files.h"
 #include "platform/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
@@ -113,35 +112,17 @@ QString RenamePreviewText(const QStringList &names)
     return text;
 }
 
-std::vector<TagRenameStep> PlanTagRename(const QStringList &oldPaths, const QStringList &names,
-                                         const QString &folder)
+std::vector<RenameStep> PlanTagRename(const QStringList &oldPaths, const QStringList &names, const QString &folder)
 {
-    std::vector<TagRenameStep> plan;
+    std::vector<RenameStep> plan;
     plan.reserve(std::size_t(oldPaths.size()));
-    const bool isFolder = folder.startsWith(u'/');
     for (qsizetype i = 0; i < oldPaths.size(); ++i) {
-        TagRenameStep step{oldPaths[i], {}};
-        if (isFolder && i < names.size())
+        RenameStep step{FileNamePart(oldPaths[i]), {}, oldPaths[i], {}};
+        if (i < names.size()) {
+            step.newName = names[i];
             step.newPath = PathInFolder(folder, names[i]);
+        }
         plan.push_back(std::move(step));
     }
     return plan;
-}
-
-QString ApplyTagRename(const std::vector<TagRenameStep> &plan, const std::function<bool(int)> &next)
-{
-    QString failures;
-    for (std::size_t i = 0; i < plan.size(); ++i) {
-        if (next && !next(int(i)))
-            break;
-        const TagRenameStep &step = plan[i];
-        if (step.newPath.isEmpty() || !RenameEntry(step.oldPath, step.newPath))
-            failures += FileNamePart(step.oldPath) + u'\n';
-    }
-    return failures;
-}
-
-QString TagRenameFailureMessage(const QString &failures)
-{
-    return QStringLiteral("No se han podido renombrar los siguientes ficheros:\n\n") + failures;
 }

@@ -2,11 +2,12 @@
 
 // Renaming files from their tags: the names built from tag values, and the plan of renames.
 
+#include "rename/renameplan.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,21 +48,7 @@ QStringList RenameLines(const std::vector<RenameSource> &sources, const QStringL
 // symbols, so that a name holding a line break still takes exactly one line.
 QString RenamePreviewText(const QStringList &names);
 
-// One file of a rename: where it is and where it goes. `newPath` is empty when the name could
-// leave the folder (holds "/" or a NUL character, is empty, "." or ".."), or when there is no
-// folder to go to; such a file is never handed to the file system.
-struct TagRenameStep {
-    QString oldPath;
-    QString newPath;
-};
-// Pairs each file with the name of the same position; a file without a name fails.
-std::vector<TagRenameStep> PlanTagRename(const QStringList &oldPaths, const QStringList &names,
-                                         const QString &folder);
-
-// Renames file after file, never replacing an existing entry. `next` is asked before each file
-// with the count done so far and stops the work when it returns false. Returns the old names
-// (file name only) of the files that could not be renamed, each followed by a line break.
-QString ApplyTagRename(const std::vector<TagRenameStep> &plan, const std::function<bool(int)> &next = {});
-
-// The message that lists the files that could not be renamed.
-QString TagRenameFailureMessage(const QString &failures);
+// Pairs each file (a full path) with the name of the same position inside `folder`; a file
+// without a name, or whose name could leave the folder, or when there is no folder to go to,
+// fails. Failures are reported by file name.
+std::vector<RenameStep> PlanTagRename(const QStringList &oldPaths, const QStringList &names, const QString &folder);

@@ -1,46 +1,67 @@
 #include "rename/renameplan.h"
 
-#include "main/extensionrules.h"
+#include "platform/dialogs.h"
 #include "platform/files.h"
+
+bool NameLeavesFolder(const QString &name)
+{
+    return name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(QChar(0));
+}
+
+QString PathInFolder(const QString &folder, const QString &name)
+{
+    if (!folder.startsWith(u'/') || NameLeavesFolder(name))
+        return {};
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+RenameStep RenameInFolder(const QString &folder, const FileListView::SelectedEntry &entry, const QString &newName)
+{
+    using Kind = FileListView::EntryKind;
+    RenameStep step{entry.name, newName, {}, {}};
+    if (entry.kind == Kind::File || entry.kind == Kind::Folder) {
+        step.oldPath = PathInFolder(folder, entry.name);
+        step.newPath = PathInFolder(folder, newName);
+    }
+    return step;
+}
 
 std::vector<RenameStep> PlanRenames(const QString &folder, const std::vector<FileListView::SelectedEntry> &entries,
                                     const QStringList &newNames)
 {
-    using Kind = FileListView::EntryKind;
-    const bool realFolder = folder.startsWith(u'/');
     std::vector<RenameStep> plan;
     plan.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        RenameStep step;
-        step.oldName = entries[i].name;
-        step.newName = qsizetype(i) < newNames.size() ? newNames.at(qsizetype(i)) : QString();
-        const Kind kind = entries[i].kind;
-        if (realFolder && (kind == Kind::File || kind == Kind::Folder)) {
-            step.oldPath = PathInFolder(folder, step.oldName);
-            step.newPath = PathInFolder(folder, step.newName);
-            if (step.oldPath.isEmpty() || step.newPath.isEmpty()) {
-                step.oldPath.clear();
-                step.newPath.clear();
-            }
-        }
-        plan.push_back(std::move(step));
-    }
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        plan.push_back(
+            RenameInFolder(folder, entries[i], qsizetype(i) < newNames.size() ? newNames.at(qsizetype(i)) : QString()));
     return plan;
 }
 
-QStringList ApplyRenames(const std::vector<RenameStep> &plan)
+QStringList ApplyRenames(const std::vector<RenameStep> &plan, const std::function<bool(int)> &next)
 {
     QStringList failed;
-    for (const RenameStep &step : plan)
-        if (step.oldPath.isEmpty() || !RenameEntry(step.oldPath, step.newPath))
-            failed.append(step.oldName);
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        if (next && !next(int(i)))
+            break;
+        const RenameStep &step = plan[i];
+        if (step.oldPath.isEmpty() || step.newPath.isEmpty() || !RenameEntry(step.oldPath, step.newPath))
+            failed.append(step.name);
+    }
     return failed;
 }
 
-QString RenameFailureMessage(const QStringList &failedNames)
+QString RenameFailureMessage(const QStringList &failedNames, const QString &heading)
 {
-    QString message = QStringLiteral("No se han podido renombrar los siguientes ficheros:\n\n");
+    QString message = heading + QStringLiteral("\n\n");
     for (const QString &name : failedNames)
         message += name + u'\n';
     return message;
+}
+
+void ReportRenameFailures(QWidget *parent, const QStringList &failedNames, const QString &heading)
+{
+    if (failedNames.isEmpty())
+        return;
+    Dialogs::Current().Message(parent, QStringLiteral("Atención"), RenameFailureMessage(failedNames, heading),
+                               Dialogs::Icon::Warning);
 }

@@ -1,29 +1,57 @@
 #pragma once
 
+// Operations that rename many entries: each is planned whole before anything is renamed,
+// then applied in order, and the entries that could not be renamed are reported once.
+
 #include "widgets/filelistview.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
-// One entry of an advanced rename: the old name as listed and the paths to rename between.
-// An empty path means the entry cannot be renamed (the parent entry, a drive, a name that
-// could leave the folder); it is reported like any other failure.
+class QWidget;
+
+// One entry of a rename. Empty paths mean the entry cannot be renamed (the parent entry, a
+// drive, a name that could leave the folder, no name for it); it is reported like any other
+// failure and never handed to the file system.
 struct RenameStep {
-    QString oldName;
-    QString newName;
+    QString name;       // as listed; the failure list names the entry so
+    QString newName;    // as given, for a preview
     QString oldPath;
     QString newPath;
 };
+
+// Whether a new name could leave its folder or name no entry: empty, ".", "..", or holding
+// "/" or a NUL character.
+bool NameLeavesFolder(const QString &name);
+
+// Joins a folder (a full path) and an entry name; "" when the folder is no real folder (the
+// list of drives) or the name could leave it, so such a path can never reach a rename.
+QString PathInFolder(const QString &folder, const QString &name);
+
+// The step that renames a listed entry to `newName` inside the list's folder. Only files and
+// folders have paths; the parent entry and drives fail.
+RenameStep RenameInFolder(const QString &folder, const FileListView::SelectedEntry &entry, const QString &newName);
 
 // Pairs entry i with name i inside the folder (a path ending in "/", or "Drives"). Entries
 // without a name of their own are paired with an empty name.
 std::vector<RenameStep> PlanRenames(const QString &folder, const std::vector<FileListView::SelectedEntry> &entries,
                                     const QStringList &newNames);
 
-// Renames in plan order, never replacing an existing entry; gives the old names that failed.
-QStringList ApplyRenames(const std::vector<RenameStep> &plan);
+// Renames in plan order, never replacing an existing entry; a failure does not stop the steps
+// after it. `next`, when given, is asked before each step with the count done so far and stops
+// the work when it returns false (what is left undone is no failure). Gives the listed names
+// of the steps that failed, in plan order.
+QStringList ApplyRenames(const std::vector<RenameStep> &plan, const std::function<bool(int)> &next = {});
 
-// The message listing the entries that could not be renamed.
-QString RenameFailureMessage(const QStringList &failedNames);
+inline const QString RenameFailureHeading = QStringLiteral("No se han podido renombrar los siguientes ficheros:");
+
+// The message listing the entries that could not be renamed: the heading, an empty line,
+// then one name per line.
+QString RenameFailureMessage(const QStringList &failedNames, const QString &heading = RenameFailureHeading);
+
+// Shows that message ("Atención", warning icon); nothing when no entry failed.
+void ReportRenameFailures(QWidget *parent, const QStringList &failedNames,
+                          const QString &heading = RenameFailureHeading);

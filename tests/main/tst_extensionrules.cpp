@@ -1,4 +1,5 @@
 #include "main/extensionrules.h"
+#include "rename/renameplan.h"
 
 #include <QTest>
 
