@@ -570,6 +570,28 @@ private slots:
         QCOMPARE(fields["v2.year"], QByteArray("2004"));
     }
 
+    // The genre of a copy is the one the source sheet's box shows, picked but not yet saved;
+    // every other value comes from the object.
+    void copiesTakeTheGenreTheBoxShows()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        MakeMp3(dir, QStringLiteral("a.mp3"),
+                {[](TID3v1 &t) { t.SetGenreIndex(0); }, [](TID3v2 &t) { t.SetGenre("Blues"); }});
+        auto w = TagWindow(env, dir, {"a.mp3"});
+        TID3 &record = *w->TagList[0];
+        w->cbGeneroV2->setCurrentText(QStringLiteral("Rock"));
+        w->sbV2aV1->click();
+        QCOMPARE(int(record.V1.GenreIndex()), 17);
+        QCOMPARE(record.V2.Genre(), std::string("Blues"));
+
+        w->cbGeneroV1->setCurrentIndex(9); // "Jazz", genre 8
+        w->sbV1aV2->click();
+        QCOMPARE(record.V2.Genre(), std::string("Jazz"));
+        QCOMPARE(int(record.V1.GenreIndex()), 17);
+    }
+
     void removalTakesTheActiveSheetsTag()
     {
         WindowEnvironment env;
