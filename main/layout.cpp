@@ -3,11 +3,11 @@
 
 #include "main/extensionrules.h"
 #include "main/tageditorlayout.h"
+#include "widgets/buttons.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -28,33 +28,6 @@
 #include <array>
 
 namespace {
-QIcon Picture(const char *themeName, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
-}
-
-template <typename T>
-T *Named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-QToolButton *FlatButton(QWidget *parent, const char *name, const QString &hint, const QIcon &icon,
-                        const QString &caption = {})
-{
-    auto *button = Named(new QToolButton(parent), name);
-    button->setAutoRaise(true);
-    button->setToolTip(hint);
-    button->setIcon(icon);
-    if (!caption.isEmpty()) {
-        button->setText(caption);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    }
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
 QAction *MenuItem(QObject *parent, const char *name, const QString &caption)
 {
     auto *action = Named(new QAction(caption, parent), name);

@@ -2,9 +2,9 @@
 #include "main/main.h"
 
 #include "main/massrules.h"
+#include "widgets/buttons.h"
 #include "widgets/radiogroup.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,31 +18,12 @@
 #include <QVBoxLayout>
 
 namespace {
-template <typename T>
-T *Named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-QIcon Picture(const char *themeName, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
-}
-
-// A button that does not take the focus, so a value being typed is read as typed.
+// A raised button that does not take the focus, so a value being typed is read as typed.
 QToolButton *Button(QWidget *parent, const char *name, const QString &hint, const QIcon &icon,
                     const QString &caption = {})
 {
-    auto *button = Named(new QToolButton(parent), name);
-    button->setToolTip(hint);
-    button->setIcon(icon);
+    QToolButton *button = PictureButton(parent, name, hint, icon, caption);
     button->setIconSize(QSize(20, 20));
-    if (!caption.isEmpty()) {
-        button->setText(caption);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    }
-    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 

@@ -2,6 +2,7 @@
 #include "main/tageditorlayout.h"
 
 #include "main/main.h"
+#include "widgets/buttons.h"
 #include "widgets/filelistview.h"
 
 #include <QApplication>
@@ -25,18 +26,6 @@ namespace {
 const QString kSaveAll = QStringLiteral("Guardar este valor en todos los ficheros seleccionados");
 const QString kNumber = QStringLiteral("Guardar el índice dentro de la lista de ficheros seleccionados");
 
-template <typename T>
-T *Named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-QIcon Picture(const char *themeName, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
-}
-
 // A picture that says what a copy does ("1→2"), where no stock picture would.
 QIcon CopyPicture(const QString &text)
 {
@@ -58,25 +47,15 @@ QIcon CopyPicture(const QString &text)
     return icon;
 }
 
-QToolButton *Button(QWidget *parent, const char *name, const QString &hint, const QIcon &icon)
-{
-    auto *button = Named(new QToolButton(parent), name);
-    button->setAutoRaise(true);
-    button->setToolTip(hint);
-    button->setIcon(icon);
-    // The edits keep the focus, so a typed value is read as it stands.
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
+// The field buttons leave the focus in the edits, so a typed value is read as it stands.
 QToolButton *SaveButton(QWidget *parent, const char *name, const QString &hint = kSaveAll)
 {
-    return Button(parent, name, hint, Picture("document-save", QStyle::SP_DialogSaveButton));
+    return FlatButton(parent, name, hint, Picture("document-save", QStyle::SP_DialogSaveButton));
 }
 
 QToolButton *NumberButton(QWidget *parent, const char *name)
 {
-    return Button(parent, name, kNumber, Picture("format-list-ordered", QStyle::SP_FileDialogListView));
+    return FlatButton(parent, name, kNumber, Picture("format-list-ordered", QStyle::SP_FileDialogListView));
 }
 
 QSpinBox *NumberBox(QWidget *parent, const char *name, int maximum)
@@ -271,28 +250,30 @@ QWidget *BuildBottomPanel(TfUtilities &w, QWidget *parent)
 {
     auto *panel = Named(new QWidget(parent), "pAbajoTag");
     w.pAbajoTag = panel;
-    w.SpeedButton13 = Button(panel, "SpeedButton13", QStringLiteral("Muestra los datos del primer fichero seleccionado"),
-                             Picture("go-first", QStyle::SP_MediaSkipBackward));
-    w.SpeedButton14 = Button(panel, "SpeedButton14",
-                             QStringLiteral("Muestra los datos del anterior fichero seleccionado"),
-                             Picture("go-previous", QStyle::SP_MediaSeekBackward));
-    w.SpeedButton16 = Button(panel, "SpeedButton16",
-                             QStringLiteral("Muestra los datos del siguiente fichero seleccionado"),
-                             Picture("go-next", QStyle::SP_MediaSeekForward));
-    w.SpeedButton15 = Button(panel, "SpeedButton15", QStringLiteral("Muestra los datos del último fichero seleccionado"),
-                             Picture("go-last", QStyle::SP_MediaSkipForward));
-    w.sbActual = Button(panel, "sbActual", QStringLiteral("Guarda todos los valores del fichero actual"),
-                        Picture("document-save", QStyle::SP_DialogSaveButton));
-    w.sbActual->setText(QStringLiteral("Actual"));
-    w.sbActual->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    w.sbV1aV2 = Button(panel, "sbV1aV2", QStringLiteral("Traspasa los valores del ID3v1 al ID3v2 del fichero actual"),
-                       CopyPicture(QStringLiteral("1→2")));
-    w.sbV2aV1 = Button(panel, "sbV2aV1", QStringLiteral("Traspasa los valores del ID3v2 al ID3v1 del fichero actual"),
-                       CopyPicture(QStringLiteral("2→1")));
+    w.SpeedButton13 =
+        FlatButton(panel, "SpeedButton13", QStringLiteral("Muestra los datos del primer fichero seleccionado"),
+                   Picture("go-first", QStyle::SP_MediaSkipBackward));
+    w.SpeedButton14 =
+        FlatButton(panel, "SpeedButton14", QStringLiteral("Muestra los datos del anterior fichero seleccionado"),
+                   Picture("go-previous", QStyle::SP_MediaSeekBackward));
+    w.SpeedButton16 =
+        FlatButton(panel, "SpeedButton16", QStringLiteral("Muestra los datos del siguiente fichero seleccionado"),
+                   Picture("go-next", QStyle::SP_MediaSeekForward));
+    w.SpeedButton15 =
+        FlatButton(panel, "SpeedButton15", QStringLiteral("Muestra los datos del último fichero seleccionado"),
+                   Picture("go-last", QStyle::SP_MediaSkipForward));
+    w.sbActual = FlatButton(panel, "sbActual", QStringLiteral("Guarda todos los valores del fichero actual"),
+                            Picture("document-save", QStyle::SP_DialogSaveButton), QStringLiteral("Actual"));
+    w.sbV1aV2 =
+        FlatButton(panel, "sbV1aV2", QStringLiteral("Traspasa los valores del ID3v1 al ID3v2 del fichero actual"),
+                   CopyPicture(QStringLiteral("1→2")));
+    w.sbV2aV1 =
+        FlatButton(panel, "sbV2aV1", QStringLiteral("Traspasa los valores del ID3v2 al ID3v1 del fichero actual"),
+                   CopyPicture(QStringLiteral("2→1")));
     for (QToolButton *copy : {w.sbV1aV2, w.sbV2aV1})
         copy->setIconSize(QSize(32, 16));
-    w.SpeedButton17 = Button(panel, "SpeedButton17", QStringLiteral("Elimina el tag"),
-                             Picture("edit-delete", QStyle::SP_TrashIcon));
+    w.SpeedButton17 = FlatButton(panel, "SpeedButton17", QStringLiteral("Elimina el tag"),
+                                 Picture("edit-delete", QStyle::SP_TrashIcon));
     w.lbTantoDeTanto = Named(new QLabel(QStringLiteral("Fichero actual (0 de 0) :"), panel), "lbTantoDeTanto");
     w.lbFichero = Named(new QLineEdit(panel), "lbFichero");
     w.lbFichero->setReadOnly(true);

@@ -42,9 +42,8 @@ TfAvanzado::TfAvanzado(const std::vector<FileListView::SelectedEntry> &entries, 
 void TfAvanzado::BuildControls()
 {
     Label1 = BoldLabel(this, "Label1", QStringLiteral("Original :"));
-    sbTraspasar = FlatButton(this, "sbTraspasar", QString(),
-                             QStringLiteral("Copiar los nombres de los ficheros originales"),
-                             Picture("go-next", QStyle::SP_ArrowRight));
+    sbTraspasar = FlatButton(this, "sbTraspasar", QStringLiteral("Copiar los nombres de los ficheros originales"),
+                             Picture("go-next", QStyle::SP_ArrowRight), QString(), Qt::TabFocus);
     lbRenombrados = BoldLabel(this, "lbRenombrados", QStringLiteral("Renombrados :"));
     lbOriginal = Named(new QListWidget(this), "lbOriginal");
     lbOriginal->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -58,29 +57,30 @@ void TfAvanzado::BuildControls()
     mRenombrados->setMinimumWidth(120);
     lbPosicion = Named(new QLabel(QStringLiteral("Posición : 0"), this), "lbPosicion");
 
-    sbCargarFichero = FlatButton(this, "sbCargarFichero", QStringLiteral("Cargar &fichero"),
-                                 QStringLiteral("Cargar texto desde un fichero"),
-                                 Picture("document-open", QStyle::SP_DialogOpenButton));
-    sbNumerar = FlatButton(this, "sbNumerar", QStringLiteral("&Numerar"),
-                           QStringLiteral("Agregar numeración a los ficheros"),
-                           Picture("format-list-ordered", QStyle::SP_FileDialogListView));
-    sbAgregar = FlatButton(this, "sbAgregar", QStringLiteral("&Agregar"), QStringLiteral("Agregar cadena"),
-                           Picture("list-add", QStyle::SP_FileDialogNewFolder));
-    sbEliminar = FlatButton(this, "sbEliminar", QStringLiteral("&Eliminar"), QStringLiteral("Elimina caracteres"),
-                            Picture("edit-delete", QStyle::SP_DialogDiscardButton));
-    sbSustituir = FlatButton(this, "sbSustituir", QStringLiteral("&Sustituir"),
-                             QStringLiteral("Sustituye una cadena por otra"),
-                             Picture("edit-find-replace", QStyle::SP_BrowserReload));
-    sbDeshacer = FlatButton(this, "sbDeshacer", QStringLiteral("&Deshacer"),
-                            QStringLiteral("Deshace los últimos cambios realizados"),
-                            Picture("edit-undo", QStyle::SP_ArrowBack));
+    sbCargarFichero = FlatButton(this, "sbCargarFichero", QStringLiteral("Cargar texto desde un fichero"),
+                                 Picture("document-open", QStyle::SP_DialogOpenButton),
+                                 QStringLiteral("Cargar &fichero"), Qt::TabFocus);
+    sbNumerar = FlatButton(this, "sbNumerar", QStringLiteral("Agregar numeración a los ficheros"),
+                           Picture("format-list-ordered", QStyle::SP_FileDialogListView), QStringLiteral("&Numerar"),
+                           Qt::TabFocus);
+    sbAgregar =
+        FlatButton(this, "sbAgregar", QStringLiteral("Agregar cadena"),
+                   Picture("list-add", QStyle::SP_FileDialogNewFolder), QStringLiteral("&Agregar"), Qt::TabFocus);
+    sbEliminar =
+        FlatButton(this, "sbEliminar", QStringLiteral("Elimina caracteres"),
+                   Picture("edit-delete", QStyle::SP_DialogDiscardButton), QStringLiteral("&Eliminar"), Qt::TabFocus);
+    sbSustituir =
+        FlatButton(this, "sbSustituir", QStringLiteral("Sustituye una cadena por otra"),
+                   Picture("edit-find-replace", QStyle::SP_BrowserReload), QStringLiteral("&Sustituir"), Qt::TabFocus);
+    sbDeshacer = FlatButton(this, "sbDeshacer", QStringLiteral("Deshace los últimos cambios realizados"),
+                            Picture("edit-undo", QStyle::SP_ArrowBack), QStringLiteral("&Deshacer"), Qt::TabFocus);
     sbDeshacer->setEnabled(false);
-    sbRenombrar = FlatButton(this, "sbRenombrar", QStringLiteral("&Renombrar"),
-                             QStringLiteral("Cerrar esta ventana renombrando"),
-                             Picture("dialog-ok-apply", QStyle::SP_DialogApplyButton));
-    sbCerrar = FlatButton(this, "sbCerrar", QStringLiteral("&Cerrar"),
-                          QStringLiteral("Cerrar esta ventana sin renombrar"),
-                          Picture("window-close", QStyle::SP_DialogCloseButton));
+    sbRenombrar = FlatButton(this, "sbRenombrar", QStringLiteral("Cerrar esta ventana renombrando"),
+                             Picture("dialog-ok-apply", QStyle::SP_DialogApplyButton), QStringLiteral("&Renombrar"),
+                             Qt::TabFocus);
+    sbCerrar =
+        FlatButton(this, "sbCerrar", QStringLiteral("Cerrar esta ventana sin renombrar"),
+                   Picture("window-close", QStyle::SP_DialogCloseButton), QStringLiteral("&Cerrar"), Qt::TabFocus);
 
     pmOriginal = Named(new QMenu(this), "pmOriginal");
     Moverarriba1 = Named(pmOriginal->addAction(QStringLiteral("Mover arriba")), "Moverarriba1");

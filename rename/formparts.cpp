@@ -1,6 +1,5 @@
 #include "rename/formparts.h"
 
-#include <QApplication>
 #include <QBoxLayout>
 #include <QDialog>
 #include <QFont>
@@ -9,26 +8,6 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
-#include <QToolButton>
-
-QIcon Picture(const char *themeName, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
-}
-
-QToolButton *FlatButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
-                        const QIcon &icon)
-{
-    auto *button = Named(new QToolButton(parent), name);
-    button->setAutoRaise(true);
-    button->setToolTip(hint);
-    button->setIcon(icon);
-    if (!caption.isEmpty()) {
-        button->setText(caption);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    }
-    return button;
-}
 
 QLabel *BoldLabel(QWidget *parent, const char *name, const QString &caption)
 {

@@ -1,32 +1,17 @@
 #pragma once
 
-#include <QIcon>
+#include "widgets/buttons.h"
+
 #include <QString>
-#include <QStyle>
 
 class QBoxLayout;
 class QDialog;
 class QLabel;
 class QPushButton;
 class QSize;
-class QToolButton;
 class QWidget;
 
 // Small builders shared by the advanced-rename windows.
-
-template <typename T>
-T *Named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-QIcon Picture(const char *themeName, QStyle::StandardPixmap fallback);
-
-// A flat button with a picture, a hint and (when given) a caption beside the picture; an
-// ampersand in the caption marks its accelerator.
-QToolButton *FlatButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
-                        const QIcon &icon);
 
 QLabel *BoldLabel(QWidget *parent, const char *name, const QString &caption);
 

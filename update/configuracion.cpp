@@ -3,8 +3,8 @@
 #include "platform/dialogs.h"
 #include "platform/settingskey.h"
 #include "update/version.h"
+#include "widgets/buttons.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -15,20 +15,6 @@
 
 namespace {
 const QString kRevisar = QStringLiteral("REVISAR");
-
-QToolButton *FlatButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
-                        const QIcon &icon)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(caption);
-    button->setToolTip(hint);
-    button->setIcon(icon);
-    button->setIconSize(QSize(22, 22));
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setAutoRaise(true);
-    return button;
-}
 } // namespace
 
 TfConfiguracion::TfConfiguracion(QWidget *parent)
@@ -39,14 +25,14 @@ TfConfiguracion::TfConfiguracion(QWidget *parent)
 
     cbRevisar = new QCheckBox(QStringLiteral("Revisar si existen nuevas versiones al arrancar el programa"), this);
     cbRevisar->setObjectName(QStringLiteral("cbRevisar"));
-    const QStyle *style = QApplication::style();
-    sbRevisarAhora = FlatButton(this, "sbRevisarAhora", QStringLiteral("Revisar ahora"),
-                                QStringLiteral("Revisar versión ahora"),
-                                QIcon::fromTheme(QStringLiteral("view-refresh"),
-                                                 style->standardIcon(QStyle::SP_BrowserReload)));
-    sbSalir = FlatButton(this, "sbSalir", QStringLiteral("&Cerrar"), QStringLiteral("Cerrar"),
-                         QIcon::fromTheme(QStringLiteral("window-close"),
-                                          style->standardIcon(QStyle::SP_DialogCloseButton)));
+    sbRevisarAhora = FlatButton(this, "sbRevisarAhora", QStringLiteral("Revisar versión ahora"),
+                                Picture("view-refresh", QStyle::SP_BrowserReload), QStringLiteral("Revisar ahora"),
+                                Qt::TabFocus);
+    sbSalir = FlatButton(this, "sbSalir", QStringLiteral("Cerrar"),
+                         Picture("window-close", QStyle::SP_DialogCloseButton), QStringLiteral("&Cerrar"),
+                         Qt::TabFocus);
+    for (QToolButton *button : {sbRevisarAhora, sbSalir})
+        button->setIconSize(QSize(22, 22));
     connect(sbRevisarAhora, &QToolButton::clicked, this, &TfConfiguracion::sbRevisarAhoraClick);
     connect(sbSalir, &QToolButton::clicked, this, &TfConfiguracion::sbSalirClick);
 

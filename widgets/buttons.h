@@ -1,0 +1,31 @@
+#pragma once
+
+// Small builders used by every window: named objects, pictures from the theme, picture buttons.
+
+#include <QIcon>
+#include <QString>
+#include <QStyle>
+
+class QToolButton;
+class QWidget;
+
+template <typename T>
+T *Named(T *object, const char *name)
+{
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+// The theme's picture of that name, or the style's stock picture where the theme has none.
+QIcon Picture(const char *themeName, QStyle::StandardPixmap fallback);
+
+// A button with a picture, a hint and (when given) a caption beside the picture; an ampersand
+// in the caption marks its accelerator. By default it never takes the focus, so a value being
+// typed in an edit is read as it stands when the button is clicked; dialogs pass Qt::TabFocus
+// so the keyboard reaches their buttons.
+QToolButton *PictureButton(QWidget *parent, const char *name, const QString &hint, const QIcon &icon,
+                           const QString &caption = {}, Qt::FocusPolicy focus = Qt::NoFocus);
+
+// The same, drawn flat until the pointer is over it.
+QToolButton *FlatButton(QWidget *parent, const char *name, const QString &hint, const QIcon &icon,
+                        const QString &caption = {}, Qt::FocusPolicy focus = Qt::NoFocus);
