@@ -85,9 +85,10 @@ std::uint8_t GenreIndexOf(std::string_view genre)
     return GenreIndexOfItem(FindGenreItem(FromWindows1252(genre)));
 }
 
-void CopyV1ToV2(const TID3v1 &from, TID3v2 &to) { CopyV1ToV2(from, to, GenreTextOf(from.GenreIndex())); }
-
-void CopyV1ToV2(const TID3v1 &from, TID3v2 &to, std::string_view genre)
+namespace {
+// Every value both versions hold alike, the genre aside.
+template <typename From, typename To>
+void CopyAllButGenre(const From &from, To &to)
 {
     to.SetTitle(from.Title());
     to.SetArtist(from.Artist());
@@ -95,6 +96,14 @@ void CopyV1ToV2(const TID3v1 &from, TID3v2 &to, std::string_view genre)
     to.SetTrack(from.Track());
     to.SetYear(from.Year());
     to.SetComment(from.Comment());
+}
+} // namespace
+
+void CopyV1ToV2(const TID3v1 &from, TID3v2 &to) { CopyV1ToV2(from, to, GenreTextOf(from.GenreIndex())); }
+
+void CopyV1ToV2(const TID3v1 &from, TID3v2 &to, std::string_view genre)
+{
+    CopyAllButGenre(from, to);
     to.SetGenre(genre);
 }
 
@@ -102,11 +111,6 @@ void CopyV2ToV1(const TID3v2 &from, TID3v1 &to) { CopyV2ToV1(from, to, GenreInde
 
 void CopyV2ToV1(const TID3v2 &from, TID3v1 &to, std::uint8_t genreIndex)
 {
-    to.SetTitle(from.Title());
-    to.SetArtist(from.Artist());
-    to.SetAlbum(from.Album());
-    to.SetTrack(from.Track());
-    to.SetYear(from.Year());
-    to.SetComment(from.Comment());
+    CopyAllButGenre(from, to);
     to.SetGenreIndex(genreIndex);
 }
