@@ -4,31 +4,16 @@
 #include "platform/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
+#include "tests/support/immutable.h"
 #include "tests/support/testdir.h"
 
 #include <QFile>
 #include <QTest>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
 std::string W(const QString &text) { return ToWindows1252(text); }
-
-// Locks or unlocks a folder against every change, also by root.
-bool SetImmutable(const QString &path, bool on)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
-    int flags = 0;
-    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return ok;
-}
 } // namespace
 
 class TestTagRename : public QObject {

@@ -9,12 +9,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/support/immutable.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
-#include <linux/fs.h>
 #include <string>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,19 +93,6 @@ inline mode_t ModeOf(const QString &path)
 inline QStringList Leftovers(const QString &folder)
 {
     return QDir(folder).entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-// Marks a file immutable, so that not even its owner can change its mode.
-inline bool SetImmutable(const QString &path, bool on)
-{
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY);
-    int flags = 0;
-    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return ok;
 }
 
 // The bad inputs both tag versions must refuse: "short.mp3" holds `shortBytes`,
