@@ -2,6 +2,7 @@
 // versions for every file, and the removal of one version from every file.
 #include "main/main.h"
 
+#include "main/extensionrules.h"
 #include "main/fileprogress.h"
 #include "main/massrules.h"
 #include "main/tagreport.h"
@@ -41,7 +42,7 @@ void TfUtilities::ForEveryRecord(const QString &label, const std::function<bool(
         for (int i = 0; i < int(TagList.size()) && progress.Continue(i); ++i) {
             TID3 &record = *TagList[std::size_t(i)];
             if (!work(record, i))
-                failed.append(FileNameOf(record.FilePath));
+                failed.append(FileNamePart(record.FilePath));
         }
     }
     ShowRecord(0);

@@ -1,6 +1,7 @@
 // The tag editor's list of records: building it from the selection, showing and stepping.
 #include "main/main.h"
 
+#include "main/extensionrules.h"
 #include "main/tagvalues.h"
 #include "platform/windows1252.h"
 #include "widgets/filelistview.h"
@@ -59,7 +60,7 @@ void TfUtilities::ShowRecord(int position)
         return;
     }
     const TID3 &record = *TagList[std::size_t(position)];
-    lbFichero->setText(FileNameOf(record.FilePath));
+    lbFichero->setText(FileNamePart(record.FilePath));
     lbFichero->setCursorPosition(0);
     lbTantoDeTanto->setText(PositionCaption(position, int(TagList.size())));
     CurrentIndex = position;

@@ -1,6 +1,7 @@
 // The tag editor's buttons that write: "Actual", the field buttons, the copies, the removal.
 #include "main/main.h"
 
+#include "main/extensionrules.h"
 #include "main/fileprogress.h"
 #include "main/massrules.h"
 #include "main/tagreport.h"
@@ -74,7 +75,7 @@ void TfUtilities::sbActualClick()
         v1.SetGenreIndex(GenreIndexToSave(cbGeneroV1->currentIndex(), v1.GenreIndex()));
         v1.SetComment(V1TextToSave(edComentarioV1->text(), FromWindows1252(v1.Comment()), v1.Comment()));
         if (!SaveV1(CurrentIndex))
-            failed.append(FileNameOf(record.FilePath));
+            failed.append(FileNamePart(record.FilePath));
 
         TID3v2 &v2 = record.V2;
         v2.SetTitle(V2TextToSave(edTituloV2->text(), FromWindows1252(v2.Title()), v2.Title()));
@@ -85,7 +86,7 @@ void TfUtilities::sbActualClick()
         v2.SetGenre(V2TextToSave(cbGeneroV2->currentText(), FromWindows1252(v2.Genre()), v2.Genre()));
         v2.SetComment(V2TextToSave(mComentarioV2->toPlainText(), shownCommentV2, v2.Comment()));
         if (!SaveV2(CurrentIndex) && failed.isEmpty())
-            failed.append(FileNameOf(record.FilePath));
+            failed.append(FileNamePart(record.FilePath));
     }
     ReportUnsavedFiles(this, failed);
 }
@@ -215,5 +216,5 @@ void TfUtilities::SpeedButton17Click()
     }
     ShowRecord(CurrentIndex);
     if (!removed)
-        ReportUnsavedFiles(this, {FileNameOf(record.FilePath)});
+        ReportUnsavedFiles(this, {FileNamePart(record.FilePath)});
 }

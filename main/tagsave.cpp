@@ -1,5 +1,6 @@
 #include "main/tagsave.h"
 
+#include "main/extensionrules.h"
 #include "main/tagvalues.h"
 
 #include <QFile>
@@ -26,7 +27,7 @@ QStringList SaveFieldToAll(std::vector<std::unique_ptr<TID3>> &records, TagVersi
         TID3 &record = *records[i];
         assign(record, position);
         if (!WriteRecord(record, version))
-            failed.append(FileNameOf(record.FilePath));
+            failed.append(FileNamePart(record.FilePath));
     }
     return failed;
 }

@@ -92,8 +92,6 @@ std::string V2TextToSave(const QString &text, const QString &shown, const std::s
     return text == shown ? current : V2Text(text);
 }
 
-QString FileNameOf(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
-
 QString PositionCaption(int position, int count)
 {
     if (position < 0 || count <= 0)

@@ -58,7 +58,5 @@ std::string V1Text(const QString &text);
 // A text of a version 2 control in Windows-1252.
 std::string V2Text(const QString &text);
 
-// The name shown for a record's file: what follows the last "/".
-QString FileNameOf(const QString &path);
 // "Fichero actual (2 de 5) :"; position counts from 0, (0 de 0) for none.
 QString PositionCaption(int position, int count);

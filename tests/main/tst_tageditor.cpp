@@ -2,6 +2,7 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdir.h"
 
+#include "main/extensionrules.h"
 #include "main/fileprogress.h"
 #include "main/main.h"
 #include "main/tagreport.h"
@@ -80,7 +81,7 @@ QStringList RecordNames(const TfUtilities &w)
 {
     QStringList names;
     for (const auto &record : w.TagList)
-        names.append(FileNameOf(record->FilePath));
+        names.append(FileNamePart(record->FilePath));
     return names;
 }
 
