@@ -3,6 +3,8 @@
 
 #include "main/extensionrules.h"
 #include "main/tageditorlayout.h"
+#include "main/tagrenamerules.h"
+#include "main/tagvalues.h"
 #include "widgets/buttons.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
@@ -262,8 +264,7 @@ void TfUtilities::BuildTagPage()
         auto *layout = new QGridLayout(tsRenombrar);
         auto *camposLabel = Named(new QLabel(QStringLiteral("Campos :"), tsRenombrar), "Label14");
         clbCampos = Named(new QListWidget(tsRenombrar), "clbCampos");
-        for (const QString &field :
-             {QStringLiteral("Pista"), QStringLiteral("Título"), QStringLiteral("Artista"), QStringLiteral("Álbum")}) {
+        for (const QString &field : RenameFields()) {
             auto *item = new QListWidgetItem(field, clbCampos);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
@@ -334,13 +335,9 @@ void TfUtilities::BuildRenamerMenus()
 
 void TfUtilities::FillGenreLists()
 {
+    const QStringList names = GenreItems();
     for (QComboBox *box : {cbGeneroV1, cbGeneroV2}) {
         box->clear();
-        QStringList names;
-        names.reserve(int(GenreNames.size()) + 1);
-        names.append(QString());
-        for (std::string_view name : GenreNames)
-            names.append(QString::fromLatin1(name.data(), qsizetype(name.size())));
         box->addItems(names);
         box->setCurrentIndex(-1);
     }
