@@ -1,6 +1,6 @@
 #include "rename/renameplan.h"
 
-#include "platform/dialogs.h"
+#include "platform/failurelist.h"
 #include "platform/files.h"
 
 bool NameLeavesFolder(const QString &name)
@@ -50,18 +50,7 @@ QStringList ApplyRenames(const std::vector<RenameStep> &plan, const std::functio
     return failed;
 }
 
-QString RenameFailureMessage(const QStringList &failedNames, const QString &heading)
-{
-    QString message = heading + QStringLiteral("\n\n");
-    for (const QString &name : failedNames)
-        message += name + u'\n';
-    return message;
-}
-
 void ReportRenameFailures(QWidget *parent, const QStringList &failedNames, const QString &heading)
 {
-    if (failedNames.isEmpty())
-        return;
-    Dialogs::Current().Message(parent, QStringLiteral("Atención"), RenameFailureMessage(failedNames, heading),
-                               Dialogs::Icon::Warning);
+    ReportFailureList(parent, heading, failedNames);
 }

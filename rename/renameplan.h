@@ -48,10 +48,7 @@ QStringList ApplyRenames(const std::vector<RenameStep> &plan, const std::functio
 
 inline const QString RenameFailureHeading = QStringLiteral("No se han podido renombrar los siguientes ficheros:");
 
-// The message listing the entries that could not be renamed: the heading, an empty line,
-// then one name per line.
-QString RenameFailureMessage(const QStringList &failedNames, const QString &heading = RenameFailureHeading);
-
-// Shows that message ("Atención", warning icon); nothing when no entry failed.
+// Lists the entries that could not be renamed after the heading (see ReportFailureList);
+// nothing when no entry failed.
 void ReportRenameFailures(QWidget *parent, const QStringList &failedNames,
                           const QString &heading = RenameFailureHeading);

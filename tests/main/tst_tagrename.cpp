@@ -1,6 +1,7 @@
 // The rules of renaming from tags and of mass assignment, without a window.
 #include "main/massrules.h"
 #include "main/tagrenamerules.h"
+#include "platform/failurelist.h"
 #include "platform/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
@@ -247,7 +248,7 @@ private slots:
 
     void failureMessage()
     {
-        QCOMPARE(RenameFailureMessage({"a.mp3", "b.mp3"}),
+        QCOMPARE(FailureListText(RenameFailureHeading, {"a.mp3", "b.mp3"}),
                  "No se han podido renombrar los siguientes ficheros:\n\na.mp3\nb.mp3\n");
     }
 

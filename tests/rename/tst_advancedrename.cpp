@@ -6,6 +6,7 @@
 #include "tests/support/testdir.h"
 
 #include "main/main.h"
+#include "platform/failurelist.h"
 #include "rename/VistaPrevia.h"
 #include "rename/avanzado.h"
 #include "rename/numerar.h"
@@ -144,7 +145,7 @@ private slots:
 
     void failureMessage()
     {
-        QCOMPARE(RenameFailureMessage({"a.mp3", " <- Anterior"}),
+        QCOMPARE(FailureListText(RenameFailureHeading, {"a.mp3", " <- Anterior"}),
                  QStringLiteral("No se han podido renombrar los siguientes ficheros:\n\na.mp3\n <- Anterior\n"));
     }
 
