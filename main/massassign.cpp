@@ -2,7 +2,6 @@
 // versions for every file, and the removal of one version from every file.
 #include "main/main.h"
 
-#include "main/extensionrules.h"
 #include "main/fileprogress.h"
 #include "main/massrules.h"
 #include "main/tagreport.h"
@@ -39,11 +38,7 @@ void TfUtilities::ForEveryRecord(const QString &label, const std::function<bool(
     {
         BusyCursor busy;
         FileProgress progress(this, label, int(TagList.size()));
-        for (int i = 0; i < int(TagList.size()) && progress.Continue(i); ++i) {
-            TID3 &record = *TagList[std::size_t(i)];
-            if (!work(record, i))
-                failed.append(FileNamePart(record.FilePath));
-        }
+        failed = WorkOnRecords(TagList, work, [&progress](int i) { return progress.Continue(i); });
     }
     ShowRecord(0);
     ReportUnsavedFiles(this, failed);
