@@ -145,6 +145,9 @@ private slots:
         QTest::newRow("dot refused") << "/m/" << "." << "";
         QTest::newRow("dot dot refused") << "/m/" << ".." << "";
         QTest::newRow("empty refused") << "/m/" << "" << "";
+        QTest::newRow("NUL refused") << "/m/" << QString("a") + QChar(0) + "b" << "";
+        QTest::newRow("list of drives") << "Drives" << "a" << "";
+        QTest::newRow("relative folder") << "m/" << "a" << "";
     }
     void pathInFolder()
     {
