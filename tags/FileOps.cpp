@@ -133,24 +133,28 @@ bool ReadAt(int fd, std::uint64_t offset, char *data, std::size_t size)
     return true;
 }
 
-bool ReadUpTo(int fd, std::uint64_t offset, std::size_t size, std::string &out)
+std::int64_t ReadUpTo(int fd, std::uint64_t offset, char *data, std::size_t size)
 {
-    out.resize(size);
     std::size_t got = 0;
     while (got < size) {
-        const ssize_t n = ::pread(fd, out.data() + got, size - got, static_cast<off_t>(offset + got));
+        const ssize_t n = ::pread(fd, data + got, size - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            out.clear();
-            return false;
-        }
+        if (n < 0)
+            return -1;
         if (n == 0)
             break;
         got += static_cast<std::size_t>(n);
     }
-    out.resize(got);
-    return true;
+    return static_cast<std::int64_t>(got);
+}
+
+bool ReadUpTo(int fd, std::uint64_t offset, std::size_t size, std::string &out)
+{
+    out.resize(size);
+    const std::int64_t got = ReadUpTo(fd, offset, out.data(), size);
+    out.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+    return got >= 0;
 }
 
 bool WriteAt(int fd, std::uint64_t offset, std::string_view data)
