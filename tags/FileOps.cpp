@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/random.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,13 +31,39 @@ bool WriteAll(int fd, const char *data, std::size_t size)
     return true;
 }
 
-// Copies `in` from `offset` to its end onto the current position of `out`. The kernel
-// copies where it can; otherwise a fixed buffer, so memory never grows with the file.
-bool CopyToEnd(int in, std::uint64_t offset, int out)
+// Whether the kernel should copy rather than a buffer here: on a network file system the
+// server copies without the data crossing the wire, and where both offsets fall alike within
+// a block a local file system may share the blocks instead of copying them. Otherwise (the
+// usual rewrite, where the new tag shifts the audio by a few hundred bytes) the kernel copies
+// page by page through a pipe, which on this machine took about 1.8 times the processor time
+// of a plain copy through a 1 MB buffer.
+bool KernelCopyPays(int in, std::uint64_t inOffset, std::uint64_t outOffset, std::uint64_t blockSize)
+{
+    if (blockSize > 0 && inOffset % blockSize == outOffset % blockSize)
+        return true;
+    struct statfs fs {};
+    if (::fstatfs(in, &fs) != 0)
+        return false;
+    switch (static_cast<std::uint64_t>(fs.f_type)) {
+    case 0x6969:                      // NFS
+    case 0xFF534D42:                  // CIFS
+    case 0xFE534D42:                  // SMB2
+    case 0x00C36400:                  // Ceph
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Copies `in` from `offset` to its end onto `out`, whose current position is `outOffset`.
+// The kernel copies where that pays; otherwise a fixed buffer, so memory never grows with
+// the file.
+bool CopyToEnd(int in, std::uint64_t offset, int out, std::uint64_t outOffset, std::uint64_t blockSize)
 {
     loff_t inOffset = static_cast<loff_t>(offset);
     bool copiedAny = false;
-    for (;;) {
+    const bool kernelCopy = KernelCopyPays(in, offset, outOffset, blockSize);
+    while (kernelCopy) {
         const ssize_t n = ::copy_file_range(in, &inOffset, out, nullptr, kCopyBuffer * 8, 0);
         if (n == 0 && copiedAny)
             return true;
@@ -300,7 +327,8 @@ bool ReplaceContent(const std::filesystem::path &file, int source, const struct 
     if (!temp.Create(file))
         return false;
     const int out = temp.Get();
-    bool ok = WriteAll(out, head.data(), head.size()) && CopyToEnd(source, offset, out);
+    bool ok = WriteAll(out, head.data(), head.size())
+              && CopyToEnd(source, offset, out, head.size(), static_cast<std::uint64_t>(sourceStat.st_blksize));
     if (ok) {
         // Ownership first: changing it may clear set-id bits that the mode then restores.
         if (::fchown(out, sourceStat.st_uid, sourceStat.st_gid) != 0)
