@@ -1,9 +1,9 @@
 // Tag library benchmarks, each against a baseline doing the same work in the same run:
-// reading both tags of many small files against a bare loop of the reads they need (also with
-// the look-up for an interrupted save that every read makes); saving
-// a version 2 tag that fits in place against rewriting the file; rewriting (a tag that
-// grows, then its removal) against bare copies with fsync and rename, with and without the
-// folder sync that makes the rename last.
+// reading both tags of many small files against a bare loop of the reads they need, also
+// with the look-up for an interrupted save that every read makes; saving a version 2 tag
+// that fits in place against rewriting the file; rewriting (a tag that grows, then its
+// removal) against bare copies with fsync and rename, with and without the folder sync that
+// makes the rename last.
 // `bench_tags --peak-write=MB` rewrites the tag of one file of that size once and prints
 // the peak memory of the process.
 
