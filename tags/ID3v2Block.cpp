@@ -96,6 +96,96 @@ std::string FrameBytes(std::string_view id, std::string_view data, std::uint8_t 
     return frame;
 }
 
+// A frame of a tag as it lies in the (resynchronised) body.
+struct FrameSpan {
+    std::string_view id, header, stored, whole;     // whole: header and stored
+};
+
+// Calls visit(span) for each frame of a whole tag (`tag` starts with its header), up to
+// padding, garbage or a frame that runs past the tag. False for an unknown layout or a
+// compressed version 2 tag.
+template <class Visit>
+bool WalkFrames(std::string_view tag, Visit &&visit)
+{
+    if (tag.size() < kHeaderSize)
+        return false;
+    const std::uint8_t major = Byte(tag, 3);
+    const std::uint8_t flags = Byte(tag, 5);
+    if (major < 2 || major > 4 || (major == 2 && (flags & 0x40)))
+        return false;
+    std::string_view body = tag.substr(kHeaderSize);
+    if (major == 4 && (flags & 0x10) && body.size() >= kHeaderSize)
+        body.remove_suffix(kHeaderSize);
+    // Versions 2 and 3 unsynchronise the whole tag; version 4 each frame.
+    std::string resynced;
+    if ((flags & 0x80) && major < 4) {
+        resynced = Resynchronise(body);
+        body = resynced;
+    }
+    std::size_t pos = 0;
+    if (major >= 3 && (flags & 0x40)) {
+        if (body.size() < 4)
+            return true;
+        pos = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4)) : DecodeSize28(body.substr(0, 4));
+    }
+    const std::size_t headerSize = major == 2 ? 6 : 10;
+    while (pos < body.size() && body.size() - pos >= headerSize) {
+        if (body[pos] < 'A' || body[pos] > 'Z')
+            break;                  // padding or garbage
+        const std::string_view header = body.substr(pos, headerSize);
+        const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
+                                 : major == 3 ? BigEndian(header.substr(4, 4))
+                                              : DecodeSize28(header.substr(4, 4));
+        if (size > body.size() - pos - headerSize)
+            break;                  // runs past the tag
+        visit(FrameSpan{header.substr(0, major == 2 ? 3 : 4), header, body.substr(pos + headerSize, size),
+                        body.substr(pos, headerSize + size)});
+        pos += headerSize + size;
+    }
+    return true;
+}
+
+bool CarriesValue(std::string_view id, std::uint8_t major)
+{
+    return SlotOf(id, major) >= 0 || (major == 4 && id == "TDRC");
+}
+
+// A frame's payload with its extras undone. `resynced` receives the version 4 frame's bytes
+// when they had to be resynchronised; `data` then points into it (all of them when the
+// extras do not fit).
+struct Payload {
+    bool readable = true, resynchronised = false;
+    std::string_view data;
+};
+
+Payload FramePayload(const FrameSpan &frame, std::uint8_t major, bool tagUnsync, std::string &resynced)
+{
+    Payload payload;
+    std::string_view stored = frame.stored;
+    std::size_t skip = 0;
+    if (major == 3) {
+        const std::uint8_t format = Byte(frame.header, 9);
+        payload.readable = (format & 0xC0) == 0;
+        skip = (format & 0x20) ? 1 : 0;
+    } else if (major == 4) {
+        const std::uint8_t format = Byte(frame.header, 9);
+        payload.readable = (format & 0x0C) == 0;
+        if (tagUnsync || (format & 0x02)) {
+            resynced = Resynchronise(stored);
+            stored = resynced;
+            payload.resynchronised = true;
+        }
+        skip = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+    }
+    if (skip > stored.size()) {
+        payload.readable = false;
+        payload.data = payload.resynchronised ? stored : std::string_view();
+    } else {
+        payload.data = stored.substr(skip);
+    }
+    return payload;
+}
+
 } // namespace
 
 std::string EncodeSyncsafe(std::uint32_t value)
@@ -126,69 +216,27 @@ ParsedTag ParseTag(std::string_view tag, bool valuesOnly)
     if (tag.size() < kHeaderSize)
         return result;
     const std::uint8_t major = result.major = Byte(tag, 3);
-    const std::uint8_t flags = Byte(tag, 5);
-    if (major < 2 || major > 4 || (major == 2 && (flags & 0x40)))
-        return result;              // unknown layout, or a compressed version 2 tag
-    std::string_view body = tag.substr(kHeaderSize);
-    if (major == 4 && (flags & 0x10) && body.size() >= kHeaderSize)
-        body.remove_suffix(kHeaderSize);
-    // Versions 2 and 3 unsynchronise the whole tag; version 4 each frame.
-    const bool tagUnsync = flags & 0x80;
-    std::string resynced;
-    if (tagUnsync && major < 4) {
-        resynced = Resynchronise(body);
-        body = resynced;
-    }
-    std::size_t pos = 0;
-    if (major >= 3 && (flags & 0x40)) {
-        if (body.size() < 4)
-            return result;
-        pos = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4)) : DecodeSize28(body.substr(0, 4));
-    }
-    const std::size_t headerSize = major == 2 ? 6 : 10;
+    const bool tagUnsync = Byte(tag, 5) & 0x80;
     result.frames.reserve(valuesOnly ? 8 : 16);
-    while (pos < body.size() && body.size() - pos >= headerSize) {
-        if (body[pos] < 'A' || body[pos] > 'Z')
-            break;                  // padding or garbage
-        const std::string_view header = body.substr(pos, headerSize);
-        const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
-                                 : major == 3 ? BigEndian(header.substr(4, 4))
-                                              : DecodeSize28(header.substr(4, 4));
-        if (size > body.size() - pos - headerSize)
-            break;                  // runs past the tag
+    WalkFrames(tag, [&](const FrameSpan &span) {
+        if (valuesOnly && !CarriesValue(span.id, major))
+            return;                 // a picture or another program's frame: not even copied
         Frame frame;
-        frame.id = header.substr(0, major == 2 ? 3 : 4);
-        std::string_view stored = body.substr(pos + headerSize, size);
-        const std::size_t framePos = pos;
-        pos += headerSize + size;
-        if (valuesOnly && SlotOf(frame.id, major) < 0 && !(major == 4 && frame.id == "TDRC"))
-            continue;               // a picture or another program's frame: not even copied
-        if (!valuesOnly)
-            frame.raw = body.substr(framePos, headerSize + size);
-        std::size_t skip = 0;
-        if (major == 3) {
-            const std::uint8_t format = Byte(header, 9);
-            frame.readable = (format & 0xC0) == 0;
-            skip = (format & 0x20) ? 1 : 0;
-        } else if (major == 4) {
-            const std::uint8_t format = Byte(header, 9);
-            frame.readable = (format & 0x0C) == 0;
-            if (tagUnsync || (format & 0x02)) {
-                frame.data = Resynchronise(stored);
-                // Carried without unsynchronisation, so the flag goes and the size follows.
-                frame.raw = FrameBytes(frame.id, frame.data, 4);
-                frame.raw[8] = static_cast<char>(Byte(header, 8));
-                frame.raw[9] = static_cast<char>(format & ~0x02);
-                stored = frame.data;
-            }
-            skip = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+        frame.id = span.id;
+        std::string resynced;
+        const Payload payload = FramePayload(span, major, tagUnsync, resynced);
+        frame.readable = payload.readable;
+        if (payload.resynchronised) {
+            // Carried without unsynchronisation, so the flag goes and the size follows.
+            frame.raw = FrameBytes(frame.id, resynced, 4);
+            frame.raw[8] = span.header[8];
+            frame.raw[9] = static_cast<char>(Byte(span.header, 9) & ~0x02);
+        } else if (!valuesOnly) {
+            frame.raw = span.whole;
         }
-        if (skip > stored.size())
-            frame.readable = false;
-        else
-            frame.data = std::string(stored.substr(skip));
+        frame.data = payload.data;
         result.frames.push_back(std::move(frame));
-    }
+    });
     return result;
 }
 
@@ -273,57 +321,15 @@ TagValues ReadValues(std::string_view tag)
     if (tag.size() < kHeaderSize)
         return {};
     const std::uint8_t major = Byte(tag, 3);
-    const std::uint8_t flags = Byte(tag, 5);
-    if (major < 2 || major > 4 || (major == 2 && (flags & 0x40)))
-        return {};
-    std::string_view body = tag.substr(kHeaderSize);
-    if (major == 4 && (flags & 0x10) && body.size() >= kHeaderSize)
-        body.remove_suffix(kHeaderSize);
-    const bool tagUnsync = flags & 0x80;
-    std::string resynced, frameData;
-    if (tagUnsync && major < 4) {
-        resynced = Resynchronise(body);
-        body = resynced;
-    }
-    std::size_t pos = 0;
-    if (major >= 3 && (flags & 0x40)) {
-        if (body.size() < 4)
-            return {};
-        pos = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4)) : DecodeSize28(body.substr(0, 4));
-    }
-    const std::size_t headerSize = major == 2 ? 6 : 10;
+    const bool tagUnsync = Byte(tag, 5) & 0x80;
     ValueCollector collector(major);
-    while (pos < body.size() && body.size() - pos >= headerSize) {
-        if (body[pos] < 'A' || body[pos] > 'Z')
-            break;                  // padding or garbage
-        const std::string_view header = body.substr(pos, headerSize);
-        const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
-                                 : major == 3 ? BigEndian(header.substr(4, 4))
-                                              : DecodeSize28(header.substr(4, 4));
-        if (size > body.size() - pos - headerSize)
-            break;                  // runs past the tag
-        const std::string_view id = header.substr(0, major == 2 ? 3 : 4);
-        std::string_view stored = body.substr(pos + headerSize, size);
-        pos += headerSize + size;
-        if (SlotOf(id, major) < 0 && !(major == 4 && id == "TDRC"))
-            continue;               // a picture or another program's frame: not even looked at
-        bool readable = true;
-        std::size_t skip = 0;
-        if (major == 3) {
-            const std::uint8_t format = Byte(header, 9);
-            readable = (format & 0xC0) == 0;
-            skip = (format & 0x20) ? 1 : 0;
-        } else if (major == 4) {
-            const std::uint8_t format = Byte(header, 9);
-            readable = (format & 0x0C) == 0;
-            if (tagUnsync || (format & 0x02)) {
-                frameData = Resynchronise(stored);
-                stored = frameData;
-            }
-            skip = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
-        }
-        collector.Add(id, readable && skip <= stored.size(), skip <= stored.size() ? stored.substr(skip) : "");
-    }
+    std::string resynced;
+    WalkFrames(tag, [&](const FrameSpan &span) {
+        if (!CarriesValue(span.id, major))
+            return;                 // a picture or another program's frame: not even looked at
+        const Payload payload = FramePayload(span, major, tagUnsync, resynced);
+        collector.Add(span.id, payload.readable, payload.data);
+    });
     return collector.Values();
 }
 
