@@ -4,8 +4,9 @@
 #include "tags/ID3v2Block.h"
 #include "tags/TagText.h"
 
-// Reads the tag, then checks that the block a rewrite would make reads back with the
-// same values and carries the same other frames.
+// Reads the tag (only the frames of the seven values), checks its values against a full
+// parse, then checks that the block a rewrite would make reads back with the same values and
+// carries the same other frames.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     TID3v2 tag;
@@ -14,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char *>(data), static_cast<std::size_t>(tag.TagSize()));
     const cvtags::ParsedTag old = cvtags::ParseTag(bytes);
     const cvtags::TagValues values = cvtags::ExtractValues(old);
-    if (values.title != tag.Title() || values.comment != tag.Comment() || values.track != tag.Track())
+    if (values.title != tag.Title() || values.artist != tag.Artist() || values.album != tag.Album()
+        || values.year != tag.Year() || values.genre != tag.Genre() || values.comment != tag.Comment()
+        || values.track != tag.Track())
         std::abort();
     const auto kept = cvtags::KeptFrames(old);
     const auto block = cvtags::RenderTag(values, old.major == 4 ? 4 : 3, kept);

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/random.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,13 +31,39 @@ bool WriteAll(int fd, const char *data, std::size_t size)
     return true;
 }
 
-// Copies `in` from `offset` to its end onto the current position of `out`. The kernel
-// copies where it can; otherwise a fixed buffer, so memory never grows with the file.
-bool CopyToEnd(int in, std::uint64_t offset, int out)
+// Whether the kernel should copy rather than a buffer here: on a network file system the
+// server copies without the data crossing the wire, and where both offsets fall alike within
+// a block a local file system may share the blocks instead of copying them. Otherwise (the
+// usual rewrite, where the new tag shifts the audio by a few hundred bytes) the kernel copies
+// page by page through a pipe, which on this machine took about 1.8 times the processor time
+// of a plain copy through a 1 MB buffer.
+bool KernelCopyPays(int in, std::uint64_t inOffset, std::uint64_t outOffset, std::uint64_t blockSize)
+{
+    if (blockSize > 0 && inOffset % blockSize == outOffset % blockSize)
+        return true;
+    struct statfs fs {};
+    if (::fstatfs(in, &fs) != 0)
+        return false;
+    switch (static_cast<std::uint64_t>(fs.f_type)) {
+    case 0x6969:                      // NFS
+    case 0xFF534D42:                  // CIFS
+    case 0xFE534D42:                  // SMB2
+    case 0x00C36400:                  // Ceph
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Copies `in` from `offset` to its end onto `out`, whose current position is `outOffset`.
+// The kernel copies where that pays; otherwise a fixed buffer, so memory never grows with
+// the file.
+bool CopyToEnd(int in, std::uint64_t offset, int out, std::uint64_t outOffset, std::uint64_t blockSize)
 {
     loff_t inOffset = static_cast<loff_t>(offset);
     bool copiedAny = false;
-    for (;;) {
+    const bool kernelCopy = KernelCopyPays(in, offset, outOffset, blockSize);
+    while (kernelCopy) {
         const ssize_t n = ::copy_file_range(in, &inOffset, out, nullptr, kCopyBuffer * 8, 0);
         if (n == 0 && copiedAny)
             return true;
@@ -133,24 +160,28 @@ bool ReadAt(int fd, std::uint64_t offset, char *data, std::size_t size)
     return true;
 }
 
-bool ReadUpTo(int fd, std::uint64_t offset, std::size_t size, std::string &out)
+std::int64_t ReadUpTo(int fd, std::uint64_t offset, char *data, std::size_t size)
 {
-    out.resize(size);
     std::size_t got = 0;
     while (got < size) {
-        const ssize_t n = ::pread(fd, out.data() + got, size - got, static_cast<off_t>(offset + got));
+        const ssize_t n = ::pread(fd, data + got, size - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            out.clear();
-            return false;
-        }
+        if (n < 0)
+            return -1;
         if (n == 0)
             break;
         got += static_cast<std::size_t>(n);
     }
-    out.resize(got);
-    return true;
+    return static_cast<std::int64_t>(got);
+}
+
+bool ReadUpTo(int fd, std::uint64_t offset, std::size_t size, std::string &out)
+{
+    out.resize(size);
+    const std::int64_t got = ReadUpTo(fd, offset, out.data(), size);
+    out.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+    return got >= 0;
 }
 
 bool WriteAt(int fd, std::uint64_t offset, std::string_view data)
@@ -296,7 +327,8 @@ bool ReplaceContent(const std::filesystem::path &file, int source, const struct 
     if (!temp.Create(file))
         return false;
     const int out = temp.Get();
-    bool ok = WriteAll(out, head.data(), head.size()) && CopyToEnd(source, offset, out);
+    bool ok = WriteAll(out, head.data(), head.size())
+              && CopyToEnd(source, offset, out, head.size(), static_cast<std::uint64_t>(sourceStat.st_blksize));
     if (ok) {
         // Ownership first: changing it may clear set-id bits that the mode then restores.
         if (::fchown(out, sourceStat.st_uid, sourceStat.st_gid) != 0)

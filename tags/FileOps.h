@@ -31,6 +31,8 @@ bool OpenRegular(const std::filesystem::path &file, int flags, FileDescriptor &f
 bool ReadAt(int fd, std::uint64_t offset, char *data, std::size_t size);
 // Reads up to `size` bytes at `offset`; the bytes that arrived, or false on an error.
 bool ReadUpTo(int fd, std::uint64_t offset, std::size_t size, std::string &out);
+// The same into `data`: how many bytes arrived, or -1 on an error.
+std::int64_t ReadUpTo(int fd, std::uint64_t offset, char *data, std::size_t size);
 bool WriteAt(int fd, std::uint64_t offset, std::string_view data);
 // Keeps other programs of ours out while a file changes.
 bool LockExclusive(int fd);

@@ -31,12 +31,16 @@ namespace {
 using cvtags::kTrailerSize;
 
 // The last 128 bytes of an open file; false when it is shorter or a read fails.
+bool ReadTrailer(int fd, std::int64_t fileSize, char *bytes)
+{
+    return fileSize >= static_cast<std::int64_t>(kTrailerSize)
+           && cvtags::ReadAt(fd, static_cast<std::uint64_t>(fileSize) - kTrailerSize, bytes, kTrailerSize);
+}
+
 bool ReadTrailer(int fd, std::int64_t fileSize, std::string &bytes)
 {
-    if (fileSize < static_cast<std::int64_t>(kTrailerSize))
-        return false;
     bytes.assign(kTrailerSize, '\0');
-    return cvtags::ReadAt(fd, static_cast<std::uint64_t>(fileSize) - kTrailerSize, bytes.data(), kTrailerSize);
+    return ReadTrailer(fd, fileSize, bytes.data());
 }
 
 bool HasTrailer(std::string_view bytes) { return bytes.substr(0, 3) == "TAG"; }
@@ -116,19 +120,19 @@ bool TID3v1::ReadTag(const std::filesystem::path &fileName)
 bool TID3v1::ReadFrom(int fd, std::int64_t fileSize)
 {
     ClearFields();
-    std::string bytes;
+    char bytes[kTrailerSize];
     if (!ReadTrailer(fd, fileSize, bytes))
         return false;
-    const auto fields = cvtags::ParseTrailer(bytes);
+    auto fields = cvtags::ParseTrailer(std::string_view(bytes, sizeof bytes));
     if (!fields)
         return true;
     present_ = true;
     revision_ = fields->revision;
-    title_ = fields->title;
-    artist_ = fields->artist;
-    album_ = fields->album;
-    year_ = fields->year;
-    comment_ = fields->comment;
+    title_ = std::move(fields->title);
+    artist_ = std::move(fields->artist);
+    album_ = std::move(fields->album);
+    year_ = std::move(fields->year);
+    comment_ = std::move(fields->comment);
     track_ = fields->track;
     genreIndex_ = fields->genreIndex;
     return true;

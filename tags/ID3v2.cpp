@@ -126,9 +126,12 @@ bool TID3v2::ReadTag(const std::filesystem::path &fileName)
 bool TID3v2::ReadFrom(int fd, std::int64_t fileSize)
 {
     ClearFields();
-    std::string bytes;
-    if (!ReadStart(fd, kFirstRead, bytes))
+    // On the stack: a small tag costs one read and no allocation.
+    char head[kFirstRead];
+    const std::int64_t got = cvtags::ReadUpTo(fd, 0, head, sizeof head);
+    if (got < static_cast<std::int64_t>(kHeaderSize))
         return false;
+    std::string_view bytes(head, static_cast<std::size_t>(got));
     if (!IsTag(bytes))
         return true;
     present_ = true;
@@ -137,19 +140,22 @@ bool TID3v2::ReadFrom(int fd, std::int64_t fileSize)
     if (tagSize_ == 0 || revision_ < 2 || revision_ > 4)
         return true;
     const auto size = static_cast<std::size_t>(tagSize_);
+    std::string whole;
     if (size > bytes.size()) {
         std::string rest;
         // A failed read ends the frames where the bytes end.
+        whole.assign(bytes);
         if (cvtags::ReadUpTo(fd, bytes.size(), size - bytes.size(), rest))
-            bytes += rest;
+            whole += rest;
+        bytes = whole;
     }
-    const auto values = cvtags::ExtractValues(cvtags::ParseTag(std::string_view(bytes).substr(0, size), true));
-    title_ = values.title;
-    artist_ = values.artist;
-    album_ = values.album;
-    year_ = values.year;
-    genre_ = values.genre;
-    comment_ = values.comment;
+    auto values = cvtags::ReadValues(bytes.substr(0, size));
+    title_ = std::move(values.title);
+    artist_ = std::move(values.artist);
+    album_ = std::move(values.album);
+    year_ = std::move(values.year);
+    genre_ = std::move(values.genre);
+    comment_ = std::move(values.comment);
     track_ = values.track;
     return true;
 }

@@ -96,6 +96,96 @@ std::string FrameBytes(std::string_view id, std::string_view data, std::uint8_t 
     return frame;
 }
 
+// A frame of a tag as it lies in the (resynchronised) body.
+struct FrameSpan {
+    std::string_view id, header, stored, whole;     // whole: header and stored
+};
+
+// Calls visit(span) for each frame of a whole tag (`tag` starts with its header), up to
+// padding, garbage or a frame that runs past the tag. False for an unknown layout or a
+// compressed version 2 tag.
+template <class Visit>
+bool WalkFrames(std::string_view tag, Visit &&visit)
+{
+    if (tag.size() < kHeaderSize)
+        return false;
+    const std::uint8_t major = Byte(tag, 3);
+    const std::uint8_t flags = Byte(tag, 5);
+    if (major < 2 || major > 4 || (major == 2 && (flags & 0x40)))
+        return false;
+    std::string_view body = tag.substr(kHeaderSize);
+    if (major == 4 && (flags & 0x10) && body.size() >= kHeaderSize)
+        body.remove_suffix(kHeaderSize);
+    // Versions 2 and 3 unsynchronise the whole tag; version 4 each frame.
+    std::string resynced;
+    if ((flags & 0x80) && major < 4) {
+        resynced = Resynchronise(body);
+        body = resynced;
+    }
+    std::size_t pos = 0;
+    if (major >= 3 && (flags & 0x40)) {
+        if (body.size() < 4)
+            return true;
+        pos = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4)) : DecodeSize28(body.substr(0, 4));
+    }
+    const std::size_t headerSize = major == 2 ? 6 : 10;
+    while (pos < body.size() && body.size() - pos >= headerSize) {
+        if (body[pos] < 'A' || body[pos] > 'Z')
+            break;                  // padding or garbage
+        const std::string_view header = body.substr(pos, headerSize);
+        const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
+                                 : major == 3 ? BigEndian(header.substr(4, 4))
+                                              : DecodeSize28(header.substr(4, 4));
+        if (size > body.size() - pos - headerSize)
+            break;                  // runs past the tag
+        visit(FrameSpan{header.substr(0, major == 2 ? 3 : 4), header, body.substr(pos + headerSize, size),
+                        body.substr(pos, headerSize + size)});
+        pos += headerSize + size;
+    }
+    return true;
+}
+
+bool CarriesValue(std::string_view id, std::uint8_t major)
+{
+    return SlotOf(id, major) >= 0 || (major == 4 && id == "TDRC");
+}
+
+// A frame's payload with its extras undone. `resynced` receives the version 4 frame's bytes
+// when they had to be resynchronised; `data` then points into it (all of them when the
+// extras do not fit).
+struct Payload {
+    bool readable = true, resynchronised = false;
+    std::string_view data;
+};
+
+Payload FramePayload(const FrameSpan &frame, std::uint8_t major, bool tagUnsync, std::string &resynced)
+{
+    Payload payload;
+    std::string_view stored = frame.stored;
+    std::size_t skip = 0;
+    if (major == 3) {
+        const std::uint8_t format = Byte(frame.header, 9);
+        payload.readable = (format & 0xC0) == 0;
+        skip = (format & 0x20) ? 1 : 0;
+    } else if (major == 4) {
+        const std::uint8_t format = Byte(frame.header, 9);
+        payload.readable = (format & 0x0C) == 0;
+        if (tagUnsync || (format & 0x02)) {
+            resynced = Resynchronise(stored);
+            stored = resynced;
+            payload.resynchronised = true;
+        }
+        skip = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+    }
+    if (skip > stored.size()) {
+        payload.readable = false;
+        payload.data = payload.resynchronised ? stored : std::string_view();
+    } else {
+        payload.data = stored.substr(skip);
+    }
+    return payload;
+}
+
 } // namespace
 
 std::string EncodeSyncsafe(std::uint32_t value)
@@ -126,100 +216,121 @@ ParsedTag ParseTag(std::string_view tag, bool valuesOnly)
     if (tag.size() < kHeaderSize)
         return result;
     const std::uint8_t major = result.major = Byte(tag, 3);
-    const std::uint8_t flags = Byte(tag, 5);
-    if (major < 2 || major > 4 || (major == 2 && (flags & 0x40)))
-        return result;              // unknown layout, or a compressed version 2 tag
-    std::string_view body = tag.substr(kHeaderSize);
-    if (major == 4 && (flags & 0x10) && body.size() >= kHeaderSize)
-        body.remove_suffix(kHeaderSize);
-    // Versions 2 and 3 unsynchronise the whole tag; version 4 each frame.
-    const bool tagUnsync = flags & 0x80;
-    std::string resynced;
-    if (tagUnsync && major < 4) {
-        resynced = Resynchronise(body);
-        body = resynced;
-    }
-    std::size_t pos = 0;
-    if (major >= 3 && (flags & 0x40)) {
-        if (body.size() < 4)
-            return result;
-        pos = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4)) : DecodeSize28(body.substr(0, 4));
-    }
-    const std::size_t headerSize = major == 2 ? 6 : 10;
+    const bool tagUnsync = Byte(tag, 5) & 0x80;
     result.frames.reserve(valuesOnly ? 8 : 16);
-    while (pos < body.size() && body.size() - pos >= headerSize) {
-        if (body[pos] < 'A' || body[pos] > 'Z')
-            break;                  // padding or garbage
-        const std::string_view header = body.substr(pos, headerSize);
-        const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
-                                 : major == 3 ? BigEndian(header.substr(4, 4))
-                                              : DecodeSize28(header.substr(4, 4));
-        if (size > body.size() - pos - headerSize)
-            break;                  // runs past the tag
+    WalkFrames(tag, [&](const FrameSpan &span) {
+        if (valuesOnly && !CarriesValue(span.id, major))
+            return;                 // a picture or another program's frame: not even copied
         Frame frame;
-        frame.id = header.substr(0, major == 2 ? 3 : 4);
-        std::string_view stored = body.substr(pos + headerSize, size);
-        const std::size_t framePos = pos;
-        pos += headerSize + size;
-        if (valuesOnly && SlotOf(frame.id, major) < 0 && !(major == 4 && frame.id == "TDRC"))
-            continue;               // a picture or another program's frame: not even copied
-        if (!valuesOnly)
-            frame.raw = body.substr(framePos, headerSize + size);
-        std::size_t skip = 0;
-        if (major == 3) {
-            const std::uint8_t format = Byte(header, 9);
-            frame.readable = (format & 0xC0) == 0;
-            skip = (format & 0x20) ? 1 : 0;
-        } else if (major == 4) {
-            const std::uint8_t format = Byte(header, 9);
-            frame.readable = (format & 0x0C) == 0;
-            if (tagUnsync || (format & 0x02)) {
-                frame.data = Resynchronise(stored);
-                // Carried without unsynchronisation, so the flag goes and the size follows.
-                frame.raw = FrameBytes(frame.id, frame.data, 4);
-                frame.raw[8] = static_cast<char>(Byte(header, 8));
-                frame.raw[9] = static_cast<char>(format & ~0x02);
-                stored = frame.data;
-            }
-            skip = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+        frame.id = span.id;
+        std::string resynced;
+        const Payload payload = FramePayload(span, major, tagUnsync, resynced);
+        frame.readable = payload.readable;
+        if (payload.resynchronised) {
+            // Carried without unsynchronisation, so the flag goes and the size follows.
+            frame.raw = FrameBytes(frame.id, resynced, 4);
+            frame.raw[8] = span.header[8];
+            frame.raw[9] = static_cast<char>(Byte(span.header, 9) & ~0x02);
+        } else if (!valuesOnly) {
+            frame.raw = span.whole;
         }
-        if (skip > stored.size())
-            frame.readable = false;
-        else
-            frame.data = std::string(stored.substr(skip));
+        frame.data = payload.data;
         result.frames.push_back(std::move(frame));
-    }
+    });
     return result;
 }
 
-TagValues ExtractValues(const ParsedTag &tag)
-{
-    std::array<std::string, SlotCount> raw;
-    std::string recorded;           // version 4 "TDRC"
-    for (const Frame &frame : tag.frames) {
-        if (!frame.readable)
-            continue;
-        if (tag.major == 4 && frame.id == "TDRC") {
-            recorded = TextValue(frame.data);
-            continue;
+namespace {
+
+// Gathers the seven values from the frames that carry them, in the tag's order: the last
+// frame of a field decides; among comments one without a description wins, the last one
+// among equals.
+class ValueCollector {
+public:
+    explicit ValueCollector(std::uint8_t major) : major_(major) {}
+
+    void Add(std::string_view id, bool readable, std::string_view data)
+    {
+        if (!readable)
+            return;
+        if (major_ == 4 && id == "TDRC") {
+            recorded_ = TextValue(data);
+            return;
         }
-        const int slot = SlotOf(frame.id, tag.major);
-        if (slot >= 0 && slot != Comment)
-            raw[slot] = TextValue(frame.data);
+        const int slot = SlotOf(id, major_);
+        if (slot < 0)
+            return;
+        if (slot != Comment) {
+            raw_[slot] = TextValue(data);
+            return;
+        }
+        const bool described = Described(data);
+        if (!described || !haveComment_ || commentDescribed_) {
+            comment_ = ParseComm(data).text;
+            haveComment_ = true;
+            commentDescribed_ = described;
+        }
     }
 
-    TagValues values;
-    values.title = TrimBoth(raw[Title]);
-    values.artist = TrimBoth(raw[Artist]);
-    values.album = TrimBoth(raw[Album]);
-    values.year = TrimBoth(raw[Year]);
-    if (values.year.empty() && tag.major == 4)
-        values.year = TrimBoth(TrimBoth(recorded).substr(0, 4));
-    values.track = ParseTrack(raw[Track]);
-    values.genre = ParseGenre(raw[Genre]);
-    if (const Frame *comment = CommentFrame(tag))
-        values.comment = TrimBoth(ParseComm(comment->data).text);
-    return values;
+    TagValues Values() const
+    {
+        TagValues values;
+        values.title = TrimBoth(raw_[Title]);
+        values.artist = TrimBoth(raw_[Artist]);
+        values.album = TrimBoth(raw_[Album]);
+        values.year = TrimBoth(raw_[Year]);
+        if (values.year.empty() && major_ == 4)
+            values.year = TrimBoth(TrimBoth(recorded_).substr(0, 4));
+        values.track = ParseTrack(raw_[Track]);
+        values.genre = ParseGenre(raw_[Genre]);
+        if (haveComment_)
+            values.comment = TrimBoth(comment_);
+        return values;
+    }
+
+private:
+    // What !ParseComm(data).description.empty() tells, without decoding the usual empty
+    // description.
+    static bool Described(std::string_view data)
+    {
+        if (data.size() < 4)
+            return false;
+        std::string_view description, text;
+        SplitAtTerminator(Byte(data, 0), data.substr(4), description, text);
+        return !description.empty() && !DecodeText(Byte(data, 0), description).empty();
+    }
+
+    std::uint8_t major_;
+    std::array<std::string, SlotCount> raw_;
+    std::string recorded_, comment_;
+    bool haveComment_ = false, commentDescribed_ = false;
+};
+
+} // namespace
+
+TagValues ExtractValues(const ParsedTag &tag)
+{
+    ValueCollector collector(tag.major);
+    for (const Frame &frame : tag.frames)
+        collector.Add(frame.id, frame.readable, frame.data);
+    return collector.Values();
+}
+
+TagValues ReadValues(std::string_view tag)
+{
+    if (tag.size() < kHeaderSize)
+        return {};
+    const std::uint8_t major = Byte(tag, 3);
+    const bool tagUnsync = Byte(tag, 5) & 0x80;
+    ValueCollector collector(major);
+    std::string resynced;
+    WalkFrames(tag, [&](const FrameSpan &span) {
+        if (!CarriesValue(span.id, major))
+            return;                 // a picture or another program's frame: not even looked at
+        const Payload payload = FramePayload(span, major, tagUnsync, resynced);
+        collector.Add(span.id, payload.readable, payload.data);
+    });
+    return collector.Values();
 }
 
 std::uint8_t ParseTrack(std::string_view value)

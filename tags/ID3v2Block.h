@@ -47,6 +47,9 @@ struct TagValues {
 };
 
 TagValues ExtractValues(const ParsedTag &tag);
+// ExtractValues(ParseTag(tag)) without building frames: only the frames that carry the
+// seven values are decoded, and nothing else is copied.
+TagValues ReadValues(std::string_view tag);
 std::uint8_t ParseTrack(std::string_view value);
 std::string ParseGenre(std::string_view value);
 

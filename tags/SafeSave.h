@@ -38,7 +38,7 @@ bool ContinueAfter(SaveStep step);
 std::filesystem::path RecordPath(const std::filesystem::path &file);
 
 // Finishes or drops what an interrupted save of `file` left behind. Cheap when there is
-// nothing (one failed open). Never touches a file it cannot prove it created.
+// nothing (one failed stat). Never touches a file it cannot prove it created.
 void Recover(const std::filesystem::path &file);
 
 enum class InPlace { Done, Failed, NotPossible };
