@@ -323,8 +323,9 @@ void FileListView::FitColumns()
     const QFontMetrics metrics(detailsView_->font());
     const int padding = 2 * detailsView_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, detailsView_)
                       + metrics.averageCharWidth() * 2;
-    const auto fit = [&](int column, std::initializer_list<QString> samples) {
-        int width = header->sectionSizeHint(column);
+    // Never narrower than the design widths.
+    const auto fit = [&](int column, int designWidth, std::initializer_list<QString> samples) {
+        int width = std::max(designWidth, header->sectionSizeHint(column));
         for (const QString &sample : samples)
             width = std::max(width, metrics.horizontalAdvance(sample) + padding);
         header->resizeSection(column, width);
@@ -335,18 +336,19 @@ void FileListView::FitColumns()
     FileEntry file;
     file.kind = FileEntry::Kind::File;
     file.name = QStringLiteral("W.MPEG");
-    fit(FileListModel::SizeColumn, {locale.toString(9999999) + QStringLiteral(" KB"),
+    fit(FileListModel::SizeColumn, 75, {locale.toString(9999999) + QStringLiteral(" KB"),
                                     locale.formattedDataSize(Q_INT64_C(999) << 30, 1,
                                                              QLocale::DataSizeTraditionalFormat)});
-    fit(FileListModel::TypeColumn, {model_->TypeText(folder), model_->TypeText(file)});
-    fit(FileListModel::ModifiedColumn,
+    fit(FileListModel::TypeColumn, 95, {model_->TypeText(folder), model_->TypeText(file)});
+    fit(FileListModel::ModifiedColumn, 125,
         {locale.toString(QDateTime(QDate(2000, 12, 28), QTime(20, 58)), QLocale::ShortFormat)});
-    fit(FileListModel::AttributesColumn, {QStringLiteral("RHL")});
+    fit(FileListModel::AttributesColumn, 40, {QStringLiteral("RHL")});
     FitNameColumn();
 }
 
 // The name takes the room the other columns leave; in a narrow list it keeps two thirds of
-// the width (never less than its design width) and the other columns scroll into view.
+// the width (up to 300 pixels, never less than its design width) and the other columns
+// scroll into view.
 void FileListView::FitNameColumn()
 {
     QHeaderView *header = detailsView_->header();
@@ -354,7 +356,7 @@ void FileListView::FitNameColumn()
     for (int column = FileListModel::NameColumn + 1; column < FileListModel::ColumnCount; ++column)
         others += header->sectionSize(column);
     const int room = detailsView_->viewport()->width() - others;
-    const int width = std::max({room, detailsView_->viewport()->width() * 2 / 3, 165});
+    const int width = std::max({room, std::min(detailsView_->viewport()->width() * 2 / 3, 300), 165});
     if (header->sectionSize(FileListModel::NameColumn) != width)
         header->resizeSection(FileListModel::NameColumn, width);
 }
