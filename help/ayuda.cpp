@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -14,6 +15,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 QStringList HelpLines()
 {
@@ -65,6 +68,35 @@ QIcon MailIcon()
     return QIcon(picture);
 }
 
+// The lines of the text are broken by hand; a font that lets the longest of them fit keeps
+// them as written instead of wrapping each one raggedly. Too small a font would be unreadable,
+// so below that the text wraps after all.
+void FitTextToWidth(QPlainTextEdit *memo, int windowWidth)
+{
+    const int scrollBar = memo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, memo);
+    const int room = windowWidth - 2 * memo->frameWidth() - scrollBar
+                   - 2 * int(memo->document()->documentMargin()) - 4;
+    const QStringList lines = memo->toPlainText().split(u'\n');
+    QFont font = memo->font();
+    if (font.pointSizeF() <= 0)
+        return;
+    for (qreal size = font.pointSizeF(); size >= 7.0; size -= 0.25) {
+        for (const int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+            font.setPointSizeF(size);
+            font.setStretch(stretch);
+            const QFontMetrics metrics(font);
+            int widest = 0;
+            for (const QString &line : lines)
+                widest = std::max(widest, metrics.horizontalAdvance(line));
+            if (widest <= room) {
+                memo->setFont(font);
+                memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+                return;
+            }
+        }
+    }
+}
+
 QToolButton *FlatButton(QWidget *parent, const char *name)
 {
     auto *button = new QToolButton(parent);
@@ -93,6 +125,7 @@ TfAyuda::TfAyuda(QWidget *parent)
     palette.setColor(QPalette::Base, QColor(0xE8, 0xE8, 0xE8));
     palette.setColor(QPalette::Text, Qt::black);
     Memo1->setPalette(palette);
+    FitTextToWidth(Memo1, 412);
 
     const QStyle *style = QApplication::style();
     const QString web = QString::fromLatin1(Addresses::WebPage);

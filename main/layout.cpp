@@ -2,6 +2,7 @@
 #include "main/main.h"
 
 #include "main/extensionrules.h"
+#include "main/glyphpicture.h"
 #include "main/tageditorlayout.h"
 #include "main/tagrenamerules.h"
 #include "main/tagvalues.h"
@@ -65,7 +66,9 @@ QSplitter *PanePair(QWidget *page, QToolButton *desktop, FolderTree *tree, QTool
 
     splitter->addWidget(left);
     splitter->addWidget(right);
-    splitter->setStretchFactor(1, 1);
+    // A wider window widens the tree too, so deep folder names stay readable.
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 2);
     splitter->setSizes({237, 360});
     tree->SetFileList(list);
     list->SetDirTree(tree);
@@ -143,7 +146,7 @@ void TfUtilities::BuildMenu()
     Configuracin1 = MenuItem(this, "Configuracin1", QStringLiteral("Configuración"));
     Configuracin1->setIcon(Picture("preferences-system", QStyle::SP_FileDialogInfoView));
     Ayuda1 = MenuItem(this, "Ayuda1", QStringLiteral("Ayuda"));
-    Ayuda1->setIcon(Picture("help-about", QStyle::SP_DialogHelpButton));
+    Ayuda1->setIcon(ThemeOrGlyphPicture("help-about", QStringLiteral("?"), QColor(0x2A, 0x5D, 0xB0)));
     Salir1 = MenuItem(this, "Salir1", QStringLiteral("Salir"));
     Salir1->setIcon(Picture("application-exit", QStyle::SP_DialogCloseButton));
 
@@ -245,8 +248,9 @@ void TfUtilities::BuildTagPage()
     pcID3->setDocumentMode(true);
     editorLayout->addWidget(pcID3);
     vertical->addWidget(editor);
-    vertical->setStretchFactor(0, 1);
-    vertical->setStretchFactor(1, 0);
+    // Height beyond the design size goes to the panes and, a third of it, to the editor.
+    vertical->setStretchFactor(0, 2);
+    vertical->setStretchFactor(1, 1);
     vertical->setSizes({280, 240});
     page->addWidget(vertical, 1);
 

@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 // A raised button that does not take the focus, so a value being typed is read as typed.
 QToolButton *Button(QWidget *parent, const char *name, const QString &hint, const QIcon &icon,
@@ -156,7 +158,10 @@ void TfUtilities::BuildMassAndRenameSheets()
         SpeedButton32->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         clbCampos->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
         // All four fields in view, no more.
-        const int listHeight = clbCampos->sizeHintForRow(0) * clbCampos->count() + 2 * clbCampos->frameWidth();
+        // Before the list is shown its rows measure short; a row holds a check box beside a line of text.
+        const int rowHeight = std::max({clbCampos->sizeHintForRow(0), clbCampos->fontMetrics().height() + 4,
+                                        clbCampos->style()->pixelMetric(QStyle::PM_IndicatorHeight) + 4});
+        const int listHeight = rowHeight * clbCampos->count() + 2 * clbCampos->frameWidth();
         clbCampos->setFixedHeight(listHeight);
         int textWidth = 0;
         for (int i = 0; i < clbCampos->count(); ++i)

@@ -32,10 +32,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+    // The text of the "Tipo" column for an entry.
+    QString TypeText(const FileEntry &entry) const;
+
 private:
     void Replace(std::vector<FileEntry> entries);
     QIcon IconFor(const FileEntry &entry) const;
-    QString TypeText(const FileEntry &entry) const;
 
     std::vector<FileEntry> entries_;
     mutable QHash<QString, QIcon> iconCache_;

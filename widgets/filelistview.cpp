@@ -6,6 +6,7 @@
 #include "widgets/rowselection.h"
 
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -13,10 +14,15 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSet>
 #include <QStackedLayout>
+#include <QStyle>
 #include <QTreeView>
+
+#include <algorithm>
+#include <initializer_list>
 
 #include <sys/stat.h>
 
@@ -97,6 +103,14 @@ protected:
 
     void contextMenuEvent(QContextMenuEvent *event) override { owner_->ShowPopup(event); }
 
+    // Also raised when a scroll bar comes or goes and the viewport changes with it.
+    void resizeEvent(QResizeEvent *event) override
+    {
+        Base::resizeEvent(event);
+        if (static_cast<QAbstractItemView *>(this) == owner_->detailsView_)
+            owner_->FitNameColumn();
+    }
+
 private:
     FileListView *owner_;
 };
@@ -121,10 +135,8 @@ FileListView::FileListView(QWidget *parent)
     details->setWordWrap(false);
     details->header()->setStretchLastSection(false);
     details->header()->setSectionsMovable(false);
-    const int widths[] = {165, 75, 95, 125, 40};
-    for (int column = 0; column < FileListModel::ColumnCount; ++column)
-        details->header()->resizeSection(column, widths[column]);
     detailsView_ = details;
+    FitColumns();
 
     auto *icons = new FileIconsView(this);
     icons->setLayoutMode(QListView::Batched);
@@ -301,6 +313,52 @@ void FileListView::SetViewStyle(ViewStyle style)
         after->setFocus();
     if (selection_->currentIndex().isValid())
         after->scrollTo(selection_->currentIndex());
+}
+
+// The columns beside the name are as wide as the longest text they can hold, measured on
+// samples rather than on the entries, so a folder of many files costs nothing more.
+void FileListView::FitColumns()
+{
+    QHeaderView *header = detailsView_->header();
+    const QFontMetrics metrics(detailsView_->font());
+    const int padding = 2 * detailsView_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, detailsView_)
+                      + metrics.averageCharWidth() * 2;
+    // Never narrower than the design widths.
+    const auto fit = [&](int column, int designWidth, std::initializer_list<QString> samples) {
+        int width = std::max(designWidth, header->sectionSizeHint(column));
+        for (const QString &sample : samples)
+            width = std::max(width, metrics.horizontalAdvance(sample) + padding);
+        header->resizeSection(column, width);
+    };
+    const QLocale locale;
+    FileEntry folder;
+    folder.kind = FileEntry::Kind::Folder;
+    FileEntry file;
+    file.kind = FileEntry::Kind::File;
+    file.name = QStringLiteral("W.MPEG");
+    fit(FileListModel::SizeColumn, 75, {locale.toString(9999999) + QStringLiteral(" KB"),
+                                    locale.formattedDataSize(Q_INT64_C(999) << 30, 1,
+                                                             QLocale::DataSizeTraditionalFormat)});
+    fit(FileListModel::TypeColumn, 95, {model_->TypeText(folder), model_->TypeText(file)});
+    fit(FileListModel::ModifiedColumn, 125,
+        {locale.toString(QDateTime(QDate(2000, 12, 28), QTime(20, 58)), QLocale::ShortFormat)});
+    fit(FileListModel::AttributesColumn, 40, {QStringLiteral("RHL")});
+    FitNameColumn();
+}
+
+// The name takes the room the other columns leave; in a narrow list it keeps two thirds of
+// the width (up to 300 pixels, never less than its design width) and the other columns
+// scroll into view.
+void FileListView::FitNameColumn()
+{
+    QHeaderView *header = detailsView_->header();
+    int others = 0;
+    for (int column = FileListModel::NameColumn + 1; column < FileListModel::ColumnCount; ++column)
+        others += header->sectionSize(column);
+    const int room = detailsView_->viewport()->width() - others;
+    const int width = std::max({room, std::min(detailsView_->viewport()->width() * 2 / 3, 300), 165});
+    if (header->sectionSize(FileListModel::NameColumn) != width)
+        header->resizeSection(FileListModel::NameColumn, width);
 }
 
 void FileListView::Load()

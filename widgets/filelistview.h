@@ -94,6 +94,8 @@ private:
     template <typename> friend class FileItemView;
 
     void Load();
+    void FitColumns();
+    void FitNameColumn();
     QString EntryPath(int row) const;
     bool TakeSelectedItem();            // false when nothing is selected
     void TakeClick();                   // a click or an Up/Down release

@@ -36,6 +36,12 @@ FolderTree::FolderTree(QWidget *parent) : QTreeView(parent), model_(new FolderTr
         colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
     setPalette(colours);
 
+    // The column is measured on the rows in view; measure again when other rows come into view.
+    const auto fitColumn = [this] { header()->resizeSections(QHeaderView::ResizeToContents); };
+    connect(this, &QTreeView::expanded, this, fitColumn);
+    connect(this, &QTreeView::collapsed, this, fitColumn);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, fitColumn);
+
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (quiet_)
             return;

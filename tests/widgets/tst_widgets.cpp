@@ -95,8 +95,23 @@ private slots:
         QCOMPARE(view->model()->columnCount(), 5);
         for (int column = 0; column < 5; ++column) {
             QCOMPARE(view->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
-            QCOMPARE(view->header()->sectionSize(column), widths[column]);
+            QVERIFY(view->header()->sectionSize(column) >= widths[column]);
         }
+        // The type of a folder is shown whole; the name takes the room the others leave.
+        const QFontMetrics metrics(view->font());
+        QVERIFY(view->header()->sectionSize(2) > metrics.horizontalAdvance(QStringLiteral("Carpeta de archivos")));
+        QVERIFY(view->header()->sectionSize(1) > metrics.horizontalAdvance(QStringLiteral("2.356 KB")));
+        for (const int width : {1200, 900}) {
+            list.resize(width, 400);
+            list.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&list));
+            QTRY_COMPARE(view->header()->length(), view->viewport()->width());
+            QVERIFY(view->header()->sectionSize(0) > 165);
+        }
+        // Too narrow for all: the name keeps most of the width, the others scroll into view.
+        list.resize(300, 400);
+        QTRY_VERIFY(view->header()->sectionSize(0) >= qMax(165, view->viewport()->width() * 2 / 3));
+        QVERIFY(view->header()->length() > view->viewport()->width());
     }
 
     void entryOrderAndCaptions()
