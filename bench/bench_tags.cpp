@@ -127,35 +127,9 @@ void BM_ReadTagsOneOpen(benchmark::State &state)
 BENCHMARK(BM_ReadTagsOneOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The floor: open, the 10-byte header, the tag it announces, the last 128 bytes, close.
-void BM_BareReadLoop(benchmark::State &state)
-{
-    const auto &files = SmallFiles();
-    std::string tag;
-    char header[10], trailer[128];
-    for (auto _ : state) {
-        for (const fs::path &file : files) {
-            const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-            struct stat st {};
-            if (fd < 0 || ::fstat(fd, &st) != 0 || ::pread(fd, header, 10, 0) != 10) {
-                state.SkipWithError("read failed");
-                break;
-            }
-            const std::size_t size = (std::size_t(header[6] & 0x7F) << 21 | std::size_t(header[7] & 0x7F) << 14
-                                      | std::size_t(header[8] & 0x7F) << 7 | std::size_t(header[9] & 0x7F));
-            tag.resize(size);
-            benchmark::DoNotOptimize(::pread(fd, tag.data(), size, 10));
-            benchmark::DoNotOptimize(::pread(fd, trailer, 128, st.st_size - 128));
-            ::close(fd);
-            benchmark::DoNotOptimize(tag.data());
-        }
-    }
-    state.counters["files/s"] = benchmark::Counter(double(files.size()), benchmark::Counter::kIsIterationInvariantRate);
-}
-BENCHMARK(BM_BareReadLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// The floor for a reader that must find an interrupted save: the bare loop, and before
-// each open the stat that tells whether a save's record lies beside the file.
-void BM_BareReadLoopAndRecordLookup(benchmark::State &state)
+// With `lookUpRecord`, the floor for a reader that must find an interrupted save: before
+// each open, the stat that tells whether a save's record lies beside the file.
+void BareReadLoop(benchmark::State &state, bool lookUpRecord)
 {
     const auto &files = SmallFiles();
     std::vector<std::string> records;
@@ -166,7 +140,8 @@ void BM_BareReadLoopAndRecordLookup(benchmark::State &state)
     for (auto _ : state) {
         for (std::size_t i = 0; i < files.size(); ++i) {
             struct stat st {};
-            benchmark::DoNotOptimize(::fstatat(AT_FDCWD, records[i].c_str(), &st, AT_SYMLINK_NOFOLLOW));
+            if (lookUpRecord)
+                benchmark::DoNotOptimize(::fstatat(AT_FDCWD, records[i].c_str(), &st, AT_SYMLINK_NOFOLLOW));
             const int fd = ::open(files[i].c_str(), O_RDONLY | O_CLOEXEC);
             if (fd < 0 || ::fstat(fd, &st) != 0 || ::pread(fd, header, 10, 0) != 10) {
                 state.SkipWithError("read failed");
@@ -183,6 +158,9 @@ void BM_BareReadLoopAndRecordLookup(benchmark::State &state)
     }
     state.counters["files/s"] = benchmark::Counter(double(files.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
+void BM_BareReadLoop(benchmark::State &state) { BareReadLoop(state, false); }
+void BM_BareReadLoopAndRecordLookup(benchmark::State &state) { BareReadLoop(state, true); }
+BENCHMARK(BM_BareReadLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareReadLoopAndRecordLookup)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A save that fits in the old tag's space: in place, through the intent record.
