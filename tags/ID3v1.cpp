@@ -2,6 +2,7 @@
 
 #include "tags/FileOps.h"
 #include "tags/ID3v1Trailer.h"
+#include "tags/ID3v2Block.h"
 #include "tags/SafeSave.h"
 #include "tags/TagText.h"
 
@@ -111,10 +112,15 @@ void TID3v1::ClearFields()
 bool TID3v1::ReadTag(const std::filesystem::path &fileName)
 {
     ClearFields();
-    cvtags::Recover(fileName);
-    cvtags::FileDescriptor fd;
-    struct stat st {};
-    return cvtags::OpenRegular(fileName, O_RDONLY, fd, st) && ReadFrom(fd.Get(), st.st_size);
+    return cvtags::ReadFinished(fileName, [this](int fd, std::int64_t size, bool *marked) {
+        // The trailer never goes through a record, but a save of the other tag may have
+        // been cut short: the read finishes it, as every read does.
+        char head[cvtags::kHeaderSize];
+        if (marked && cvtags::ReadUpTo(fd, 0, head, sizeof head) == sizeof head
+            && (*marked = cvtags::SaveMarked(std::string_view(head, sizeof head))))
+            return false;
+        return ReadFrom(fd, size);
+    });
 }
 
 bool TID3v1::ReadFrom(int fd, std::int64_t fileSize)
@@ -123,18 +129,18 @@ bool TID3v1::ReadFrom(int fd, std::int64_t fileSize)
     char bytes[kTrailerSize];
     if (!ReadTrailer(fd, fileSize, bytes))
         return false;
-    auto fields = cvtags::ParseTrailer(std::string_view(bytes, sizeof bytes));
-    if (!fields)
-        return true;
-    present_ = true;
-    revision_ = fields->revision;
-    title_ = std::move(fields->title);
-    artist_ = std::move(fields->artist);
-    album_ = std::move(fields->album);
-    year_ = std::move(fields->year);
-    comment_ = std::move(fields->comment);
-    track_ = fields->track;
-    genreIndex_ = fields->genreIndex;
+    // The fields lend their strings, so that reading file after file allocates little.
+    cvtags::TrailerFields fields{revision_, std::move(title_), std::move(artist_), std::move(album_),
+                                 std::move(year_), std::move(comment_), track_, genreIndex_};
+    present_ = cvtags::ParseTrailer(std::string_view(bytes, sizeof bytes), fields);
+    revision_ = fields.revision;
+    title_ = std::move(fields.title);
+    artist_ = std::move(fields.artist);
+    album_ = std::move(fields.album);
+    year_ = std::move(fields.year);
+    comment_ = std::move(fields.comment);
+    track_ = fields.track;
+    genreIndex_ = fields.genreIndex;
     return true;
 }
 

@@ -20,19 +20,26 @@ std::uint8_t DetectRevision(std::uint8_t at125, std::uint8_t at126)
     return (at125 == 0 && at126 != 0) || (at125 == ' ' && at126 != ' ') ? 2 : 1;
 }
 
-std::optional<TrailerFields> ParseTrailer(std::string_view bytes)
+bool ParseTrailer(std::string_view bytes, TrailerFields &f)
 {
     if (bytes.size() != kTrailerSize || bytes.substr(0, 3) != "TAG")
-        return std::nullopt;
-    TrailerFields f;
+        return false;
     f.revision = DetectRevision(static_cast<std::uint8_t>(bytes[125]), static_cast<std::uint8_t>(bytes[126]));
-    f.title = TrimRight(bytes.substr(3, 30));
-    f.artist = TrimRight(bytes.substr(33, 30));
-    f.album = TrimRight(bytes.substr(63, 30));
-    f.year = TrimRight(bytes.substr(93, 4));
-    f.comment = TrimRight(bytes.substr(97, f.revision == 2 ? 28 : 30));
+    f.title = TrimmedRight(bytes.substr(3, 30));
+    f.artist = TrimmedRight(bytes.substr(33, 30));
+    f.album = TrimmedRight(bytes.substr(63, 30));
+    f.year = TrimmedRight(bytes.substr(93, 4));
+    f.comment = TrimmedRight(bytes.substr(97, f.revision == 2 ? 28 : 30));
     f.track = f.revision == 2 ? static_cast<std::uint8_t>(bytes[126]) : 0;
     f.genreIndex = static_cast<std::uint8_t>(bytes[127]);
+    return true;
+}
+
+std::optional<TrailerFields> ParseTrailer(std::string_view bytes)
+{
+    TrailerFields f;
+    if (!ParseTrailer(bytes, f))
+        return std::nullopt;
     return f;
 }
 

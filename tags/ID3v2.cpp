@@ -14,6 +14,8 @@ using cvtags::kHeaderSize;
 
 // Most tags fit in the first read; a larger one takes a second.
 constexpr std::size_t kFirstRead = 4096;
+// A reader needs only the frames, which in most tags end well before their padding does.
+constexpr std::size_t kFirstReadForValues = 1024;
 
 bool IsTag(std::string_view bytes) { return bytes.substr(0, 3) == "ID3"; }
 
@@ -82,7 +84,11 @@ bool Rebuild(const std::filesystem::path &fileName, const cvtags::TagValues *val
             case cvtags::InPlace::Failed:
                 return false;
             case cvtags::InPlace::NotPossible:
-                break;              // the rewrite below keeps the same room
+                // The rewrite below keeps the same room. The mark came and went: the file's
+                // time is no longer the one read, but its bytes are.
+                if (::fstat(source.Get(), &st) != 0)
+                    return false;
+                break;
             }
         } else {
             block = cvtags::TagBlock(major, *body, std::min(GrowthPadding(body->size()), cvtags::kMaxTagBody - body->size()));
@@ -117,39 +123,40 @@ void TID3v2::ClearFields()
 bool TID3v2::ReadTag(const std::filesystem::path &fileName)
 {
     ClearFields();
-    cvtags::Recover(fileName);
-    cvtags::FileDescriptor fd;
-    struct stat st {};
-    return cvtags::OpenRegular(fileName, O_RDONLY, fd, st) && ReadFrom(fd.Get(), st.st_size);
+    return cvtags::ReadFinished(fileName, [this](int fd, std::int64_t size, bool *marked) {
+        return ReadFrom(fd, size, marked);
+    });
 }
 
-bool TID3v2::ReadFrom(int fd, std::int64_t fileSize)
+bool TID3v2::ReadFrom(int fd, std::int64_t fileSize, bool *marked)
 {
     ClearFields();
     // On the stack: a small tag costs one read and no allocation.
-    char head[kFirstRead];
+    char head[kFirstReadForValues];
     const std::int64_t got = cvtags::ReadUpTo(fd, 0, head, sizeof head);
     if (got < static_cast<std::int64_t>(kHeaderSize))
         return false;
     std::string_view bytes(head, static_cast<std::size_t>(got));
     if (!IsTag(bytes))
         return true;
+    if (marked && (*marked = cvtags::SaveMarked(bytes)))
+        return false;
     present_ = true;
     revision_ = static_cast<std::uint8_t>(bytes[3]);
     tagSize_ = static_cast<std::int32_t>(cvtags::TagSizeFromHeader(bytes, fileSize));
     if (tagSize_ == 0 || revision_ < 2 || revision_ > 4)
         return true;
     const auto size = static_cast<std::size_t>(tagSize_);
-    std::string whole;
-    if (size > bytes.size()) {
-        std::string rest;
+    // The fields lend their strings, so that reading file after file allocates little.
+    cvtags::TagValues values{std::move(title_), std::move(artist_), std::move(album_), std::move(year_),
+                             std::move(genre_), std::move(comment_), 0};
+    if (!cvtags::ReadValuesFromStart(bytes, size, values)) {
+        std::string whole(bytes), rest;
         // A failed read ends the frames where the bytes end.
-        whole.assign(bytes);
         if (cvtags::ReadUpTo(fd, bytes.size(), size - bytes.size(), rest))
             whole += rest;
-        bytes = whole;
+        cvtags::ReadValues(whole, values);
     }
-    auto values = cvtags::ReadValues(bytes.substr(0, size));
     title_ = std::move(values.title);
     artist_ = std::move(values.artist);
     album_ = std::move(values.album);

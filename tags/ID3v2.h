@@ -28,7 +28,9 @@ public:
 
 private:
     friend bool ReadTags(const std::filesystem::path &fileName, class TID3v1 &v1, TID3v2 &v2);
-    bool ReadFrom(int fd, std::int64_t fileSize);
+    // With `marked`, stops early and sets it when the tag carries the mark of an
+    // interrupted save (see ReadFinished).
+    bool ReadFrom(int fd, std::int64_t fileSize, bool *marked = nullptr);
 
     bool present_ = false;
     std::uint8_t revision_ = 0;

@@ -2,8 +2,10 @@
 
 #include "tags/TagText.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <forward_list>
 
 namespace cvtags {
 namespace {
@@ -28,11 +30,35 @@ std::string BigEndian32(std::uint32_t v)
     return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
 }
 
+constexpr std::uint32_t Packed(std::string_view id)
+{
+    std::uint32_t v = 0;
+    for (char c : id)
+        v = v << 8 | static_cast<std::uint8_t>(c);
+    return v;
+}
+
+// The ids as numbers: a frame is matched with one comparison per slot.
+template <std::size_t N>
+constexpr std::array<std::uint32_t, N> PackedIds(const std::array<std::string_view, N> &ids)
+{
+    std::array<std::uint32_t, N> packed{};
+    for (std::size_t i = 0; i < N; ++i)
+        packed[i] = Packed(ids[i]);
+    return packed;
+}
+constexpr auto kPackedIds = PackedIds(kIds);
+constexpr auto kPackedIdsV2 = PackedIds(kIdsV2);
+constexpr std::uint32_t kRecorded = Packed("TDRC");
+
 int SlotOf(std::string_view id, std::uint8_t major)
 {
-    const auto &ids = major == 2 ? kIdsV2 : kIds;
+    if (id.size() != (major == 2 ? 3u : 4u))
+        return -1;
+    const auto &ids = major == 2 ? kPackedIdsV2 : kPackedIds;
+    const std::uint32_t packed = Packed(id);
     for (int i = 0; i < SlotCount; ++i)
-        if (ids[i] == id)
+        if (ids[static_cast<std::size_t>(i)] == packed)
             return i;
     return -1;
 }
@@ -103,10 +129,13 @@ struct FrameSpan {
 
 // Calls visit(span) for each frame of a whole tag (`tag` starts with its header), up to
 // padding, garbage or a frame that runs past the tag. False for an unknown layout or a
-// compressed version 2 tag.
+// compressed version 2 tag. With `cut`, `tag` is only the start of one, and *cut tells
+// whether the walk stopped because those bytes ended (a frame or its header cut off).
 template <class Visit>
-bool WalkFrames(std::string_view tag, Visit &&visit)
+bool WalkFrames(std::string_view tag, Visit &&visit, bool *cut = nullptr)
 {
+    if (cut)
+        *cut = true;
     if (tag.size() < kHeaderSize)
         return false;
     const std::uint8_t major = Byte(tag, 3);
@@ -114,7 +143,7 @@ bool WalkFrames(std::string_view tag, Visit &&visit)
     if (major < 2 || major > 4 || (major == 2 && (flags & 0x40)))
         return false;
     std::string_view body = tag.substr(kHeaderSize);
-    if (major == 4 && (flags & 0x10) && body.size() >= kHeaderSize)
+    if (major == 4 && (flags & 0x10) && body.size() >= kHeaderSize && !cut)
         body.remove_suffix(kHeaderSize);
     // Versions 2 and 3 unsynchronise the whole tag; version 4 each frame.
     std::string resynced;
@@ -130,8 +159,11 @@ bool WalkFrames(std::string_view tag, Visit &&visit)
     }
     const std::size_t headerSize = major == 2 ? 6 : 10;
     while (pos < body.size() && body.size() - pos >= headerSize) {
-        if (body[pos] < 'A' || body[pos] > 'Z')
+        if (body[pos] < 'A' || body[pos] > 'Z') {
+            if (cut)
+                *cut = false;
             break;                  // padding or garbage
+        }
         const std::string_view header = body.substr(pos, headerSize);
         const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
                                  : major == 3 ? BigEndian(header.substr(4, 4))
@@ -147,7 +179,7 @@ bool WalkFrames(std::string_view tag, Visit &&visit)
 
 bool CarriesValue(std::string_view id, std::uint8_t major)
 {
-    return SlotOf(id, major) >= 0 || (major == 4 && id == "TDRC");
+    return SlotOf(id, major) >= 0 || (major == 4 && id.size() == 4 && Packed(id) == kRecorded);
 }
 
 // A frame's payload with its extras undone. `resynced` receives the version 4 frame's bytes
@@ -244,51 +276,79 @@ namespace {
 
 // Gathers the seven values from the frames that carry them, in the tag's order: the last
 // frame of a field decides; among comments one without a description wins, the last one
-// among equals.
+// among equals. Only the deciding frames are decoded, at the end, straight into the values.
 class ValueCollector {
 public:
     explicit ValueCollector(std::uint8_t major) : major_(major) {}
 
-    void Add(std::string_view id, bool readable, std::string_view data)
+    // `data` must outlive the collector unless `transient` is set, when it is copied.
+    void Add(std::string_view id, bool readable, std::string_view data, bool transient)
     {
         if (!readable)
             return;
-        if (major_ == 4 && id == "TDRC") {
-            recorded_ = TextValue(data);
-            return;
-        }
-        const int slot = SlotOf(id, major_);
+        int slot = SlotOf(id, major_);
+        if (slot < 0 && major_ == 4 && id.size() == 4 && Packed(id) == kRecorded)
+            slot = Recorded;
         if (slot < 0)
             return;
-        if (slot != Comment) {
-            raw_[slot] = TextValue(data);
-            return;
-        }
-        const bool described = Described(data);
-        if (!described || !haveComment_ || commentDescribed_) {
-            comment_ = ParseComm(data).text;
+        if (slot == Comment) {
+            const bool described = Described(data);
+            if (described && haveComment_ && !commentDescribed_)
+                return;
             haveComment_ = true;
             commentDescribed_ = described;
         }
+        if (transient)
+            data = kept_.emplace_front(data);
+        texts_[static_cast<std::size_t>(slot)] = data;
     }
 
-    TagValues Values() const
+    void Values(TagValues &values)
     {
-        TagValues values;
-        values.title = TrimBoth(raw_[Title]);
-        values.artist = TrimBoth(raw_[Artist]);
-        values.album = TrimBoth(raw_[Album]);
-        values.year = TrimBoth(raw_[Year]);
-        if (values.year.empty() && major_ == 4)
-            values.year = TrimBoth(TrimBoth(recorded_).substr(0, 4));
-        values.track = ParseTrack(raw_[Track]);
-        values.genre = ParseGenre(raw_[Genre]);
-        if (haveComment_)
-            values.comment = TrimBoth(comment_);
-        return values;
+        Decode(Title, values.title);
+        Decode(Artist, values.artist);
+        Decode(Album, values.album);
+        Decode(Year, values.year);
+        if (values.year.empty() && major_ == 4) {
+            Decode(Recorded, values.year);
+            values.year.resize(std::min<std::size_t>(values.year.size(), 4));
+            TrimInPlace(values.year);
+        }
+        Decode(Track, scratch_);
+        values.track = ParseTrack(scratch_);
+        Decode(Genre, values.genre);
+        const auto close = values.genre.rfind(')');
+        if (close != std::string::npos)
+            values.genre.erase(0, close + 1);
+        Decode(Comment, values.comment);
     }
 
 private:
+    static constexpr int Recorded = SlotCount;
+
+    // The text of a slot's frame, without blanks at either end; a comment's text follows
+    // its language and description.
+    void Decode(int slot, std::string &out) const
+    {
+        std::string_view data = texts_[static_cast<std::size_t>(slot)];
+        if (data.empty()) {
+            out.clear();
+            return;
+        }
+        const auto encoding = Byte(data, 0);
+        data.remove_prefix(1);
+        if (slot == Comment) {
+            std::string_view description;
+            SplitAtTerminator(encoding, data.size() < 3 ? std::string_view() : data.substr(3), description, data);
+        }
+        // A blank is one byte in every encoding but UTF-16, and no other character
+        // decodes to one: those texts are trimmed before they are copied.
+        const bool wide = encoding == 1 || encoding == 2;
+        DecodeText(encoding, wide ? data : Trimmed(data), out);
+        if (wide)
+            TrimInPlace(out);
+    }
+
     // What !ParseComm(data).description.empty() tells, without decoding the usual empty
     // description.
     static bool Described(std::string_view data)
@@ -301,8 +361,9 @@ private:
     }
 
     std::uint8_t major_;
-    std::array<std::string, SlotCount> raw_;
-    std::string recorded_, comment_;
+    std::array<std::string_view, SlotCount + 1> texts_{};
+    std::forward_list<std::string> kept_;       // copies that `texts_` may point into
+    std::string scratch_;
     bool haveComment_ = false, commentDescribed_ = false;
 };
 
@@ -312,32 +373,61 @@ TagValues ExtractValues(const ParsedTag &tag)
 {
     ValueCollector collector(tag.major);
     for (const Frame &frame : tag.frames)
-        collector.Add(frame.id, frame.readable, frame.data);
-    return collector.Values();
+        collector.Add(frame.id, frame.readable, frame.data, false);
+    TagValues values;
+    collector.Values(values);
+    return values;
 }
+
+namespace {
+
+// False when `cut` is given and the frames go on past the bytes of `tag`.
+bool ValuesOf(std::string_view tag, bool *cut, TagValues &values)
+{
+    ValueCollector collector(tag.size() < kHeaderSize ? 0 : Byte(tag, 3));
+    if (tag.size() >= kHeaderSize) {
+        const std::uint8_t major = Byte(tag, 3);
+        const bool tagUnsync = Byte(tag, 5) & 0x80;
+        std::string resynced;
+        const bool known = WalkFrames(tag, [&](const FrameSpan &span) {
+            if (!CarriesValue(span.id, major))
+                return;             // a picture or another program's frame: not even looked at
+            const Payload payload = FramePayload(span, major, tagUnsync, resynced);
+            // A resynchronised tag or frame lives only as long as the walk or the frame.
+            collector.Add(span.id, payload.readable, payload.data, payload.resynchronised || (tagUnsync && major < 4));
+        }, cut);
+        if (known && cut && *cut)
+            return false;
+    }
+    collector.Values(values);
+    return true;
+}
+
+} // namespace
+
+void ReadValues(std::string_view tag, TagValues &values) { ValuesOf(tag, nullptr, values); }
 
 TagValues ReadValues(std::string_view tag)
 {
-    if (tag.size() < kHeaderSize)
-        return {};
-    const std::uint8_t major = Byte(tag, 3);
-    const bool tagUnsync = Byte(tag, 5) & 0x80;
-    ValueCollector collector(major);
-    std::string resynced;
-    WalkFrames(tag, [&](const FrameSpan &span) {
-        if (!CarriesValue(span.id, major))
-            return;                 // a picture or another program's frame: not even looked at
-        const Payload payload = FramePayload(span, major, tagUnsync, resynced);
-        collector.Add(span.id, payload.readable, payload.data);
-    });
-    return collector.Values();
+    TagValues values;
+    ReadValues(tag, values);
+    return values;
+}
+
+bool ReadValuesFromStart(std::string_view start, std::size_t tagSize, TagValues &values)
+{
+    if (start.size() >= tagSize) {
+        ReadValues(start.substr(0, tagSize), values);
+        return true;
+    }
+    bool cut = false;
+    return ValuesOf(start, &cut, values);
 }
 
 std::uint8_t ParseTrack(std::string_view value)
 {
-    std::string text = TrimBoth(value);
-    text = text.substr(0, text.find('/'));
-    std::string_view digits = text;
+    std::string_view digits = Trimmed(value);
+    digits = digits.substr(0, digits.find('/'));
     bool negative = false;
     if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
         negative = digits[0] == '-';

@@ -50,6 +50,11 @@ TagValues ExtractValues(const ParsedTag &tag);
 // ExtractValues(ParseTag(tag)) without building frames: only the frames that carry the
 // seven values are decoded, and nothing else is copied.
 TagValues ReadValues(std::string_view tag);
+// The same into `values`, whose strings keep their room.
+void ReadValues(std::string_view tag, TagValues &values);
+// The same from the first bytes of a tag of `tagSize` bytes; false, with `values` left
+// unspecified, when frames go on past them, so that the rest must be read.
+bool ReadValuesFromStart(std::string_view start, std::size_t tagSize, TagValues &values);
 std::uint8_t ParseTrack(std::string_view value);
 std::string ParseGenre(std::string_view value);
 

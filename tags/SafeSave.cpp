@@ -23,6 +23,25 @@ constexpr std::uint8_t kInPlace = 1;
 constexpr const char *kTemporaryMark = "user.carvento.temporary";
 // Larger tags are rewritten instead; a larger file of this name is not ours.
 constexpr std::uint64_t kMaxRecord = 64u << 20;
+// The mark of a save in place: the top bit of the header's revision byte, which no tag
+// sets and readers ignore.
+constexpr std::size_t kMarkAt = 4;
+constexpr std::uint8_t kMarkBit = 0x80;
+
+std::string Marked(std::string_view bytes)
+{
+    std::string out(bytes);
+    out[kMarkAt] = static_cast<char>(static_cast<std::uint8_t>(out[kMarkAt]) | kMarkBit);
+    return out;
+}
+
+// Writes the revision byte of `bytes` with or without the mark.
+bool WriteMark(int fd, std::string_view bytes, bool marked)
+{
+    const auto byte = static_cast<std::uint8_t>(bytes[kMarkAt]);
+    const char mark = static_cast<char>(marked ? byte | kMarkBit : byte & ~kMarkBit);
+    return WriteAt(fd, kMarkAt, std::string_view(&mark, 1));
+}
 
 void Put64(std::string &out, std::uint64_t v)
 {
@@ -106,6 +125,11 @@ bool OldOrNew(std::string_view now, std::string_view oldBytes, std::string_view 
 
 } // namespace
 
+bool SaveMarked(std::string_view head)
+{
+    return head.size() > kMarkAt && head.substr(0, 3) == "ID3" && (static_cast<std::uint8_t>(head[kMarkAt]) & kMarkBit);
+}
+
 void SetSaveHook(SaveHook hook) { g_hook = hook; }
 bool ContinueAfter(SaveStep step) { return g_hook == nullptr || g_hook(step); }
 
@@ -175,29 +199,60 @@ void Recover(const std::filesystem::path &file)
         || !ReadUpTo(record.Get(), 0, static_cast<std::size_t>(named.st_size), bytes))
         return;
     const auto parsed = Parse(bytes);
+    bool unmark = false;
     if (parsed && parsed->kind == kInPlace && static_cast<std::uint64_t>(st.st_dev) == parsed->dev
                && static_cast<std::uint64_t>(st.st_ino) == parsed->ino
                && static_cast<std::uint64_t>(st.st_size) == parsed->size) {
+        // The record holds the marked bytes, so a file without the mark is not this save's.
         std::string now;
         const std::size_t length = parsed->newBytes.size();
         if (ReadUpTo(target.Get(), 0, length, now) && now.size() == length
-            && OldOrNew(now, parsed->oldBytes, parsed->newBytes) && now != parsed->newBytes
-            && !(WriteAt(target.Get(), 0, parsed->newBytes) && ::fdatasync(target.Get()) == 0))
-            return;                                 // keep the record for the next try
+            && OldOrNew(now, parsed->oldBytes, parsed->newBytes)) {
+            if (now != parsed->newBytes
+                && !(WriteAt(target.Get(), 0, parsed->newBytes) && ::fdatasync(target.Get()) == 0))
+                return;                             // keep the record for the next try
+            unmark = SaveMarked(parsed->newBytes);
+        }
     }
     // Done, torn before the file was touched, or naming another file: the record goes.
     ::unlink(recordPath.c_str());
+    if (unmark)
+        WriteMark(target.Get(), parsed->newBytes, false);
 }
 
 InPlace OverwriteStart(const std::filesystem::path &file, int fd, const struct stat &st,
                        std::string_view oldBytes, std::string_view newBytes)
 {
-    if (oldBytes.size() != newBytes.size() || 2 * oldBytes.size() + 256 > kMaxRecord)
+    if (oldBytes.size() != newBytes.size() || oldBytes.size() <= kMarkAt || 2 * oldBytes.size() + 256 > kMaxRecord)
         return InPlace::NotPossible;
+    // Someone may have changed the file since it was read, or put another in its place.
+    const auto unchanged = [&] {
+        struct stat now {}, named {};
+        return ::fstat(fd, &now) == 0 && now.st_size == st.st_size && SameFile(now, st)
+               && ::stat(file.c_str(), &named) == 0 && SameFile(named, st);
+    };
+    if (!unchanged())
+        return InPlace::Failed;
+
+    // The mark reaches the disk first: from then on a reader looks beside the file.
+    const std::string oldMarked = Marked(oldBytes), newMarked = Marked(newBytes);
+    if (!WriteMark(fd, oldBytes, true) || ::fdatasync(fd) != 0) {
+        WriteAt(fd, kMarkAt, oldBytes.substr(kMarkAt, 1));
+        return InPlace::Failed;
+    }
+    if (!ContinueAfter(SaveStep::Marked))
+        return InPlace::Failed;
+    // Nothing of the save happened: the mark goes, and a reader that sees it meanwhile
+    // finds no record and reads the old tag.
+    const auto giveUp = [&](InPlace result) {
+        WriteAt(fd, kMarkAt, oldBytes.substr(kMarkAt, 1));
+        return result;
+    };
+
     std::string record = Header(kInPlace, st);
-    Put64(record, oldBytes.size());
-    record += oldBytes;
-    record += newBytes;
+    Put64(record, oldMarked.size());
+    record += oldMarked;
+    record += newMarked;
     record = Sealed(std::move(record));
 
     const std::filesystem::path recordPath = RecordPath(file);
@@ -207,7 +262,7 @@ InPlace OverwriteStart(const std::filesystem::path &file, int fd, const struct s
     if (!unnamed)                                   // a torn record then fails its checksum
         out.Reset(::open(recordPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (out.Get() < 0)
-        return InPlace::NotPossible;
+        return giveUp(InPlace::NotPossible);
     bool ok = WriteAt(out.Get(), 0, record) && ::fdatasync(out.Get()) == 0;
     if (ok && !ContinueAfter(SaveStep::RecordWritten))
         return InPlace::Failed;
@@ -220,30 +275,34 @@ InPlace OverwriteStart(const std::filesystem::path &file, int fd, const struct s
     if (!ok) {
         if (!unnamed)
             ::unlink(recordPath.c_str());
-        return InPlace::NotPossible;
+        return giveUp(InPlace::NotPossible);
     }
     if (!ContinueAfter(SaveStep::RecordNamed))
         return InPlace::Failed;
 
-    // Someone may have changed the file since it was read, or put another in its place.
-    struct stat now {}, named {};
-    if (::fstat(fd, &now) != 0 || now.st_size != st.st_size || !SameFile(now, st)
-        || ::stat(file.c_str(), &named) != 0 || !SameFile(named, st)) {
+    if (!unchanged()) {
         ::unlink(recordPath.c_str());
-        return InPlace::Failed;
+        return giveUp(InPlace::Failed);
     }
-    if (g_hook && !(WriteAt(fd, 0, newBytes.substr(0, newBytes.size() / 2)) && ContinueAfter(SaveStep::TagHalfWritten)))
+    if (g_hook && !(WriteAt(fd, 0, std::string_view(newMarked).substr(0, newMarked.size() / 2))
+                    && ContinueAfter(SaveStep::TagHalfWritten)))
         return InPlace::Failed;
-    if (!WriteAt(fd, 0, newBytes) || ::fdatasync(fd) != 0) {
+    if (!WriteAt(fd, 0, newMarked) || ::fdatasync(fd) != 0) {
         // Put the old bytes back; if even that fails, the record finishes the save later.
-        if (WriteAt(fd, 0, oldBytes) && ::fdatasync(fd) == 0)
+        if (WriteAt(fd, 0, oldMarked) && ::fdatasync(fd) == 0) {
             ::unlink(recordPath.c_str());
+            giveUp(InPlace::Failed);
+        }
         return InPlace::Failed;
     }
     if (!ContinueAfter(SaveStep::TagWritten))
         return InPlace::Failed;
+    // The record goes before the mark: a mark without a record costs a reader one look,
+    // while a record without the mark would stay until the next write.
     ::unlink(recordPath.c_str());
-    ContinueAfter(SaveStep::RecordRemoved);
+    if (!ContinueAfter(SaveStep::RecordRemoved))
+        return InPlace::Done;
+    WriteMark(fd, newBytes, false);
     return InPlace::Done;
 }
 

@@ -1,14 +1,20 @@
 #pragma once
 
-// Saving a tag in place without ever leaving a torn tag: the new bytes first go, with the
-// old ones and the file's identity, into a small record beside the file ("intent record"),
-// which reaches the disk before the file is touched. Any later call on the file that finds
-// a complete record for it finishes the write (it is idempotent) or, when the file is no
-// longer the one the record names, drops the record. A rewrite's temporary file takes the
-// record's name for the moment between getting a name and the rename, marked as ours, so
-// that a killed rewrite leaves nothing behind once the next call has run.
+// Saving a tag in place without ever leaving a torn tag. First a mark goes into the tag's
+// header (a bit of the revision byte, which readers ignore); then the new bytes, with the
+// old ones and the file's identity, go into a small record beside the file ("intent
+// record"); both reach the disk before the tag is touched. A read that finds the mark, and
+// any write or removal, finishes the save from a complete record (the write is idempotent)
+// or, when the file is no longer the one the record names, drops the record. Reads of an
+// unmarked file never look beside it, so they cost no more than the reads themselves.
+// A rewrite's temporary file takes the record's name for the moment between getting a name
+// and the rename, marked as ours, so that a killed rewrite leaves nothing behind once the
+// next write or removal of the file has run.
+
+#include "tags/FileOps.h"
 
 #include <cstdint>
+#include <fcntl.h>
 #include <filesystem>
 #include <string_view>
 #include <sys/stat.h>
@@ -18,11 +24,12 @@ namespace cvtags {
 // The steps of a save, in the order they happen.
 enum class SaveStep {
     Read,              // the old tag was read; nothing written yet
+    Marked,            // the tag's header carries the mark, on disk
     RecordWritten,     // the intent record is on disk, still unnamed
     RecordNamed,       // the intent record has its name
     TagHalfWritten,    // half of the new tag bytes are in the file
     TagWritten,        // the new tag is in the file and on disk
-    RecordRemoved,     // the intent record is gone
+    RecordRemoved,     // the intent record is gone; the mark goes next
     TempWritten,       // a rewrite's new content is on disk, unnamed
     TempNamed,         // it has its hidden name
     Renamed,           // it has taken the file's place
@@ -37,15 +44,41 @@ bool ContinueAfter(SaveStep step);
 // The record's name beside `file`.
 std::filesystem::path RecordPath(const std::filesystem::path &file);
 
+// True when `head`, the first bytes of a file, carries the mark of a save in place that
+// may not have finished.
+bool SaveMarked(std::string_view head);
+
 // Finishes or drops what an interrupted save of `file` left behind. Cheap when there is
 // nothing (one failed stat). Never touches a file it cannot prove it created.
 void Recover(const std::filesystem::path &file);
 
+// Opens `file` for reading and returns what `read(fd, size, marked)` returns. The first
+// time, `marked` points to a flag that `read` sets, without reading further, when the
+// start of the file carries the mark: the interrupted save is then finished and `read`
+// runs again with a null `marked`, to take the file as it is.
+template <class Read>
+bool ReadFinished(const std::filesystem::path &file, Read read)
+{
+    for (bool first = true;; first = false) {
+        FileDescriptor fd;
+        struct stat st {};
+        if (!OpenRegular(file, O_RDONLY, fd, st))
+            return false;
+        bool marked = false;
+        const bool ok = read(fd.Get(), static_cast<std::int64_t>(st.st_size), first ? &marked : nullptr);
+        if (!marked)
+            return ok;
+        fd.Close();
+        Recover(file);
+    }
+}
+
 enum class InPlace { Done, Failed, NotPossible };
 // Overwrites the first `oldBytes.size()` bytes of the open, locked file `fd` (the file
-// `file`, as `st` describes it) with `newBytes` of the same length, through an intent
-// record. NotPossible when no record can be made (the folder cannot be written, a file
-// holds the record's name): the file is untouched and the caller may rewrite instead.
+// `file`, as `st` describes it) with `newBytes` of the same length, a tag with its header,
+// through the mark and an intent record. NotPossible when no record can be made (the
+// folder cannot be written, a file holds the record's name): the file keeps its bytes and
+// the caller may rewrite instead.
 InPlace OverwriteStart(const std::filesystem::path &file, int fd, const struct stat &st,
                        std::string_view oldBytes, std::string_view newBytes);
 

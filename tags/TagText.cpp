@@ -1,6 +1,7 @@
 #include "tags/TagText.h"
 
 #include <array>
+#include <cstring>
 
 namespace cvtags {
 namespace {
@@ -16,9 +17,9 @@ constexpr std::array<char16_t, 32> kHighControls = {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-std::string DecodeUtf8(std::string_view bytes)
+void DecodeUtf8(std::string_view bytes, std::string &out)
 {
-    std::string out;
+    out.clear();
     out.reserve(bytes.size());
     std::size_t i = 0;
     while (i < bytes.size()) {
@@ -44,12 +45,11 @@ std::string DecodeUtf8(std::string_view bytes)
         out += ToWindows1252(cp);
         i = j;
     }
-    return out;
 }
 
-std::string DecodeUtf16(std::string_view bytes, bool bigEndian)
+void DecodeUtf16(std::string_view bytes, bool bigEndian, std::string &out)
 {
-    std::string out;
+    out.clear();
     out.reserve(bytes.size() / 2);
     auto unitAt = [&](std::size_t i) {
         const auto a = static_cast<unsigned char>(bytes[i]);
@@ -71,25 +71,39 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian)
         }
         out += ToWindows1252(unit);
     }
-    return out;
 }
 
 } // namespace
 
-std::string TrimRight(std::string_view text)
+std::string_view TrimmedRight(std::string_view text)
 {
     std::size_t end = text.size();
+    // Fixed-width fields end in runs of zero bytes: eight at a time.
+    std::uint64_t word = 0;
+    while (end >= sizeof word && (std::memcpy(&word, text.data() + end - sizeof word, sizeof word), word == 0))
+        end -= sizeof word;
     while (end > 0 && IsBlank(text[end - 1]))
         --end;
-    return std::string(text.substr(0, end));
+    return text.substr(0, end);
 }
 
-std::string TrimBoth(std::string_view text)
+std::string_view Trimmed(std::string_view text)
 {
     std::size_t begin = 0;
     while (begin < text.size() && IsBlank(text[begin]))
         ++begin;
-    return TrimRight(text.substr(begin));
+    return TrimmedRight(text.substr(begin));
+}
+
+std::string TrimRight(std::string_view text) { return std::string(TrimmedRight(text)); }
+std::string TrimBoth(std::string_view text) { return std::string(Trimmed(text)); }
+
+void TrimInPlace(std::string &text)
+{
+    const std::string_view kept = Trimmed(text);
+    const auto begin = static_cast<std::size_t>(kept.data() - text.data());
+    text.erase(begin + kept.size());
+    text.erase(0, begin);
 }
 
 char ToWindows1252(char32_t character)
@@ -107,14 +121,21 @@ char32_t FromWindows1252(unsigned char byte)
     return byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : byte;
 }
 
-std::string DecodeText(std::uint8_t encoding, std::string_view bytes)
+void DecodeText(std::uint8_t encoding, std::string_view bytes, std::string &out)
 {
     switch (encoding) {
-    case 1: return DecodeUtf16(bytes, false);   // the byte-order mark decides; little-endian without one
-    case 2: return DecodeUtf16(bytes, true);
-    case 3: return DecodeUtf8(bytes);
-    default: return std::string(bytes);
+    case 1: DecodeUtf16(bytes, false, out); break;  // the byte-order mark decides; little-endian without one
+    case 2: DecodeUtf16(bytes, true, out); break;
+    case 3: DecodeUtf8(bytes, out); break;
+    default: out.assign(bytes);
     }
+}
+
+std::string DecodeText(std::uint8_t encoding, std::string_view bytes)
+{
+    std::string out;
+    DecodeText(encoding, bytes, out);
+    return out;
 }
 
 void SplitAtTerminator(std::uint8_t encoding, std::string_view bytes,

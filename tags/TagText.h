@@ -10,8 +10,11 @@ namespace cvtags {
 
 // Removes trailing characters of codes 0 to 32.
 std::string TrimRight(std::string_view text);
+std::string_view TrimmedRight(std::string_view text);
 // Removes leading and trailing characters of codes 0 to 32.
 std::string TrimBoth(std::string_view text);
+std::string_view Trimmed(std::string_view text);
+void TrimInPlace(std::string &text);
 
 // The Windows-1252 byte of a Unicode character, '?' when it has none.
 char ToWindows1252(char32_t character);
@@ -20,6 +23,8 @@ char32_t FromWindows1252(unsigned char byte);
 // An ID3v2 text in the given encoding byte (0 Latin-1, 1 UTF-16 with byte-order mark,
 // 2 UTF-16 big-endian, 3 UTF-8) as Windows-1252 bytes. Unknown encodings keep the bytes.
 std::string DecodeText(std::uint8_t encoding, std::string_view bytes);
+// The same into `out`, whose room is used again: reading many files allocates little.
+void DecodeText(std::uint8_t encoding, std::string_view bytes, std::string &out);
 // Splits an encoded text at its first terminator (one zero byte, or two aligned ones in
 // the UTF-16 encodings): what comes before it and what comes after it.
 void SplitAtTerminator(std::uint8_t encoding, std::string_view bytes,

@@ -2,6 +2,7 @@
 
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
+#include "tags/ID3v2Block.h"
 #include "tags/ReadTags.h"
 
 #include <csignal>
@@ -89,6 +90,47 @@ private slots:
         QCOMPARE(v2.TagSize(), two.TagSize());
         QCOMPARE(v2.Title(), two.Title());
         QCOMPARE(v2.Artist(), two.Artist());
+    }
+
+    // A read takes the frames from the first bytes of the file when they end there, and
+    // reads the rest of the tag when they do not: either way it finds what a parse of the
+    // whole tag finds, wherever a frame, its header, the padding or an unsynchronised
+    // 0xFF 0x00 falls.
+    void readValuesAcrossFirstRead_data()
+    {
+        QTest::addColumn<QByteArray>("tag");
+        const QByteArray values = Text("TIT2", "Title") + Text("TPE1", "Artist") + Text("TRCK", "7/9")
+                                  + Frame("COMM", B("\0eng\0Comment")) + Text("TCON", "(17)Rock");
+        for (const int filler : {960, 980, 990, 995, 1000, 1003, 1007, 1010, 1014, 1020, 1040}) {
+            const QByteArray before = Frame("PRIV", QByteArray(filler, 'p'));
+            const QByteArray zeroes(200, '\0');
+            QTest::addRow("v3, values after %d bytes", filler) << Tag(3, before + values + zeroes);
+            QTest::addRow("v3, values before %d bytes", filler) << Tag(3, values + before + Text("TALB", "Album") + zeroes);
+            QTest::addRow("v3 unsynchronised, %d", filler)
+                << Tag(3, QByteArray(Frame("PRIV", QByteArray(filler, '\xFF')) + values).replace("\xFF", B("\xFF\0")) + zeroes, 0x80);
+            QTest::addRow("v4 footer, %d", filler)
+                << Tag(4, Frame("PRIV", QByteArray(filler, 'p'), 4) + Text("TIT2", "Four", 4) + Text("TDRC", "1999-02", 4), 0x10)
+                       + B("3DI\x04\0\x10\0\0\0\0");
+            QTest::addRow("v4 frame unsynchronised, %d", filler)
+                << Tag(4, Frame("PRIV", QByteArray(filler, 'p'), 4) + Frame("TIT2", B("\0\xFF\0\xE0y"), 4, 0x02) + zeroes);
+            QTest::addRow("v3 extended header of %d bytes", filler)
+                << Tag(3, Size32(quint32(filler), false) + QByteArray(filler, '\0') + values + zeroes, 0x40);
+        }
+    }
+    void readValuesAcrossFirstRead()
+    {
+        QFETCH(QByteArray, tag);
+        const QString file = Make("across.mp3", tag + audio_);
+        const cvtags::TagValues whole = cvtags::ExtractValues(cvtags::ParseTag(S(tag)));
+        TID3v2 t;
+        QVERIFY(t.ReadTag(P(file)));
+        QCOMPARE(Q(t.Title()), Q(whole.title));
+        QCOMPARE(Q(t.Artist()), Q(whole.artist));
+        QCOMPARE(Q(t.Year()), Q(whole.year));
+        QCOMPARE(Q(t.Genre()), Q(whole.genre));
+        QCOMPARE(Q(t.Comment()), Q(whole.comment));
+        QCOMPARE(int(t.Track()), int(whole.track));
+        QVERIFY(!whole.title.empty());
     }
 
     // The new file is the new tag followed by every byte after the old tag. A tag that fits

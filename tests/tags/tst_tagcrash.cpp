@@ -48,8 +48,10 @@ struct HookGuard {
 } // namespace
 
 // Writers killed or stopped at any moment: the file holds the old tag or the new one with
-// the audio untouched, and nothing of the writer stays in the folder once the next call
-// on the file has run.
+// the audio untouched, and nothing of the writer stays in the folder once the next write
+// of the file has run. A read finishes a save in place that was cut short (the tag's
+// header carries its mark) and leaves the rest to the writes, so that it never has to
+// look beside a file.
 class TestTagCrash : public QObject {
     Q_OBJECT
 
@@ -118,6 +120,8 @@ private slots:
             QVERIFY2(t.ReadTag(P(file)), qPrintable(where));
             QVERIFY2(titles.contains(Q(t.Title())) || t.Title().empty(), qPrintable(where));
             QVERIFY2(ReadFile(file).mid(t.TagSize()) == audio_, qPrintable(where + ": audio changed"));
+            // Removing a version 1 tag the file does not have writes nothing, but tidies.
+            QVERIFY2(TID3v1().DeleteTag(P(file)), qPrintable(where));
             QVERIFY2(Others(file).isEmpty(), qPrintable(where + ": " + Others(file).join(", ")));
         }
         QVERIFY2(kills >= 100, qPrintable(QString("only %1 kills").arg(kills)));
@@ -134,24 +138,23 @@ private slots:
         QTest::addColumn<bool>("isNew");             // the next call must find the new tag
         struct Kind { const char *name; QByteArray title; QList<SaveStep> steps; };
         const QList<Kind> kinds{
-            {"fits", "New", {SaveStep::Read, SaveStep::RecordWritten, SaveStep::RecordNamed,
+            {"fits", "New", {SaveStep::Read, SaveStep::Marked, SaveStep::RecordWritten, SaveStep::RecordNamed,
                              SaveStep::TagHalfWritten, SaveStep::TagWritten, SaveStep::RecordRemoved}},
             {"grows", longTitle_, {SaveStep::Read, SaveStep::TempWritten, SaveStep::TempNamed, SaveStep::Renamed}},
             {"removal", QByteArray(), {SaveStep::Read, SaveStep::TempWritten, SaveStep::TempNamed,
                                        SaveStep::Renamed}},
         };
         const QStringList nexts{"v2 read", "v1 read", "v1 write", "v2 write"};
-        int n = 0;
         for (const Kind &kind : kinds)
-            for (const SaveStep step : kind.steps) {
-                // Once the record is named the new tag is promised; after the rename it is there.
-                const bool isNew = step == SaveStep::RecordNamed || step == SaveStep::TagHalfWritten
-                                   || step == SaveStep::TagWritten || step == SaveStep::RecordRemoved
-                                   || step == SaveStep::Renamed;
-                const QString next = nexts[n++ % nexts.size()];
-                QTest::addRow("%s, step %d, %s", kind.name, int(step), qPrintable(next))
-                    << kind.title << int(step) << next << isNew;
-            }
+            for (const SaveStep step : kind.steps)
+                for (const QString &next : nexts) {
+                    // Once the record is named the new tag is promised; after the rename it is there.
+                    const bool isNew = step == SaveStep::RecordNamed || step == SaveStep::TagHalfWritten
+                                       || step == SaveStep::TagWritten || step == SaveStep::RecordRemoved
+                                       || step == SaveStep::Renamed;
+                    QTest::addRow("%s, step %d, %s", kind.name, int(step), qPrintable(next))
+                        << kind.title << int(step) << next << isNew;
+                }
     }
     void powerCut()
     {
@@ -176,7 +179,12 @@ private slots:
             QVERIFY(v1.WriteTag(P(file)));
         else
             QVERIFY(Save(file, "Old"));
-        QCOMPARE(Others(file), QStringList());
+        // A rewrite cut short between naming its copy and the rename leaves the copy, hidden,
+        // until the next write: the file itself is whole, so a read does not look for it.
+        const bool copyLeft = step == int(SaveStep::TempNamed) && next.endsWith("read");
+        QCOMPARE(Others(file), copyLeft ? QStringList{".cut.mp3.cvtag"} : QStringList());
+        if (next == "v2 write")
+            QVERIFY(!cvtags::SaveMarked(S(ReadFile(file).left(10))));
         QVERIFY(v2.ReadTag(P(file)));
         const QByteArray expected = next == "v2 write" ? QByteArray("Old") : isNew ? title : QByteArray("Old");
         QCOMPARE(Q(v2.Title()), expected.isNull() ? QByteArray("") : expected);
@@ -222,7 +230,8 @@ private slots:
         TID3v2 t;
         QVERIFY(t.ReadTag(P(file)));
         QCOMPARE(ReadFile(file), before);
-        QCOMPARE(QFile::exists(record), kind == "foreign");
+        // A read looks beside the file only when its tag carries a save's mark.
+        QCOMPARE(QFile::exists(record), kind == "foreign" || kind == "torn");
         // A save still works; another program's file under the record's name stays as it is.
         QVERIFY(Save(file, "Newer"));
         QVERIFY(t.ReadTag(P(file)) && t.Title() == "Newer");
