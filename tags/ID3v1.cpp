@@ -99,14 +99,14 @@ TID3v1::TID3v1() { ClearFields(); }
 void TID3v1::ClearFields()
 {
     present_ = false;
-    revision_ = 1;
-    title_.clear();
-    artist_.clear();
-    album_.clear();
-    year_.clear();
-    comment_.clear();
-    track_ = 0;
-    genreIndex_ = 255;
+    fields_.revision = 1;
+    fields_.title.clear();
+    fields_.artist.clear();
+    fields_.album.clear();
+    fields_.year.clear();
+    fields_.comment.clear();
+    fields_.track = 0;
+    fields_.genreIndex = 255;
 }
 
 bool TID3v1::ReadTag(const std::filesystem::path &fileName)
@@ -129,18 +129,7 @@ bool TID3v1::ReadFrom(int fd, std::int64_t fileSize)
     char bytes[kTrailerSize];
     if (!ReadTrailer(fd, fileSize, bytes))
         return false;
-    // The fields lend their strings, so that reading file after file allocates little.
-    cvtags::TrailerFields fields{revision_, std::move(title_), std::move(artist_), std::move(album_),
-                                 std::move(year_), std::move(comment_), track_, genreIndex_};
-    present_ = cvtags::ParseTrailer(std::string_view(bytes, sizeof bytes), fields);
-    revision_ = fields.revision;
-    title_ = std::move(fields.title);
-    artist_ = std::move(fields.artist);
-    album_ = std::move(fields.album);
-    year_ = std::move(fields.year);
-    comment_ = std::move(fields.comment);
-    track_ = fields.track;
-    genreIndex_ = fields.genreIndex;
+    present_ = cvtags::ParseTrailer(std::string_view(bytes, sizeof bytes), fields_);
     return true;
 }
 
@@ -155,20 +144,20 @@ bool TID3v1::DeleteTag(const std::filesystem::path &fileName) const
 }
 
 bool TID3v1::Present() const { return present_; }
-std::uint8_t TID3v1::Revision() const { return revision_; }
+std::uint8_t TID3v1::Revision() const { return fields_.revision; }
 
 // Setters trim first and cut second, so a cut text may end in a blank.
-const std::string &TID3v1::Title() const { return title_; }
-void TID3v1::SetTitle(std::string_view value) { title_ = cvtags::TrimRight(value).substr(0, 30); }
-const std::string &TID3v1::Artist() const { return artist_; }
-void TID3v1::SetArtist(std::string_view value) { artist_ = cvtags::TrimRight(value).substr(0, 30); }
-const std::string &TID3v1::Album() const { return album_; }
-void TID3v1::SetAlbum(std::string_view value) { album_ = cvtags::TrimRight(value).substr(0, 30); }
-const std::string &TID3v1::Year() const { return year_; }
-void TID3v1::SetYear(std::string_view value) { year_ = cvtags::TrimRight(value).substr(0, 4); }
-const std::string &TID3v1::Comment() const { return comment_; }
-void TID3v1::SetComment(std::string_view value) { comment_ = cvtags::TrimRight(value).substr(0, 30); }
-std::uint8_t TID3v1::Track() const { return track_; }
-void TID3v1::SetTrack(std::uint8_t value) { track_ = value; }
-std::uint8_t TID3v1::GenreIndex() const { return genreIndex_; }
-void TID3v1::SetGenreIndex(std::uint8_t value) { genreIndex_ = value; }
+const std::string &TID3v1::Title() const { return fields_.title; }
+void TID3v1::SetTitle(std::string_view value) { fields_.title = cvtags::TrimRight(value).substr(0, 30); }
+const std::string &TID3v1::Artist() const { return fields_.artist; }
+void TID3v1::SetArtist(std::string_view value) { fields_.artist = cvtags::TrimRight(value).substr(0, 30); }
+const std::string &TID3v1::Album() const { return fields_.album; }
+void TID3v1::SetAlbum(std::string_view value) { fields_.album = cvtags::TrimRight(value).substr(0, 30); }
+const std::string &TID3v1::Year() const { return fields_.year; }
+void TID3v1::SetYear(std::string_view value) { fields_.year = cvtags::TrimRight(value).substr(0, 4); }
+const std::string &TID3v1::Comment() const { return fields_.comment; }
+void TID3v1::SetComment(std::string_view value) { fields_.comment = cvtags::TrimRight(value).substr(0, 30); }
+std::uint8_t TID3v1::Track() const { return fields_.track; }
+void TID3v1::SetTrack(std::uint8_t value) { fields_.track = value; }
+std::uint8_t TID3v1::GenreIndex() const { return fields_.genreIndex; }
+void TID3v1::SetGenreIndex(std::uint8_t value) { fields_.genreIndex = value; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/TagFields.h"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -31,10 +33,7 @@ private:
     bool ReadFrom(int fd, std::int64_t fileSize);
 
     bool present_ = false;
-    std::uint8_t revision_ = 1;
-    std::string title_, artist_, album_, year_, comment_;
-    std::uint8_t track_ = 0;
-    std::uint8_t genreIndex_ = 255;
+    cvtags::TrailerFields fields_;
 };
 
 // The ID3v1 genre names, indexed by genre number (0 to 147); 255 means no genre.

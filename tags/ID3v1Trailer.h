@@ -2,6 +2,8 @@
 
 // The 128-byte ID3v1 trailer as bytes, apart from any file.
 
+#include "tags/TagFields.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,13 +14,6 @@ class TID3v1;
 namespace cvtags {
 
 constexpr std::size_t kTrailerSize = 128;
-
-struct TrailerFields {
-    std::uint8_t revision = 1;
-    std::string title, artist, album, year, comment;
-    std::uint8_t track = 0;
-    std::uint8_t genreIndex = 255;
-};
 
 // 1 (ID3v1.0) or 2 (ID3v1.1) from the bytes at offsets 125 and 126.
 std::uint8_t DetectRevision(std::uint8_t at125, std::uint8_t at126);

@@ -111,13 +111,13 @@ void TID3v2::ClearFields()
     present_ = false;
     revision_ = 0;
     tagSize_ = 0;
-    title_.clear();
-    artist_.clear();
-    album_.clear();
-    year_.clear();
-    genre_.clear();
-    comment_.clear();
-    track_ = 0;
+    values_.title.clear();
+    values_.artist.clear();
+    values_.album.clear();
+    values_.year.clear();
+    values_.genre.clear();
+    values_.comment.clear();
+    values_.track = 0;
 }
 
 bool TID3v2::ReadTag(const std::filesystem::path &fileName)
@@ -147,30 +147,20 @@ bool TID3v2::ReadFrom(int fd, std::int64_t fileSize, bool *marked)
     if (tagSize_ == 0 || revision_ < 2 || revision_ > 4)
         return true;
     const auto size = static_cast<std::size_t>(tagSize_);
-    // The fields lend their strings, so that reading file after file allocates little.
-    cvtags::TagValues values{std::move(title_), std::move(artist_), std::move(album_), std::move(year_),
-                             std::move(genre_), std::move(comment_), 0};
-    if (!cvtags::ReadValuesFromStart(bytes, size, values)) {
+    // Into the fields' own strings: reading file after file allocates little.
+    if (!cvtags::ReadValuesFromStart(bytes, size, values_)) {
         std::string whole(bytes), rest;
         // A failed read ends the frames where the bytes end.
         if (cvtags::ReadUpTo(fd, bytes.size(), size - bytes.size(), rest))
             whole += rest;
-        cvtags::ReadValues(whole, values);
+        cvtags::ReadValues(whole, values_);
     }
-    title_ = std::move(values.title);
-    artist_ = std::move(values.artist);
-    album_ = std::move(values.album);
-    year_ = std::move(values.year);
-    genre_ = std::move(values.genre);
-    comment_ = std::move(values.comment);
-    track_ = values.track;
     return true;
 }
 
 bool TID3v2::WriteTag(const std::filesystem::path &fileName) const
 {
-    cvtags::TagValues values{title_, artist_, album_, year_, genre_, comment_, track_};
-    return Rebuild(fileName, &values);
+    return Rebuild(fileName, &values_);
 }
 
 bool TID3v2::DeleteTag(const std::filesystem::path &fileName) const
@@ -183,17 +173,17 @@ std::uint8_t TID3v2::Revision() const { return revision_; }
 std::int32_t TID3v2::TagSize() const { return tagSize_; }
 
 // Setters remove trailing blanks only; leading ones are kept as typed.
-const std::string &TID3v2::Title() const { return title_; }
-void TID3v2::SetTitle(std::string_view value) { title_ = cvtags::TrimRight(value); }
-const std::string &TID3v2::Artist() const { return artist_; }
-void TID3v2::SetArtist(std::string_view value) { artist_ = cvtags::TrimRight(value); }
-const std::string &TID3v2::Album() const { return album_; }
-void TID3v2::SetAlbum(std::string_view value) { album_ = cvtags::TrimRight(value); }
-const std::string &TID3v2::Year() const { return year_; }
-void TID3v2::SetYear(std::string_view value) { year_ = cvtags::TrimRight(value); }
-const std::string &TID3v2::Genre() const { return genre_; }
-void TID3v2::SetGenre(std::string_view value) { genre_ = cvtags::TrimRight(value); }
-const std::string &TID3v2::Comment() const { return comment_; }
-void TID3v2::SetComment(std::string_view value) { comment_ = cvtags::TrimRight(value); }
-std::uint8_t TID3v2::Track() const { return track_; }
-void TID3v2::SetTrack(std::uint8_t value) { track_ = value; }
+const std::string &TID3v2::Title() const { return values_.title; }
+void TID3v2::SetTitle(std::string_view value) { values_.title = cvtags::TrimRight(value); }
+const std::string &TID3v2::Artist() const { return values_.artist; }
+void TID3v2::SetArtist(std::string_view value) { values_.artist = cvtags::TrimRight(value); }
+const std::string &TID3v2::Album() const { return values_.album; }
+void TID3v2::SetAlbum(std::string_view value) { values_.album = cvtags::TrimRight(value); }
+const std::string &TID3v2::Year() const { return values_.year; }
+void TID3v2::SetYear(std::string_view value) { values_.year = cvtags::TrimRight(value); }
+const std::string &TID3v2::Genre() const { return values_.genre; }
+void TID3v2::SetGenre(std::string_view value) { values_.genre = cvtags::TrimRight(value); }
+const std::string &TID3v2::Comment() const { return values_.comment; }
+void TID3v2::SetComment(std::string_view value) { values_.comment = cvtags::TrimRight(value); }
+std::uint8_t TID3v2::Track() const { return values_.track; }
+void TID3v2::SetTrack(std::uint8_t value) { values_.track = value; }

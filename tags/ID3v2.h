@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/TagFields.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -35,6 +37,5 @@ private:
     bool present_ = false;
     std::uint8_t revision_ = 0;
     std::int32_t tagSize_ = 0;
-    std::string title_, artist_, album_, year_, genre_, comment_;
-    std::uint8_t track_ = 0;
+    cvtags::TagValues values_;
 };

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <forward_list>
+#include <type_traits>
 
 namespace cvtags {
 namespace {
@@ -17,8 +19,14 @@ constexpr std::array<std::string_view, SlotCount> kIdsV2 = {"TT2", "TP1", "TAL",
 
 std::uint8_t Byte(std::string_view s, std::size_t i) { return static_cast<std::uint8_t>(s[i]); }
 
-std::uint32_t BigEndian(std::string_view s)
+// Up to four bytes as a big-endian number: sizes, and frame ids as one number each.
+constexpr std::uint32_t BigEndian(std::string_view s)
 {
+    if (!std::is_constant_evaluated() && s.size() == 4) {
+        std::uint32_t v;
+        std::memcpy(&v, s.data(), sizeof v);
+        return __builtin_bswap32(v);        // one instruction for what every frame needs
+    }
     std::uint32_t v = 0;
     for (char c : s)
         v = v << 8 | static_cast<std::uint8_t>(c);
@@ -30,37 +38,53 @@ std::string BigEndian32(std::uint32_t v)
     return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
 }
 
-constexpr std::uint32_t Packed(std::string_view id)
-{
-    std::uint32_t v = 0;
-    for (char c : id)
-        v = v << 8 | static_cast<std::uint8_t>(c);
-    return v;
-}
+// Where a version 4 recording date goes: the year, when the tag has no year frame.
+constexpr int Recorded = SlotCount;
 
-// The ids as numbers: a frame is matched with one comparison per slot.
-template <std::size_t N>
-constexpr std::array<std::uint32_t, N> PackedIds(const std::array<std::string_view, N> &ids)
-{
-    std::array<std::uint32_t, N> packed{};
-    for (std::size_t i = 0; i < N; ++i)
-        packed[i] = Packed(ids[i]);
-    return packed;
-}
-constexpr auto kPackedIds = PackedIds(kIds);
-constexpr auto kPackedIdsV2 = PackedIds(kIdsV2);
-constexpr std::uint32_t kRecorded = Packed("TDRC");
-
-int SlotOf(std::string_view id, std::uint8_t major)
+// The slot whose value a frame carries (Recorded included), or -1.
+constexpr int ValueSlot(std::string_view id, std::uint8_t major)
 {
     if (id.size() != (major == 2 ? 3u : 4u))
         return -1;
-    const auto &ids = major == 2 ? kPackedIdsV2 : kPackedIds;
-    const std::uint32_t packed = Packed(id);
+    const std::uint32_t packed = BigEndian(id);
+    if (major == 2) {
+        switch (packed) {
+        case BigEndian("TT2"): return Title;
+        case BigEndian("TP1"): return Artist;
+        case BigEndian("TAL"): return Album;
+        case BigEndian("TRK"): return Track;
+        case BigEndian("TYE"): return Year;
+        case BigEndian("TCO"): return Genre;
+        case BigEndian("COM"): return Comment;
+        default: return -1;
+        }
+    }
+    switch (packed) {
+    case BigEndian("TIT2"): return Title;
+    case BigEndian("TPE1"): return Artist;
+    case BigEndian("TALB"): return Album;
+    case BigEndian("TRCK"): return Track;
+    case BigEndian("TYER"): return Year;
+    case BigEndian("TCON"): return Genre;
+    case BigEndian("COMM"): return Comment;
+    case BigEndian("TDRC"): return major == 4 ? Recorded : -1;
+    default: return -1;
+    }
+}
+
+constexpr bool SlotsMatchIds()
+{
     for (int i = 0; i < SlotCount; ++i)
-        if (ids[static_cast<std::size_t>(i)] == packed)
-            return i;
-    return -1;
+        if (ValueSlot(kIds[static_cast<std::size_t>(i)], 3) != i || ValueSlot(kIdsV2[static_cast<std::size_t>(i)], 2) != i)
+            return false;
+    return true;
+}
+static_assert(SlotsMatchIds());
+
+int SlotOf(std::string_view id, std::uint8_t major)
+{
+    const int slot = ValueSlot(id, major);
+    return slot == Recorded ? -1 : slot;
 }
 
 struct Comm {
@@ -164,23 +188,22 @@ bool WalkFrames(std::string_view tag, Visit &&visit, bool *cut = nullptr)
                 *cut = false;
             break;                  // padding or garbage
         }
-        const std::string_view header = body.substr(pos, headerSize);
-        const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
-                                 : major == 3 ? BigEndian(header.substr(4, 4))
-                                              : DecodeSize28(header.substr(4, 4));
+        // Views made by hand: the loop's own bounds already hold for them.
+        const char *at = body.data() + pos;
+        const std::string_view header(at, headerSize);
+        const std::uint32_t size = major == 2 ? BigEndian(std::string_view(at + 3, 3))
+                                 : major == 3 ? BigEndian(std::string_view(at + 4, 4))
+                                              : DecodeSize28(std::string_view(at + 4, 4));
         if (size > body.size() - pos - headerSize)
             break;                  // runs past the tag
-        visit(FrameSpan{header.substr(0, major == 2 ? 3 : 4), header, body.substr(pos + headerSize, size),
-                        body.substr(pos, headerSize + size)});
+        visit(FrameSpan{std::string_view(at, major == 2 ? 3 : 4), header, std::string_view(at + headerSize, size),
+                        std::string_view(at, headerSize + size)});
         pos += headerSize + size;
     }
     return true;
 }
 
-bool CarriesValue(std::string_view id, std::uint8_t major)
-{
-    return SlotOf(id, major) >= 0 || (major == 4 && id.size() == 4 && Packed(id) == kRecorded);
-}
+bool CarriesValue(std::string_view id, std::uint8_t major) { return ValueSlot(id, major) >= 0; }
 
 // A frame's payload with its extras undone. `resynced` receives the version 4 frame's bytes
 // when they had to be resynchronised; `data` then points into it (all of them when the
@@ -281,15 +304,11 @@ class ValueCollector {
 public:
     explicit ValueCollector(std::uint8_t major) : major_(major) {}
 
-    // `data` must outlive the collector unless `transient` is set, when it is copied.
-    void Add(std::string_view id, bool readable, std::string_view data, bool transient)
+    // The frame's `data` goes to `slot` (ValueSlot); it must outlive the collector unless
+    // `transient` is set, when it is copied.
+    void Add(int slot, bool readable, std::string_view data, bool transient)
     {
-        if (!readable)
-            return;
-        int slot = SlotOf(id, major_);
-        if (slot < 0 && major_ == 4 && id.size() == 4 && Packed(id) == kRecorded)
-            slot = Recorded;
-        if (slot < 0)
+        if (!readable || slot < 0)
             return;
         if (slot == Comment) {
             const bool described = Described(data);
@@ -324,8 +343,6 @@ public:
     }
 
 private:
-    static constexpr int Recorded = SlotCount;
-
     // The text of a slot's frame, without blanks at either end; a comment's text follows
     // its language and description.
     void Decode(int slot, std::string &out) const
@@ -343,10 +360,14 @@ private:
         }
         // A blank is one byte in every encoding but UTF-16, and no other character
         // decodes to one: those texts are trimmed before they are copied.
-        const bool wide = encoding == 1 || encoding == 2;
-        DecodeText(encoding, wide ? data : Trimmed(data), out);
-        if (wide)
+        if (encoding == 1 || encoding == 2) {
+            DecodeText(encoding, data, out);
             TrimInPlace(out);
+        } else if (encoding == 3) {
+            DecodeText(encoding, Trimmed(data), out);
+        } else {
+            out.assign(Trimmed(data));          // the usual case: the bytes as they are
+        }
     }
 
     // What !ParseComm(data).description.empty() tells, without decoding the usual empty
@@ -373,7 +394,7 @@ TagValues ExtractValues(const ParsedTag &tag)
 {
     ValueCollector collector(tag.major);
     for (const Frame &frame : tag.frames)
-        collector.Add(frame.id, frame.readable, frame.data, false);
+        collector.Add(ValueSlot(frame.id, tag.major), frame.readable, frame.data, false);
     TagValues values;
     collector.Values(values);
     return values;
@@ -390,11 +411,16 @@ bool ValuesOf(std::string_view tag, bool *cut, TagValues &values)
         const bool tagUnsync = Byte(tag, 5) & 0x80;
         std::string resynced;
         const bool known = WalkFrames(tag, [&](const FrameSpan &span) {
-            if (!CarriesValue(span.id, major))
+            const int slot = ValueSlot(span.id, major);
+            if (slot < 0)
                 return;             // a picture or another program's frame: not even looked at
+            if (major >= 3 && !tagUnsync && span.header[9] == 0) {
+                collector.Add(slot, true, span.stored, false);      // the usual frame: no extras
+                return;
+            }
             const Payload payload = FramePayload(span, major, tagUnsync, resynced);
             // A resynchronised tag or frame lives only as long as the walk or the frame.
-            collector.Add(span.id, payload.readable, payload.data, payload.resynchronised || (tagUnsync && major < 4));
+            collector.Add(slot, payload.readable, payload.data, payload.resynchronised || (tagUnsync && major < 4));
         }, cut);
         if (known && cut && *cut)
             return false;

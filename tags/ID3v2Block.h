@@ -3,6 +3,8 @@
 // The ID3v2 tag block as bytes, apart from any file: header sizes, frames, the seven
 // values and the block that WriteTag puts in front of the audio.
 
+#include "tags/TagFields.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -40,11 +42,6 @@ struct ParsedTag {
 // or a frame that runs past the tag.
 // With `valuesOnly`, only the frames that carry the seven values are kept, without `raw`.
 ParsedTag ParseTag(std::string_view tag, bool valuesOnly = false);
-
-struct TagValues {
-    std::string title, artist, album, year, genre, comment;
-    std::uint8_t track = 0;
-};
 
 TagValues ExtractValues(const ParsedTag &tag);
 // ExtractValues(ParseTag(tag)) without building frames: only the frames that carry the

@@ -15,8 +15,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
 void DecodeUtf8(std::string_view bytes, std::string &out)
 {
     out.clear();
@@ -74,26 +72,6 @@ void DecodeUtf16(std::string_view bytes, bool bigEndian, std::string &out)
 }
 
 } // namespace
-
-std::string_view TrimmedRight(std::string_view text)
-{
-    std::size_t end = text.size();
-    // Fixed-width fields end in runs of zero bytes: eight at a time.
-    std::uint64_t word = 0;
-    while (end >= sizeof word && (std::memcpy(&word, text.data() + end - sizeof word, sizeof word), word == 0))
-        end -= sizeof word;
-    while (end > 0 && IsBlank(text[end - 1]))
-        --end;
-    return text.substr(0, end);
-}
-
-std::string_view Trimmed(std::string_view text)
-{
-    std::size_t begin = 0;
-    while (begin < text.size() && IsBlank(text[begin]))
-        ++begin;
-    return TrimmedRight(text.substr(begin));
-}
 
 std::string TrimRight(std::string_view text) { return std::string(TrimmedRight(text)); }
 std::string TrimBoth(std::string_view text) { return std::string(Trimmed(text)); }

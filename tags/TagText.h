@@ -3,6 +3,7 @@
 // Text helpers shared by both tag versions. Texts are Windows-1252 bytes held in std::string.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -10,11 +11,30 @@ namespace cvtags {
 
 // Removes trailing characters of codes 0 to 32.
 std::string TrimRight(std::string_view text);
-std::string_view TrimmedRight(std::string_view text);
 // Removes leading and trailing characters of codes 0 to 32.
 std::string TrimBoth(std::string_view text);
-std::string_view Trimmed(std::string_view text);
 void TrimInPlace(std::string &text);
+
+// The same as views, here so that reading a tag's fields calls nothing.
+inline std::string_view TrimmedRight(std::string_view text)
+{
+    std::size_t end = text.size();
+    // Fixed-width fields end in runs of zero bytes: eight at a time.
+    std::uint64_t word = 0;
+    while (end >= sizeof word && (std::memcpy(&word, text.data() + end - sizeof word, sizeof word), word == 0))
+        end -= sizeof word;
+    while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= 32)
+        --end;
+    return text.substr(0, end);
+}
+
+inline std::string_view Trimmed(std::string_view text)
+{
+    std::size_t begin = 0;
+    while (begin < text.size() && static_cast<unsigned char>(text[begin]) <= 32)
+        ++begin;
+    return TrimmedRight(text.substr(begin));
+}
 
 // The Windows-1252 byte of a Unicode character, '?' when it has none.
 char ToWindows1252(char32_t character);
