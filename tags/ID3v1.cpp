@@ -125,12 +125,14 @@ bool TID3v1::ReadTag(const std::filesystem::path &fileName)
 
 bool TID3v1::ReadFrom(int fd, std::int64_t fileSize)
 {
-    ClearFields();
     char bytes[kTrailerSize];
-    if (!ReadTrailer(fd, fileSize, bytes))
-        return false;
-    present_ = cvtags::ParseTrailer(std::string_view(bytes, sizeof bytes), fields_);
-    return true;
+    const bool read = ReadTrailer(fd, fileSize, bytes);
+    // A trailer sets every field; only its absence clears them.
+    if (!read || !cvtags::ParseTrailer(std::string_view(bytes, sizeof bytes), fields_))
+        ClearFields();
+    else
+        present_ = true;
+    return read;
 }
 
 bool TID3v1::WriteTag(const std::filesystem::path &fileName) const
