@@ -1,8 +1,9 @@
-// Tag library benchmarks, each against a baseline doing the same work in the same run:
-// reading both tags of many small files against a bare loop of the reads they need; saving a version 2 tag
-// that fits in place against rewriting the file; rewriting (a tag that grows, then its
-// removal) against bare copies with fsync and rename, with and without the folder sync that
-// makes the rename last.
+// Tag library benchmarks, each against a baseline doing the same work, the two run in turns
+// within each iteration: reading both tags of many small files against a bare loop of the
+// reads they need; saving a version 2 tag that fits in place against rewriting the file;
+// rewriting (a tag that grows, then its removal) against bare copies with fsync and rename,
+// with and without the folder sync that makes the rename last. The plain benchmarks give
+// each side's own time.
 // `bench_tags --peak-write=MB` rewrites the tag of one file of that size once and prints
 // the peak memory of the process.
 
@@ -95,19 +96,24 @@ const fs::path &LargeFile()
     return file;
 }
 
-void BM_ReadBothTags(benchmark::State &state)
+bool ReadTagTwiceLoop(const std::vector<fs::path> &files)
 {
-    const auto &files = SmallFiles();
     TID3v1 v1;
     TID3v2 v2;
-    for (auto _ : state) {
-        for (const fs::path &file : files) {
-            if (!v1.ReadTag(file) || !v2.ReadTag(file) || !v1.Present() || !v2.Present())
-                state.SkipWithError("read failed");
-            benchmark::DoNotOptimize(v2.Title().size());
-        }
+    for (const fs::path &file : files) {
+        if (!v1.ReadTag(file) || !v2.ReadTag(file) || !v1.Present() || !v2.Present())
+            return false;
+        benchmark::DoNotOptimize(v2.Title().size());
     }
-    state.counters["files/s"] = benchmark::Counter(double(files.size()), benchmark::Counter::kIsIterationInvariantRate);
+    return true;
+}
+
+void BM_ReadBothTags(benchmark::State &state)
+{
+    for (auto _ : state)
+        if (!ReadTagTwiceLoop(SmallFiles()))
+            state.SkipWithError("read failed");
+    state.counters["files/s"] = benchmark::Counter(kSmallFiles, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_ReadBothTags)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -162,99 +168,146 @@ void BM_BareReadLoop(benchmark::State &state)
 }
 BENCHMARK(BM_BareReadLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The two loops above in turns, the order swapped every iteration, so that both meet the
-// same state of the machine; the counter is the median of the turns' ratios.
-void BM_ReadTagsInTurnsWithBareLoop(benchmark::State &state)
+// Runs `work` and `baseline` in turns, the order swapped every iteration, so that both meet
+// the same state of this shared machine; the counter is the median of the turns' ratios.
+template <class Work, class Baseline>
+void InTurns(benchmark::State &state, Work work, Baseline baseline)
 {
-    const auto &files = SmallFiles();
     std::vector<double> ratios;
-    const auto timed = [](auto loop, const std::vector<fs::path> &list) {
+    const auto timed = [](auto &run) {
         const auto start = std::chrono::steady_clock::now();
-        const bool ok = loop(list);
+        const bool ok = run();
         return ok ? std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() : -1.0;
     };
     for (auto _ : state) {
-        const bool tagsFirst = ratios.size() % 2 == 0;
-        double tags = 0, bare = 0;
-        if (tagsFirst)
-            tags = timed(ReadTagsLoop, files);
-        bare = timed(BareReadLoop, files);
-        if (!tagsFirst)
-            tags = timed(ReadTagsLoop, files);
-        if (tags < 0 || bare <= 0) {
-            state.SkipWithError("read failed");
+        const bool workFirst = ratios.size() % 2 == 0;
+        const double first = workFirst ? timed(work) : timed(baseline);
+        const double second = workFirst ? timed(baseline) : timed(work);
+        const double w = workFirst ? first : second, b = workFirst ? second : first;
+        if (w < 0 || b <= 0) {
+            state.SkipWithError("run failed");
             break;
         }
-        ratios.push_back(tags / bare);
+        ratios.push_back(w / b);
     }
     std::sort(ratios.begin(), ratios.end());
     if (!ratios.empty())
         state.counters["ratio"] = ratios[ratios.size() / 2];
 }
+
+void BM_ReadTagsInTurnsWithBareLoop(benchmark::State &state)
+{
+    const auto &files = SmallFiles();
+    InTurns(state, [&] { return ReadTagsLoop(files); }, [&] { return BareReadLoop(files); });
+}
 BENCHMARK(BM_ReadTagsInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-// A save that fits in the old tag's space: in place, through the intent record.
-void BM_SaveFitting_8MB(benchmark::State &state)
+void BM_ReadTagTwiceInTurnsWithBareLoop(benchmark::State &state)
 {
-    const fs::path &file = LargeFile();
-    TID3v2 tag;
-    tag.ReadTag(file);
-    int round = 0;
-    for (auto _ : state) {
-        tag.SetTitle("Round " + std::to_string(++round % 10));
-        if (!tag.WriteTag(file))
-            state.SkipWithError("write failed");
-    }
+    const auto &files = SmallFiles();
+    InTurns(state, [&] { return ReadTagTwiceLoop(files); }, [&] { return BareReadLoop(files); });
 }
-BENCHMARK(BM_SaveFitting_8MB)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadTagTwiceInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// A save that fits in the old tag's space: in place, through the mark and the intent record.
+bool SaveFitting(TID3v2 &tag, int &round)
+{
+    tag.SetTitle("Round " + std::to_string(++round % 10));
+    return tag.WriteTag(LargeFile());
+}
 
 // Two rewrites of the whole file: a tag put on a file without one, then removed.
-void BM_RewriteGrowRemove_8MB(benchmark::State &state)
+bool RewriteGrowRemove(const fs::path &file)
 {
-    const fs::path file = MakeTaggedFile(Folder() / "rewrite.mp3", kLargeFile, 2, false);
     TID3v2 tag;
     tag.SetTitle("Grown");
-    for (auto _ : state)
-        if (!tag.WriteTag(file) || !tag.DeleteTag(file))
-            state.SkipWithError("rewrite failed");
+    return tag.WriteTag(file) && tag.DeleteTag(file);
 }
-BENCHMARK(BM_RewriteGrowRemove_8MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same two rewrites as bare copies: copy into a new file, fsync, rename over the target;
 // with `syncFolder`, then also fsync the folder, as a save reported done must survive a
 // power cut and WriteTag does.
-void BareCopies(benchmark::State &state, bool syncFolder)
+bool BareCopies(bool syncFolder)
 {
     const fs::path &source = LargeFile();
     const fs::path target = Folder() / "bare.mp3", temp = Folder() / "bare.tmp";
-    for (auto _ : state) {
-        for (int copy = 0; copy < 2; ++copy) {
-            const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-            const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-            loff_t offset = 0;
-            while (::copy_file_range(in, &offset, out, nullptr, 64u << 20, 0) > 0) {
-            }
-            if (::fsync(out) != 0 || ::rename(temp.c_str(), target.c_str()) != 0)
-                state.SkipWithError("copy failed");
-            ::close(in);
-            ::close(out);
-            if (syncFolder) {
-                const int folder = ::open(Folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-                if (folder < 0 || ::fsync(folder) != 0)
-                    state.SkipWithError("folder sync failed");
-                ::close(folder);
-            }
+    bool ok = true;
+    for (int copy = 0; copy < 2; ++copy) {
+        const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+        const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        loff_t offset = 0;
+        while (::copy_file_range(in, &offset, out, nullptr, 64u << 20, 0) > 0) {
+        }
+        ok = ::fsync(out) == 0 && ::rename(temp.c_str(), target.c_str()) == 0 && ok;
+        ::close(in);
+        ::close(out);
+        if (syncFolder) {
+            const int folder = ::open(Folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ok = folder >= 0 && ::fsync(folder) == 0 && ok;
+            ::close(folder);
         }
     }
+    return ok;
 }
 
-void BM_BareCopyFsyncRename_8MB_x2(benchmark::State &state) { BareCopies(state, false); }
-BENCHMARK(BM_BareCopyFsyncRename_8MB_x2)->Unit(benchmark::kMillisecond)->UseRealTime();
+const fs::path &RewriteFile()
+{
+    static const fs::path file = MakeTaggedFile(Folder() / "rewrite.mp3", kLargeFile, 2, false);
+    return file;
+}
 
-void BM_BareCopyFsyncRenameSyncFolder_8MB_x2(benchmark::State &state) { BareCopies(state, true); }
+void BM_SaveFitting_8MB(benchmark::State &state)
+{
+    TID3v2 tag;
+    tag.ReadTag(LargeFile());
+    int round = 0;
+    for (auto _ : state)
+        if (!SaveFitting(tag, round))
+            state.SkipWithError("write failed");
+}
+BENCHMARK(BM_SaveFitting_8MB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RewriteGrowRemove_8MB(benchmark::State &state)
+{
+    for (auto _ : state)
+        if (!RewriteGrowRemove(RewriteFile()))
+            state.SkipWithError("rewrite failed");
+}
+BENCHMARK(BM_RewriteGrowRemove_8MB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BareCopyFsyncRenameSyncFolder_8MB_x2(benchmark::State &state)
+{
+    for (auto _ : state)
+        if (!BareCopies(true))
+            state.SkipWithError("copy failed");
+}
 BENCHMARK(BM_BareCopyFsyncRenameSyncFolder_8MB_x2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Prints the console report and, at the end, the write-to-copy ratios.
+// The ratios, each in turns with its baseline. Against one rewrite (half of the two).
+void BM_SaveFittingInTurnsWithRewrite(benchmark::State &state)
+{
+    TID3v2 tag;
+    tag.ReadTag(LargeFile());
+    int round = 0;
+    InTurns(state, [&] { return SaveFitting(tag, round) && SaveFitting(tag, round); },
+            [&] { return RewriteGrowRemove(RewriteFile()); });
+}
+BENCHMARK(BM_SaveFittingInTurnsWithRewrite)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+void BM_RewritesInTurnsWithBareCopies(benchmark::State &state)
+{
+    InTurns(state, [] { return RewriteGrowRemove(RewriteFile()); }, [] { return BareCopies(true); });
+}
+BENCHMARK(BM_RewritesInTurnsWithBareCopies)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+void BM_RewritesInTurnsWithBareCopiesNoFolderSync(benchmark::State &state)
+{
+    InTurns(state, [] { return RewriteGrowRemove(RewriteFile()); }, [] { return BareCopies(false); });
+}
+BENCHMARK(BM_RewritesInTurnsWithBareCopiesNoFolderSync)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// Prints the console report and, at the end, each ratio: the median over the repetitions of
+// the turns' medians.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override
@@ -262,11 +315,10 @@ public:
         // With repetitions the median counts; otherwise the single run.
         for (const Run &run : runs) {
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !medians_.count(run.run_name.function_name))) {
-                times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-                if (const auto turns = run.counters.find("ratio"); turns != run.counters.end())
-                    turns_[run.run_name.function_name] = turns->second.value;
-            }
+            const auto ratio = run.counters.find("ratio");
+            if (ratio != run.counters.end()
+                && (median || (run.run_type == Run::RT_Iteration && !medians_.count(run.run_name.function_name))))
+                ratios_[run.run_name.function_name] = ratio->second.value;
             if (median)
                 medians_.insert(run.run_name.function_name);
         }
@@ -274,24 +326,21 @@ public:
     }
     void PrintRatios() const
     {
-        auto ratio = [this](const char *what, const char *of, double factor, const char *label) {
-            const auto a = times_.find(what), b = times_.find(of);
-            if (a != times_.end() && b != times_.end() && b->second > 0)
-                std::printf("%s: %.2f\n", label, a->second / (b->second * factor));
+        auto print = [this](const char *what, const char *label) {
+            if (const auto r = ratios_.find(what); r != ratios_.end())
+                std::printf("%s: %.2f\n", label, r->second);
         };
-        ratio("BM_ReadTagsOneOpen", "BM_BareReadLoop", 1, "Both tags of 2,000 files, one open / bare read loop");
-        if (const auto turns = turns_.find("BM_ReadTagsInTurnsWithBareLoop"); turns != turns_.end())
-            std::printf("Both tags of 2,000 files, one open / bare read loop, in turns: %.2f\n", turns->second);
-        ratio("BM_ReadBothTags", "BM_BareReadLoop", 1, "Both tags of 2,000 files, two ReadTag / bare read loop");
-        ratio("BM_SaveFitting_8MB", "BM_RewriteGrowRemove_8MB", 0.5, "Save that fits (8 MB) / one rewrite");
-        ratio("BM_RewriteGrowRemove_8MB", "BM_BareCopyFsyncRename_8MB_x2", 1,
-              "Rewrites, grow + remove (8 MB) / two bare copies with fsync and rename");
-        ratio("BM_RewriteGrowRemove_8MB", "BM_BareCopyFsyncRenameSyncFolder_8MB_x2", 1,
+        print("BM_ReadTagsInTurnsWithBareLoop", "Both tags of 2,000 files, one open / bare read loop");
+        print("BM_ReadTagTwiceInTurnsWithBareLoop", "Both tags of 2,000 files, two ReadTag / bare read loop");
+        print("BM_SaveFittingInTurnsWithRewrite", "Save that fits (8 MB) / one rewrite");
+        print("BM_RewritesInTurnsWithBareCopies",
               "Rewrites, grow + remove (8 MB) / two bare copies with fsync, rename and folder sync");
+        print("BM_RewritesInTurnsWithBareCopiesNoFolderSync",
+              "Rewrites, grow + remove (8 MB) / two bare copies with fsync and rename");
     }
 
 private:
-    std::map<std::string, double> times_, turns_;
+    std::map<std::string, double> ratios_;
     std::set<std::string> medians_;
 };
 
