@@ -69,7 +69,10 @@ bool ReadFinished(const std::filesystem::path &file, Read read)
         if (!marked)
             return ok;
         fd.Close();
-        Recover(file);
+        // The record lies beside the real file, not beside a link to it.
+        std::error_code error;
+        const std::filesystem::path real = std::filesystem::canonical(file, error);
+        Recover(error ? file : real);
     }
 }
 

@@ -144,7 +144,7 @@ private slots:
             {"removal", QByteArray(), {SaveStep::Read, SaveStep::TempWritten, SaveStep::TempNamed,
                                        SaveStep::Renamed}},
         };
-        const QStringList nexts{"v2 read", "v1 read", "v1 write", "v2 write"};
+        const QStringList nexts{"v2 read", "v1 read", "v2 link read", "v1 write", "v2 write"};
         for (const Kind &kind : kinds)
             for (const SaveStep step : kind.steps)
                 for (const QString &next : nexts) {
@@ -171,8 +171,12 @@ private slots:
         }
         TID3v1 v1;
         TID3v2 v2;
+        QTemporaryDir elsewhere;
+        const QString link = elsewhere.filePath("link.mp3");
         if (next == "v2 read")
             QVERIFY(v2.ReadTag(P(file)));
+        else if (next == "v2 link read")
+            QVERIFY(QFile::link(file, link) && v2.ReadTag(P(link)));
         else if (next == "v1 read")
             QVERIFY(v1.ReadTag(P(file)));
         else if (next == "v1 write")
