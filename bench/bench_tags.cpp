@@ -150,6 +150,23 @@ bool BareReadLoop(const std::vector<fs::path> &files)
     return true;
 }
 
+// What ReadTags asks of the system, with no parsing: open, fstat, the first 1 KB, the last
+// 128 bytes, close. The distance from here to ReadTags is the parsing.
+bool SystemCallsOfReadTags(const std::vector<fs::path> &files)
+{
+    char head[1024], trailer[128];
+    for (const fs::path &file : files) {
+        struct stat st {};
+        const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0 || ::fstat(fd, &st) != 0 || ::pread(fd, head, sizeof head, 0) < 10)
+            return false;
+        benchmark::DoNotOptimize(::pread(fd, trailer, sizeof trailer, st.st_size - 128));
+        ::close(fd);
+        benchmark::DoNotOptimize(head);
+    }
+    return true;
+}
+
 void BM_ReadTagsOneOpen(benchmark::State &state)
 {
     for (auto _ : state)
@@ -201,6 +218,13 @@ void BM_ReadTagsInTurnsWithBareLoop(benchmark::State &state)
     InTurns(state, [&] { return ReadTagsLoop(files); }, [&] { return BareReadLoop(files); });
 }
 BENCHMARK(BM_ReadTagsInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+void BM_ReadCallsInTurnsWithBareLoop(benchmark::State &state)
+{
+    const auto &files = SmallFiles();
+    InTurns(state, [&] { return SystemCallsOfReadTags(files); }, [&] { return BareReadLoop(files); });
+}
+BENCHMARK(BM_ReadCallsInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 void BM_ReadTagTwiceInTurnsWithBareLoop(benchmark::State &state)
 {
@@ -331,6 +355,7 @@ public:
                 std::printf("%s: %.2f\n", label, r->second);
         };
         print("BM_ReadTagsInTurnsWithBareLoop", "Both tags of 2,000 files, one open / bare read loop");
+        print("BM_ReadCallsInTurnsWithBareLoop", "ReadTags' system calls alone, no parsing / bare read loop");
         print("BM_ReadTagTwiceInTurnsWithBareLoop", "Both tags of 2,000 files, two ReadTag / bare read loop");
         print("BM_SaveFittingInTurnsWithRewrite", "Save that fits (8 MB) / one rewrite");
         print("BM_RewritesInTurnsWithBareCopies",
