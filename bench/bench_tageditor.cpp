@@ -2,7 +2,8 @@
 // building the list for 2,000 selected files, one version 1 field into 2,000 files, one
 // version 2 field into 200 files of 8 MB.
 #include "main/main.h"
-#include "main/tagsave.h"
+#include "core/paths.h"
+#include "core/tagsave.h"
 #include "widgets/filelistview.h"
 
 #include <QApplication>

@@ -2,10 +2,11 @@
 #include "main/main.h"
 
 #include "platform/busycursor.h"
+#include "platform/failurelist.h"
 #include "platform/dialogs.h"
 #include "rename/VistaPrevia.h"
 #include "rename/avanzado.h"
-#include "rename/renameplan.h"
+#include "core/renameplan.h"
 #include "widgets/filelistview.h"
 
 void TfUtilities::sbAvanzadasClick()
@@ -43,5 +44,5 @@ void TfUtilities::sbAvanzadasClick()
         failed = ApplyRenames(plan);
     }
     Ficheros->RereadFolder();
-    ReportRenameFailures(this, failed);
+    ReportFailureList(this, RenameFailureHeading, failed);
 }

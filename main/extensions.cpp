@@ -1,10 +1,11 @@
 // The extension list and the three extension operations of the renamer page.
 #include "main/main.h"
 
-#include "main/extensionrules.h"
+#include "core/extensionrules.h"
 #include "platform/busycursor.h"
+#include "platform/failurelist.h"
 #include "platform/dialogs.h"
-#include "rename/renameplan.h"
+#include "core/renameplan.h"
 #include "widgets/filelistview.h"
 
 #include <QAction>
@@ -44,7 +45,7 @@ void RunExtensionOperation(QWidget *window, FileListView *list, ExtensionOperati
         BusyCursor busy;
         failed = ApplyRenames(plan);
     }
-    ReportRenameFailures(window, failed, ExtensionFailureHeading(operation));
+    ReportFailureList(window, ExtensionFailureHeading(operation), failed);
     list->RereadFolder();
 }
 } // namespace

@@ -1,11 +1,11 @@
 // Builds the main window's controls: menu bar, both pages and their context menus.
 #include "main/main.h"
 
-#include "main/extensionrules.h"
+#include "core/extensionrules.h"
 #include "main/glyphpicture.h"
 #include "main/tageditorlayout.h"
-#include "main/tagrenamerules.h"
-#include "main/tagvalues.h"
+#include "core/tagrenamerules.h"
+#include "core/tagvalues.h"
 #include "widgets/buttons.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"

@@ -1,11 +1,11 @@
 #include "main/main.h"
 
 #include "help/ayuda.h"
-#include "main/extensionrules.h"
+#include "core/extensionrules.h"
+#include "core/versionrules.h"
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
 #include "platform/settingskey.h"
-#include "tags/ReadTags.h"
 #include "update/configuracion.h"
 #include "update/version.h"
 #include "widgets/filelistview.h"
@@ -28,12 +28,6 @@ const QString kRutaRenombrador = QStringLiteral("RUTA RENOMBRADOR");
 const QString kRutaTag = QStringLiteral("RUTA TAG");
 const QString kRevisar = QStringLiteral("REVISAR");
 } // namespace
-
-TID3::TID3(const QString &filePath) : FilePath(filePath)
-{
-    const std::filesystem::path path(QFile::encodeName(filePath).toStdString());
-    ReadTags(path, V1, V2);     // both versions through one open file
-}
 
 TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
 {
@@ -118,15 +112,12 @@ void TfUtilities::RestoreFolder(const QString &path, FolderTree *tree, FileListV
 
 bool TfUtilities::ReadFileVersion()
 {
-#if defined(CV_VERSION_MAJOR) && defined(CV_VERSION_MINOR) && defined(CV_VERSION_RELEASE) && defined(CV_VERSION_BUILD)
-    VersionMajor = CV_VERSION_MAJOR;
-    VersionMinor = CV_VERSION_MINOR;
-    VersionRelease = CV_VERSION_RELEASE;
-    VersionBuild = CV_VERSION_BUILD;
+    const FileVersion version = ProgramVersion();
+    VersionMajor = version.Major;
+    VersionMinor = version.Minor;
+    VersionRelease = version.Release;
+    VersionBuild = version.Build;
     return true;
-#else
-    return false;
-#endif
 }
 
 void TfUtilities::UpdateTitle(const QString &pageName)

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "tags/ID3v1.h"
-#include "tags/ID3v2.h"
+#include "core/tid3.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -29,17 +28,6 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class QWidget;
-
-// The tag editor's record of one listed file.
-class TID3 {
-public:
-    explicit TID3(const QString &filePath);
-    virtual ~TID3() = default;
-
-    TID3v1 V1;
-    TID3v2 V2;
-    QString FilePath;
-};
 
 // The main window: the renamer page and the tag page, switched from the menu bar.
 class TfUtilities : public QMainWindow {

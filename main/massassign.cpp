@@ -3,13 +3,14 @@
 #include "main/main.h"
 
 #include "main/fileprogress.h"
-#include "main/massrules.h"
+#include "core/massrules.h"
+#include "core/paths.h"
 #include "main/tagreport.h"
-#include "main/tagsave.h"
-#include "main/tagvalues.h"
+#include "core/tagsave.h"
+#include "core/tagvalues.h"
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
-#include "platform/windows1252.h"
+#include "core/windows1252.h"
 #include "widgets/radiogroup.h"
 
 #include <QComboBox>

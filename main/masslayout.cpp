@@ -1,7 +1,7 @@
 // Builds the controls of the tag editor's "Masivo" and "Renombrar ficheros" sheets.
 #include "main/main.h"
 
-#include "main/massrules.h"
+#include "core/massrules.h"
 #include "widgets/buttons.h"
 #include "widgets/radiogroup.h"
 

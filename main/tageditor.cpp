@@ -1,9 +1,9 @@
 // The tag editor's list of records: building it from the selection, showing and stepping.
 #include "main/main.h"
 
-#include "main/extensionrules.h"
-#include "main/tagvalues.h"
-#include "platform/windows1252.h"
+#include "core/extensionrules.h"
+#include "core/tagvalues.h"
+#include "core/windows1252.h"
 #include "widgets/filelistview.h"
 
 #include <QComboBox>

@@ -1,14 +1,14 @@
 // The tag editor's buttons that write: "Actual", the field buttons, the copies, the removal.
 #include "main/main.h"
 
-#include "main/extensionrules.h"
+#include "core/extensionrules.h"
 #include "main/fileprogress.h"
-#include "main/massrules.h"
+#include "core/massrules.h"
 #include "main/tagreport.h"
-#include "main/tagsave.h"
-#include "main/tagvalues.h"
+#include "core/tagsave.h"
+#include "core/tagvalues.h"
 #include "platform/busycursor.h"
-#include "platform/windows1252.h"
+#include "core/windows1252.h"
 
 #include <QComboBox>
 #include <QLineEdit>

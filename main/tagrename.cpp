@@ -2,8 +2,9 @@
 #include "main/main.h"
 
 #include "main/fileprogress.h"
-#include "main/tagrenamerules.h"
+#include "core/tagrenamerules.h"
 #include "platform/busycursor.h"
+#include "platform/failurelist.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 #include "widgets/radiogroup.h"
@@ -69,7 +70,7 @@ void TfUtilities::SpeedButton32Click()
         FileProgress progress(this, QStringLiteral("Renombrando los ficheros…"), int(plan.size()));
         failed = ApplyRenames(plan, [&progress](int done) { return progress.Continue(done); });
     }
-    ReportRenameFailures(this, failed);
+    ReportFailureList(this, RenameFailureHeading, failed);
     FicherosTag->RereadFolder();
     mPrevioRenombre->clear();
     renameNames_.clear();

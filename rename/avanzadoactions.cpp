@@ -4,11 +4,11 @@
 #include "platform/dialogs.h"
 #include "rename/agregar.h"
 #include "rename/eliminar.h"
-#include "rename/newnames.h"
+#include "core/newnames.h"
 #include "rename/numerar.h"
 #include "rename/spinedit.h"
 #include "rename/sustituir.h"
-#include "rename/transformations.h"
+#include "core/transformations.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "rename/formparts.h"
-#include "rename/newnames.h"
+#include "core/newnames.h"
 #include "widgets/formstorage.h"
 
 #include <QGridLayout>

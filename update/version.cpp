@@ -1,6 +1,5 @@
 #include "update/version.h"
 
-#include "main/main.h"
 #include "platform/dialogs.h"
 #include "update/ThreadVersion.h"
 #include "update/addresses.h"
@@ -19,23 +18,7 @@
 QUrl TfVersion::VersionFileUrl = QUrl(QString::fromLatin1(Addresses::VersionFile));
 int TfVersion::TickMilliseconds = 1000;
 
-namespace {
-
-CheckedVersion RunningVersionOf(QWidget *owner)
-{
-    for (QWidget *w = owner; w; w = w->parentWidget())
-        if (const auto *main = qobject_cast<TfUtilities *>(w))
-            return {main->VersionMajor, main->VersionMinor, main->VersionBuild};
-#if defined(CV_VERSION_MAJOR) && defined(CV_VERSION_MINOR) && defined(CV_VERSION_BUILD)
-    return {CV_VERSION_MAJOR, CV_VERSION_MINOR, CV_VERSION_BUILD};
-#else
-    return {};
-#endif
-}
-
-} // namespace
-
-void CheckForNewVersion(QWidget *owner) { CheckForNewVersion(owner, RunningVersionOf(owner)); }
+void CheckForNewVersion(QWidget *owner) { CheckForNewVersion(owner, CheckedVersionOf(ProgramVersion())); }
 
 void CheckForNewVersion(QWidget *owner, const CheckedVersion &running)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/versionrules.h"
+#include "core/versionrules.h"
 
 #include <QDialog>
 #include <QUrl>
@@ -14,8 +14,7 @@ class QTimer;
 class TThreadVersion;
 
 // Runs one whole check for a newer version with its window and messages; returns when the
-// window has closed. The running version is the one of the main window among owner and its
-// ancestors (the program's own when there is none).
+// window has closed. The running version is the program's own unless one is given.
 void CheckForNewVersion(QWidget *owner);
 void CheckForNewVersion(QWidget *owner, const CheckedVersion &running);
 

@@ -105,17 +105,18 @@ void SortByName(std::vector<FileEntry> &entries)
 
 QString ThemeIconForExtension(const QString &extension)
 {
+    using namespace Qt::StringLiterals;
     static const QHash<QString, QString> names = {
-        {"mp3", "audio-x-generic"}, {"wav", "audio-x-generic"}, {"ogg", "audio-x-generic"},
-        {"flac", "audio-x-generic"}, {"wma", "audio-x-generic"}, {"m4a", "audio-x-generic"},
-        {"jpg", "image-x-generic"}, {"jpeg", "image-x-generic"}, {"png", "image-x-generic"},
-        {"bmp", "image-x-generic"}, {"gif", "image-x-generic"}, {"svg", "image-x-generic"},
-        {"avi", "video-x-generic"}, {"mp4", "video-x-generic"}, {"mkv", "video-x-generic"},
-        {"txt", "text-x-generic"}, {"ini", "text-x-generic"}, {"log", "text-x-generic"},
-        {"htm", "text-html"}, {"html", "text-html"}, {"pdf", "application-pdf"},
-        {"zip", "package-x-generic"}, {"gz", "package-x-generic"}, {"tar", "package-x-generic"},
-        {"7z", "package-x-generic"}, {"rar", "package-x-generic"}, {"sh", "text-x-script"},
-        {"exe", "application-x-executable"},
+        {u"mp3"_s, u"audio-x-generic"_s}, {u"wav"_s, u"audio-x-generic"_s}, {u"ogg"_s, u"audio-x-generic"_s},
+        {u"flac"_s, u"audio-x-generic"_s}, {u"wma"_s, u"audio-x-generic"_s}, {u"m4a"_s, u"audio-x-generic"_s},
+        {u"jpg"_s, u"image-x-generic"_s}, {u"jpeg"_s, u"image-x-generic"_s}, {u"png"_s, u"image-x-generic"_s},
+        {u"bmp"_s, u"image-x-generic"_s}, {u"gif"_s, u"image-x-generic"_s}, {u"svg"_s, u"image-x-generic"_s},
+        {u"avi"_s, u"video-x-generic"_s}, {u"mp4"_s, u"video-x-generic"_s}, {u"mkv"_s, u"video-x-generic"_s},
+        {u"txt"_s, u"text-x-generic"_s}, {u"ini"_s, u"text-x-generic"_s}, {u"log"_s, u"text-x-generic"_s},
+        {u"htm"_s, u"text-html"_s}, {u"html"_s, u"text-html"_s}, {u"pdf"_s, u"application-pdf"_s},
+        {u"zip"_s, u"package-x-generic"_s}, {u"gz"_s, u"package-x-generic"_s}, {u"tar"_s, u"package-x-generic"_s},
+        {u"7z"_s, u"package-x-generic"_s}, {u"rar"_s, u"package-x-generic"_s}, {u"sh"_s, u"text-x-script"_s},
+        {u"exe"_s, u"application-x-executable"_s},
     };
     return names.value(extension);
 }

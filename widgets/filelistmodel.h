@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/fileentry.h"
+#include "core/fileentry.h"
 
 #include <QAbstractTableModel>
 #include <QHash>

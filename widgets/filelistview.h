@@ -44,11 +44,7 @@ public:
 
     using EntryKind = FileEntry::Kind;
 
-    // One selected entry as it was when the snapshot was taken: what it is and its name.
-    struct SelectedEntry {
-        EntryKind kind;
-        QString name;
-    };
+    using SelectedEntry = ::SelectedEntry;
 
     // Entries in display order.
     int Count() const;

@@ -2,12 +2,12 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdir.h"
 
-#include "main/extensionrules.h"
+#include "core/extensionrules.h"
 #include "main/fileprogress.h"
 #include "main/main.h"
 #include "main/tagreport.h"
-#include "main/tagsave.h"
-#include "main/tagvalues.h"
+#include "core/tagsave.h"
+#include "core/tagvalues.h"
 #include "widgets/filelistview.h"
 
 #include <QAbstractItemView>

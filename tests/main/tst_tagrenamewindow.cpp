@@ -4,7 +4,7 @@
 #include "tests/support/testdir.h"
 
 #include "main/main.h"
-#include "platform/windows1252.h"
+#include "core/windows1252.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 #include "widgets/radiogroup.h"

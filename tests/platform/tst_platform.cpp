@@ -1,7 +1,7 @@
 #include "platform/dialogs.h"
-#include "platform/files.h"
+#include "core/files.h"
 #include "platform/settingskey.h"
-#include "platform/windows1252.h"
+#include "core/windows1252.h"
 #include "tests/support/testdir.h"
 
 #include <QApplication>

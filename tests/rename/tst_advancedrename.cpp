@@ -10,7 +10,7 @@
 #include "rename/VistaPrevia.h"
 #include "rename/avanzado.h"
 #include "rename/numerar.h"
-#include "rename/renameplan.h"
+#include "core/renameplan.h"
 #include "rename/spinedit.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 
 #include "update/ThreadVersion.h"
 #include "update/version.h"
-#include "update/versionrules.h"
+#include "core/versionrules.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -20,11 +20,6 @@ QStringList MassValueChoices();
 enum class MassField { None = -1, Title = 0, Artist = 1, Album = 2, Comment = 3 };
 QStringList MassFieldChoices();
 
-// The file's name (what follows the last "/") without its extension: everything before the
-// last "."; a name without "." stays whole.
-QString FileNameWithoutExtension(const QString &path);
-// The last part of the file's folder; "/" for a file in the root folder.
-QString FolderNameOf(const QString &path);
 // How many digits the running number of a list of `count` files has: 2, or 3 from 100 on.
 int NumberWidth(int count);
 

@@ -1,23 +1,10 @@
-#include "rename/renameplan.h"
+#include "core/renameplan.h"
 
-#include "platform/failurelist.h"
-#include "platform/files.h"
+#include "core/files.h"
 
-bool NameLeavesFolder(const QString &name)
+RenameStep RenameInFolder(const QString &folder, const SelectedEntry &entry, const QString &newName)
 {
-    return name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(QChar(0));
-}
-
-QString PathInFolder(const QString &folder, const QString &name)
-{
-    if (!folder.startsWith(u'/') || NameLeavesFolder(name))
-        return {};
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
-}
-
-RenameStep RenameInFolder(const QString &folder, const FileListView::SelectedEntry &entry, const QString &newName)
-{
-    using Kind = FileListView::EntryKind;
+    using Kind = FileEntry::Kind;
     RenameStep step{entry.name, newName, {}, {}};
     if (entry.kind == Kind::File || entry.kind == Kind::Folder) {
         step.oldPath = PathInFolder(folder, entry.name);
@@ -26,7 +13,7 @@ RenameStep RenameInFolder(const QString &folder, const FileListView::SelectedEnt
     return step;
 }
 
-std::vector<RenameStep> PlanRenames(const QString &folder, const std::vector<FileListView::SelectedEntry> &entries,
+std::vector<RenameStep> PlanRenames(const QString &folder, const std::vector<SelectedEntry> &entries,
                                     const QStringList &newNames)
 {
     std::vector<RenameStep> plan;
@@ -48,9 +35,4 @@ QStringList ApplyRenames(const std::vector<RenameStep> &plan, const std::functio
             failed.append(step.name);
     }
     return failed;
-}
-
-void ReportRenameFailures(QWidget *parent, const QStringList &failedNames, const QString &heading)
-{
-    ReportFailureList(parent, heading, failedNames);
 }

@@ -11,6 +11,18 @@ struct CheckedVersion {
     std::uint16_t Build = 0;
 };
 
+// The four numbers of a program version: major.minor.release.build.
+struct FileVersion {
+    std::uint16_t Major = 0;
+    std::uint16_t Minor = 0;
+    std::uint16_t Release = 0;
+    std::uint16_t Build = 0;
+};
+
+// The running program's version, as project() in CMakeLists.txt names it (1.0.0.2).
+FileVersion ProgramVersion();
+CheckedVersion CheckedVersionOf(const FileVersion &version);
+
 // An optional sign and one or more decimal digits within 32 bits, nothing else (no blanks).
 bool ParseWholeNumber(const QString &text, std::int32_t &value);
 

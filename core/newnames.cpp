@@ -1,7 +1,7 @@
-#include "rename/newnames.h"
+#include "core/newnames.h"
 
-#include "main/extensionrules.h"
-#include "platform/windows1252.h"
+#include "core/extensionrules.h"
+#include "core/windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "platform/windows1252.h"
+#include "core/windows1252.h"
 
 #include "tags/TagText.h"
 

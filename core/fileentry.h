@@ -20,3 +20,11 @@ struct FileEntry {
     qint64 size = -1;            // bytes; -1 when unknown or meaningless
     qint64 modified = 0;         // seconds since the epoch; 0 when unknown
 };
+
+// One selected entry of a file list as it was when the selection was taken: what it is and
+// its name. Operations on many entries work on such a snapshot, never on a list that may be
+// re-read while they ask their questions.
+struct SelectedEntry {
+    FileEntry::Kind kind = FileEntry::Kind::File;
+    QString name;
+};

@@ -1,9 +1,9 @@
-#include "main/massrules.h"
+#include "core/massrules.h"
 
-#include "main/extensionrules.h"
-#include "main/tagrenamerules.h"
-#include "main/tagvalues.h"
-#include "platform/windows1252.h"
+#include "core/paths.h"
+#include "core/tagrenamerules.h"
+#include "core/tagvalues.h"
+#include "core/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 
@@ -17,26 +17,6 @@ QStringList MassFieldChoices()
 {
     return {QStringLiteral("Título"), QStringLiteral("Artista"), QStringLiteral("Álbum"),
             QStringLiteral("Comentario")};
-}
-
-QString FileNameWithoutExtension(const QString &path)
-{
-    const QString name = FileNamePart(path);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? name : name.left(dot);
-}
-
-QString FolderNameOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    if (slash < 0)
-        return {};
-    QString folder = path.left(slash);
-    while (folder.endsWith(u'/'))
-        folder.chop(1);
-    if (folder.isEmpty()) // only "/" stood before the name: the root folder
-        return QStringLiteral("/");
-    return FileNamePart(folder);
 }
 
 int NumberWidth(int count) { return count < 100 ? 2 : 3; }

@@ -1,4 +1,4 @@
-#include "rename/transformations.h"
+#include "core/transformations.h"
 
 namespace {
 

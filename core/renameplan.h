@@ -3,15 +3,14 @@
 // Operations that rename many entries: each is planned whole before anything is renamed,
 // then applied in order, and the entries that could not be renamed are reported once.
 
-#include "widgets/filelistview.h"
+#include "core/fileentry.h"
+#include "core/paths.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <vector>
-
-class QWidget;
 
 // One entry of a rename. Empty paths mean the entry cannot be renamed (the parent entry, a
 // drive, a name that could leave the folder, no name for it); it is reported like any other
@@ -23,21 +22,13 @@ struct RenameStep {
     QString newPath;
 };
 
-// Whether a new name could leave its folder or name no entry: empty, ".", "..", or holding
-// "/" or a NUL character.
-bool NameLeavesFolder(const QString &name);
-
-// Joins a folder (a full path) and an entry name; "" when the folder is no real folder (the
-// list of drives) or the name could leave it, so such a path can never reach a rename.
-QString PathInFolder(const QString &folder, const QString &name);
-
 // The step that renames a listed entry to `newName` inside the list's folder. Only files and
 // folders have paths; the parent entry and drives fail.
-RenameStep RenameInFolder(const QString &folder, const FileListView::SelectedEntry &entry, const QString &newName);
+RenameStep RenameInFolder(const QString &folder, const SelectedEntry &entry, const QString &newName);
 
 // Pairs entry i with name i inside the folder (a path ending in "/", or "Drives"). Entries
 // without a name of their own are paired with an empty name.
-std::vector<RenameStep> PlanRenames(const QString &folder, const std::vector<FileListView::SelectedEntry> &entries,
+std::vector<RenameStep> PlanRenames(const QString &folder, const std::vector<SelectedEntry> &entries,
                                     const QStringList &newNames);
 
 // Renames in plan order, never replacing an existing entry; a failure does not stop the steps
@@ -47,8 +38,3 @@ std::vector<RenameStep> PlanRenames(const QString &folder, const std::vector<Fil
 QStringList ApplyRenames(const std::vector<RenameStep> &plan, const std::function<bool(int)> &next = {});
 
 inline const QString RenameFailureHeading = QStringLiteral("No se han podido renombrar los siguientes ficheros:");
-
-// Lists the entries that could not be renamed after the heading (see ReportFailureList);
-// nothing when no entry failed.
-void ReportRenameFailures(QWidget *parent, const QStringList &failedNames,
-                          const QString &heading = RenameFailureHeading);

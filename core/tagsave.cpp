@@ -1,13 +1,7 @@
-#include "main/tagsave.h"
+#include "core/tagsave.h"
 
-#include "main/extensionrules.h"
+#include "core/paths.h"
 
-#include <QFile>
-
-std::filesystem::path TagFilePath(const QString &filePath)
-{
-    return std::filesystem::path(QFile::encodeName(filePath).toStdString());
-}
 
 bool WriteRecord(const TID3 &record, TagVersion version)
 {

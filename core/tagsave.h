@@ -2,7 +2,7 @@
 
 // Writing the tag editor's records to their files. No window needed.
 
-#include "main/main.h"
+#include "core/tid3.h"
 
 #include <QStringList>
 
@@ -10,9 +10,6 @@
 #include <functional>
 #include <memory>
 #include <vector>
-
-// The path the tag library is given for a record's file.
-std::filesystem::path TagFilePath(const QString &filePath);
 
 enum class TagVersion { V1, V2 };
 

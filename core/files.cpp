@@ -1,4 +1,6 @@
-#include "platform/files.h"
+#include "core/files.h"
+
+#include "core/paths.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -90,8 +92,8 @@ bool RenameEntry(const QString &oldPath, const QString &newPath)
 {
     if (oldPath.isEmpty() || newPath.isEmpty() || oldPath.contains(QChar(0)) || newPath.contains(QChar(0)))
         return false;
-    const QByteArray from = QFile::encodeName(oldPath);
-    const QByteArray to = QFile::encodeName(newPath);
+    const QByteArray from = NativePath(oldPath);
+    const QByteArray to = NativePath(newPath);
     const QByteArray newName = LastComponent(to);
     if (newName.isEmpty() || newName == "." || newName == "..")
         return false;
@@ -145,7 +147,7 @@ bool ResetAttributes(const QString &path)
 {
     if (path.isEmpty())
         return false;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = NativePath(path);
     struct stat info {};
     if (::stat(name.constData(), &info) != 0)
         return false;

@@ -1,6 +1,6 @@
-#include "main/tagvalues.h"
+#include "core/tagvalues.h"
 
-#include "platform/windows1252.h"
+#include "core/windows1252.h"
 #include "tags/ID3v1.h"
 
 #include <algorithm>

@@ -1,21 +1,10 @@
-#include "main/extensionrules.h"
+#include "core/extensionrules.h"
 
-#include "rename/renameplan.h"
+#include "core/renameplan.h"
 
 #include <QStringList>
 
 #include <algorithm>
-
-QString ExtensionOf(const QString &fileName)
-{
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot < 0 ? QString() : fileName.mid(dot + 1);
-}
-
-QString FileNamePart(const QString &path)
-{
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
 
 int InvalidSymbolPos(const QString &text)
 {

@@ -1,4 +1,4 @@
-#include "update/versionrules.h"
+#include "core/versionrules.h"
 
 #include <limits>
 
@@ -66,3 +66,5 @@ bool IsNewerVersion(const CheckedVersion &server, const CheckedVersion &running)
         return server.Minor > running.Minor;
     return server.Build > running.Build;
 }
+
+CheckedVersion CheckedVersionOf(const FileVersion &version) { return {version.Major, version.Minor, version.Build}; }

@@ -1,7 +1,7 @@
-#include "main/tagrenamerules.h"
+#include "core/tagrenamerules.h"
 
-#include "main/extensionrules.h"
-#include "platform/windows1252.h"
+#include "core/extensionrules.h"
+#include "core/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 

@@ -1,18 +1,13 @@
 #pragma once
 
-#include "widgets/fileentry.h"
+#include "core/fileentry.h"
+#include "core/paths.h"
 
 #include <QString>
 #include <QStringList>
 
 // The characters refused in a new file name and in an extension.
 inline const QString ForbiddenNameChars = QStringLiteral("\"/:<>?\\|");
-
-// The characters after the last "." of a file name; "" when there is none or it ends with ".".
-QString ExtensionOf(const QString &fileName);
-
-// What follows the last "/" of a path.
-QString FileNamePart(const QString &path);
 
 // 1-based position of the forbidden symbol nearest to the end of the text, -1 when none.
 int InvalidSymbolPos(const QString &text);

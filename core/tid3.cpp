@@ -1,0 +1,9 @@
+#include "core/tid3.h"
+
+#include "core/paths.h"
+#include "tags/ReadTags.h"
+
+TID3::TID3(const QString &filePath) : FilePath(filePath)
+{
+    ReadTags(TagFilePath(filePath), V1, V2); // both versions through one open file
+}
