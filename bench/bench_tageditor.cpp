@@ -3,7 +3,6 @@
 // version 2 field into 200 files of 8 MB.
 #include "main/main.h"
 #include "core/paths.h"
-#include "core/tagsave.h"
 #include "widgets/filelistview.h"
 
 #include <QApplication>

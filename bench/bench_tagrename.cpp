@@ -67,7 +67,7 @@ std::unique_ptr<TfUtilities> WindowWithRecords(int count, const QString &folder 
         record->V1.SetTitle(ToWindows1252(QStringLiteral("Título número %1").arg(i)));
         record->V1.SetArtist("Artista");
         record->V1.SetAlbum("Grandes éxitos");
-        window->TagList.push_back(std::move(record));
+        window->TagEditor().AddRecord(std::move(record));
     }
     return window;
 }
@@ -140,7 +140,7 @@ void BM_RenameFromTags(benchmark::State &state)
         for (int i = 0; i < RenameCount; ++i) {
             auto record = std::make_unique<TID3>(folder + Name("f", i));
             record->V1.SetTitle(Name("t", i).chopped(4).toStdString());
-            window->TagList.push_back(std::move(record));
+            window->TagEditor().AddRecord(std::move(record));
         }
         window->UpdateRenamePreview();
         state.ResumeTiming();
@@ -201,7 +201,7 @@ void BM_MassNumberedName(benchmark::State &state)
     Dialogs::SetCurrent(&dialogs);
     auto window = WindowWithRecords(0);
     for (int i = 0; i < MassCount; ++i)
-        window->TagList.push_back(std::make_unique<TID3>(MassFolder() + Name("f", i)));
+        window->TagEditor().AddRecord(std::make_unique<TID3>(MassFolder() + Name("f", i)));
     window->pcPrincipal->setCurrentWidget(window->tsTag);
     window->pcID3->setCurrentWidget(window->tsMasivo);
     window->cbValores->setCurrentIndex(int(MassValue::NumberedFileName));

@@ -40,9 +40,9 @@ bool SameEntry(const struct stat &a, const struct stat &b) { return a.st_dev == 
 // Whether the folder holds an entry spelled exactly so (not just equal ignoring case).
 bool FolderHoldsExactName(const QByteArray &folder, const QByteArray &name)
 {
-    QDir dir(QFile::decodeName(folder));
+    QDir dir(PathFromNative(folder));
     const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    return names.contains(QFile::decodeName(name));
+    return names.contains(PathFromNative(name));
 }
 
 // For file systems without RENAME_NOREPLACE: never a plain rename onto something that
@@ -55,13 +55,17 @@ bool RenameWithoutReplacing(const QByteArray &from, const QByteArray &to, const 
             return false;
         if (::rename(from.constData(), to.constData()) == 0)
             return true;
+        const int why = errno;
         ::rmdir(to.constData());
+        errno = why;
         return false;
     }
     if (::link(from.constData(), to.constData()) == 0) {
         if (::unlink(from.constData()) == 0)
             return true;
+        const int why = errno;
         ::unlink(to.constData());
+        errno = why;
         return false;
     }
     if (errno == EEXIST)
@@ -73,7 +77,9 @@ bool RenameWithoutReplacing(const QByteArray &from, const QByteArray &to, const 
     ::close(fd);
     if (::rename(from.constData(), to.constData()) == 0)
         return true;
+    const int why = errno;
     ::unlink(to.constData());
+    errno = why;
     return false;
 }
 
@@ -88,21 +94,26 @@ bool MoveNoReplace(const QByteArray &from, const QByteArray &to, const struct st
 
 } // namespace
 
-bool RenameEntry(const QString &oldPath, const QString &newPath)
+bool RenameEntry(const QString &oldPath, const QString &newPath, std::error_code &error)
 {
-    if (oldPath.isEmpty() || newPath.isEmpty() || oldPath.contains(QChar(0)) || newPath.contains(QChar(0)))
+    const auto fail = [&error](int code) {
+        error = std::error_code(code ? code : EIO, std::generic_category());
         return false;
+    };
+    error.clear();
+    if (oldPath.isEmpty() || newPath.isEmpty() || oldPath.contains(QChar(0)) || newPath.contains(QChar(0)))
+        return fail(EINVAL);
     const QByteArray from = NativePath(oldPath);
     const QByteArray to = NativePath(newPath);
     const QByteArray newName = LastComponent(to);
     if (newName.isEmpty() || newName == "." || newName == "..")
-        return false;
+        return fail(EINVAL);
     if (LastComponent(from).isEmpty())
-        return false;
+        return fail(EINVAL);
 
     struct stat source {};
     if (::lstat(from.constData(), &source) != 0)
-        return false;
+        return fail(errno);
     if (from == to)
         return true;
 
@@ -111,28 +122,37 @@ bool RenameEntry(const QString &oldPath, const QString &newPath)
         // Something answers to the new name. It may be the entry itself, reached through a
         // case-insensitive file system: then only the spelling changes.
         if (!SameEntry(source, target))
-            return false;
+            return fail(EEXIST);
         const QByteArray oldName = LastComponent(from);
         if (ParentOf(from) != ParentOf(to)
-            || QString::compare(QFile::decodeName(oldName), QFile::decodeName(newName), Qt::CaseInsensitive) != 0)
-            return false; // a second hard link of the same file: still an existing entry
+            || QString::compare(PathFromNative(oldName), PathFromNative(newName), Qt::CaseInsensitive) != 0)
+            return fail(EEXIST); // a second hard link of the same file: still an existing entry
         if (oldName == newName)
             return true;
         if (FolderHoldsExactName(ParentOf(to), newName))
-            return false;
+            return fail(EEXIST);
         // Such file systems treat the new spelling as taken; go through a free name.
         const QByteArray temp = ParentOf(from) + '/' + ".cv-rename-"
                                 + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
         if (!MoveNoReplace(from, temp, source))
-            return false;
+            return fail(errno);
         if (MoveNoReplace(temp, to, source))
             return true;
+        const int why = errno;
         MoveNoReplace(temp, from, source);
-        return false;
+        return fail(why);
     }
     if (errno != ENOENT)
-        return false;
-    return MoveNoReplace(from, to, source);
+        return fail(errno);
+    if (MoveNoReplace(from, to, source))
+        return true;
+    return fail(errno);
+}
+
+bool RenameEntry(const QString &oldPath, const QString &newPath)
+{
+    std::error_code ignored;
+    return RenameEntry(oldPath, newPath, ignored);
 }
 
 QString DesktopFolder()

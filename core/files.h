@@ -2,10 +2,15 @@
 
 #include <QString>
 
+#include <system_error>
+
 // Renames a file or folder. Never replaces an existing entry; renaming onto the unchanged
 // name succeeds; a change of letter case only succeeds on a file system that ignores case.
 // A new name holding "/" in its last part, or equal to "." or "..", fails. Both paths are
-// full paths; the new one may lie in another folder of the same volume.
+// full paths; the new one may lie in another folder of the same volume. On failure `error`
+// holds the reason: the system's errno (EEXIST when the new name is taken, EINVAL for a
+// name that is refused).
+bool RenameEntry(const QString &oldPath, const QString &newPath, std::error_code &error);
 bool RenameEntry(const QString &oldPath, const QString &newPath);
 
 // The user's desktop folder, "" when there is none.

@@ -3,7 +3,6 @@
 #include "core/paths.h"
 #include "core/tagrenamerules.h"
 #include "core/tagvalues.h"
-#include "core/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 
@@ -57,12 +56,12 @@ std::string GenreTextOf(std::uint8_t genreIndex)
 {
     static const QStringList items = GenreItems();
     const int item = GenreItemOfIndex(genreIndex);
-    return item > 0 ? ToWindows1252(items[item]) : std::string();
+    return item > 0 ? TagValueOf(items[item]) : std::string();
 }
 
 std::uint8_t GenreIndexOf(std::string_view genre)
 {
-    return GenreIndexOfItem(FindGenreItem(FromWindows1252(genre)));
+    return GenreIndexOfItem(FindGenreItem(TagValueText(genre)));
 }
 
 namespace {

@@ -44,4 +44,6 @@ QString PathInFolder(const QString &folder, const QString &name)
 
 QByteArray NativePath(const QString &path) { return QFile::encodeName(path); }
 
+QString PathFromNative(const QByteArray &bytes) { return QFile::decodeName(bytes); }
+
 std::filesystem::path TagFilePath(const QString &path) { return std::filesystem::path(NativePath(path).toStdString()); }

@@ -29,8 +29,9 @@ bool NameLeavesFolder(const QString &name);
 // list of drives) or the name could leave it, so such a path can never reach a rename.
 QString PathInFolder(const QString &folder, const QString &name);
 
-// The bytes the file system is given for a path.
+// The bytes the file system is given for a path, and the path those bytes show.
 QByteArray NativePath(const QString &path);
+QString PathFromNative(const QByteArray &bytes);
 
 // The path the tag library is given for a file.
 std::filesystem::path TagFilePath(const QString &path);

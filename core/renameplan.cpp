@@ -24,15 +24,31 @@ std::vector<RenameStep> PlanRenames(const QString &folder, const std::vector<Sel
     return plan;
 }
 
-QStringList ApplyRenames(const std::vector<RenameStep> &plan, const std::function<bool(int)> &next)
+Refusal RefusalOf(const RenameStep &step)
 {
-    QStringList failed;
+    if (step.oldPath.isEmpty())
+        return Refusal::NotAnEntry;
+    if (step.newName.isEmpty())
+        return Refusal::NoNewName;
+    if (NameLeavesFolder(step.newName))
+        return Refusal::InvalidName;
+    return Refusal::NoFolder;
+}
+
+Failures ApplyRenames(const std::vector<RenameStep> &plan, const Progress &progress)
+{
+    Failures failed;
     for (std::size_t i = 0; i < plan.size(); ++i) {
-        if (next && !next(int(i)))
+        if (progress && !progress(int(i)))
             break;
         const RenameStep &step = plan[i];
-        if (step.oldPath.isEmpty() || step.newPath.isEmpty() || !RenameEntry(step.oldPath, step.newPath))
-            failed.append(step.name);
+        if (step.oldPath.isEmpty() || step.newPath.isEmpty()) {
+            failed.append({step.name, ReasonText(RefusalOf(step))});
+            continue;
+        }
+        std::error_code error;
+        if (!RenameEntry(step.oldPath, step.newPath, error))
+            failed.append({step.name, ReasonText(error)});
     }
     return failed;
 }

@@ -3,6 +3,7 @@
 // Operations that rename many entries: each is planned whole before anything is renamed,
 // then applied in order, and the entries that could not be renamed are reported once.
 
+#include "core/failure.h"
 #include "core/fileentry.h"
 #include "core/paths.h"
 
@@ -31,10 +32,12 @@ RenameStep RenameInFolder(const QString &folder, const SelectedEntry &entry, con
 std::vector<RenameStep> PlanRenames(const QString &folder, const std::vector<SelectedEntry> &entries,
                                     const QStringList &newNames);
 
+// Why a step without both paths cannot be renamed.
+Refusal RefusalOf(const RenameStep &step);
+
 // Renames in plan order, never replacing an existing entry; a failure does not stop the steps
-// after it. `next`, when given, is asked before each step with the count done so far and stops
-// the work when it returns false (what is left undone is no failure). Gives the listed names
-// of the steps that failed, in plan order.
-QStringList ApplyRenames(const std::vector<RenameStep> &plan, const std::function<bool(int)> &next = {});
+// after it. `progress`, when given, can stop the work before a step. Gives the steps that
+// failed, by their listed names, in plan order, each with its reason.
+Failures ApplyRenames(const std::vector<RenameStep> &plan, const Progress &progress = {});
 
 inline const QString RenameFailureHeading = QStringLiteral("No se han podido renombrar los siguientes ficheros:");

@@ -1,7 +1,7 @@
 #include "core/tagrenamerules.h"
 
-#include "core/extensionrules.h"
-#include "core/windows1252.h"
+#include "core/paths.h"
+#include "core/tagvalues.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 
@@ -33,7 +33,7 @@ Part PartOf(const QString &field)
     return Part::Unknown;
 }
 
-QString Text(const std::string *bytes) { return bytes ? FromWindows1252(*bytes) : QString(); }
+QString Text(const std::string *bytes) { return bytes ? TagValueText(*bytes) : QString(); }
 
 QString LineFromParts(const RenameSource &source, const std::vector<Part> &parts, const QString &separator,
                       int position)

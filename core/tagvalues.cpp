@@ -5,13 +5,17 @@
 
 #include <algorithm>
 
+QString TagValueText(std::string_view value) { return FromWindows1252(value); }
+
+std::string TagValueOf(const QString &text) { return ToWindows1252(text); }
+
 QStringList GenreItems()
 {
     QStringList items;
     items.reserve(qsizetype(GenreNames.size()) + 1);
     items.append(QString());
     for (std::string_view name : GenreNames)
-        items.append(FromWindows1252(name));
+        items.append(TagValueText(name));
     return items;
 }
 
@@ -78,9 +82,9 @@ int SpinText(const QString &cleanText)
     return ok ? value : 0;
 }
 
-std::string V1Text(const QString &text) { return ToWindows1252(text.left(255)); }
+std::string V1Text(const QString &text) { return TagValueOf(text.left(255)); }
 
-std::string V2Text(const QString &text) { return ToWindows1252(text); }
+std::string V2Text(const QString &text) { return TagValueOf(text); }
 
 std::string V1TextToSave(const QString &text, const QString &shown, const std::string &current)
 {

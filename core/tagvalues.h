@@ -9,6 +9,12 @@
 #include <string>
 #include <string_view>
 
+// A tag value (the bytes a tag object holds, Windows-1252) as a text, and a text as a tag
+// value ('?' for a character Windows-1252 lacks). Every conversion between the two goes
+// through these.
+QString TagValueText(std::string_view value);
+std::string TagValueOf(const QString &text);
+
 // The items of both genre boxes: an empty first item, then the genre names in table order,
 // so item n + 1 is genre number n.
 QStringList GenreItems();

@@ -38,7 +38,7 @@ void TfUtilities::sbAvanzadasClick()
     if (Dialogs::Current().Exec(preview) != QDialog::Accepted)
         return;
 
-    QStringList failed;
+    Failures failed;
     {
         BusyCursor busy;
         failed = ApplyRenames(plan);

@@ -40,7 +40,7 @@ void RunExtensionOperation(QWidget *window, FileListView *list, ExtensionOperati
             continue;
         plan.push_back(RenameInFolder(folder, entry, step.newName));
     }
-    QStringList failed;
+    Failures failed;
     {
         BusyCursor busy;
         failed = ApplyRenames(plan);

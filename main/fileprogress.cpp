@@ -1,5 +1,7 @@
 #include "main/fileprogress.h"
 
+#include "platform/busycursor.h"
+
 #include <QCoreApplication>
 #include <QProgressDialog>
 
@@ -29,3 +31,11 @@ bool FileProgress::Continue(int index)
 bool FileProgress::Cancelled() const { return dialog_->wasCanceled(); }
 
 QProgressDialog *FileProgress::Dialog() const { return dialog_.get(); }
+
+Failures WithFileProgress(QWidget *parent, const QString &label, int fileCount,
+                          const std::function<Failures(const Progress &)> &operation)
+{
+    BusyCursor busy;
+    FileProgress progress(parent, label, fileCount);
+    return operation([&progress](int done) { return progress.Continue(done); });
+}

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/failure.h"
+
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QProgressDialog;
@@ -34,3 +37,8 @@ public:
 private:
     std::unique_ptr<QProgressDialog> dialog_;
 };
+
+// Runs an operation on many files with the busy pointer and a FileProgress, whose "Cancelar"
+// the operation's Progress answers; gives the operation's failures.
+Failures WithFileProgress(QWidget *parent, const QString &label, int fileCount,
+                          const std::function<Failures(const Progress &)> &operation);

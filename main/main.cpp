@@ -68,8 +68,7 @@ void TfUtilities::FormCreate()
 {
     BusyCursor busy;
     ReadFileVersion();
-    CurrentIndex = -1;
-    TagList.clear();
+    ClearTagList();
     FillGenreLists();
     pcPrincipal->tabBar()->hide();
     pcPrincipal->setCurrentWidget(tsRenombrador);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/tid3.h"
+#include "core/tageditorcore.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -32,6 +32,10 @@ class QWidget;
 // The main window: the renamer page and the tag page, switched from the menu bar.
 class TfUtilities : public QMainWindow {
     Q_OBJECT
+    // The tag editor's records and the rules that change them; first, since TagList and
+    // CurrentIndex refer into it.
+    TagEditorCore tagEditor_;
+
 public:
     explicit TfUtilities(QWidget *parent = nullptr);
     ~TfUtilities() override;
@@ -42,8 +46,11 @@ public:
     std::uint16_t VersionRelease = 0;
     std::uint16_t VersionBuild = 0;
 
-    std::vector<std::unique_ptr<TID3>> TagList;
-    int CurrentIndex = -1;
+    // The tag editor's records of the listed files and the position of the shown one (-1 for
+    // none), as its core holds them.
+    const TagRecords &TagList = tagEditor_.TagList();
+    const int &CurrentIndex = tagEditor_.CurrentIndex();
+    TagEditorCore &TagEditor() { return tagEditor_; }
 
     bool ReadFileVersion();
     void UpdateTitle(const QString &pageName);
@@ -286,7 +293,14 @@ public slots:
 private:
     void BuildMassAndRenameSheets();
     void MoveRenameField(int step);
-    void ForEveryRecord(const QString &label, const std::function<bool(TID3 &, int)> &work);
+    // The tag editor's operations on every listed file: with the busy pointer and the progress
+    // window; then the first record shown and the files that could not be saved listed.
+    void ForEveryRecord(const QString &label, const std::function<Failures(const Progress &)> &operation);
+    // What the edit sheets hold now.
+    TagSheets EnteredSheets() const;
+    TagVersion ShownVersion() const;
+    void SaveToAll(QWidget *sheet, const QString &label, const std::function<Failures(const Progress &)> &operation,
+                   bool numbering = false);
     // The new names of the last preview, one per record: the rename uses these, never the
     // preview's text, which shows control characters as symbols.
     QStringList renameNames_;

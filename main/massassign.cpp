@@ -2,15 +2,10 @@
 // versions for every file, and the removal of one version from every file.
 #include "main/main.h"
 
-#include "main/fileprogress.h"
 #include "core/massrules.h"
-#include "core/paths.h"
+#include "main/fileprogress.h"
 #include "main/tagreport.h"
-#include "core/tagsave.h"
-#include "core/tagvalues.h"
-#include "platform/busycursor.h"
 #include "platform/dialogs.h"
-#include "core/windows1252.h"
 #include "widgets/radiogroup.h"
 
 #include <QComboBox>
@@ -29,18 +24,12 @@ void TfUtilities::RefillValueChoices()
     cbValores->setEditText(text);
 }
 
-// Runs `work` on every record with the busy pointer and the progress dialog, then shows the
-// first record and lists the files `work` could not write. Cancelling leaves the rest as is.
-void TfUtilities::ForEveryRecord(const QString &label, const std::function<bool(TID3 &, int)> &work)
+// Cancelling leaves the records not reached as they were.
+void TfUtilities::ForEveryRecord(const QString &label, const std::function<Failures(const Progress &)> &operation)
 {
     if (TagList.empty())
         return;
-    QStringList failed;
-    {
-        BusyCursor busy;
-        FileProgress progress(this, label, int(TagList.size()));
-        failed = WorkOnRecords(TagList, work, [&progress](int i) { return progress.Continue(i); });
-    }
+    const Failures failed = WithFileProgress(this, label, int(TagList.size()), operation);
     ShowRecord(0);
     ReportUnsavedFiles(this, failed);
 }
@@ -58,51 +47,32 @@ void TfUtilities::SpeedButton29Click()
     const int chosen = cbValores->currentIndex();
     const MassValue choice = chosen >= 0 && chosen < MassValueChoices().size() ? MassValue(chosen) : MassValue::Typed;
     const QString typed = cbValores->currentText();
-    const bool toV2 = rgID3->ItemIndex() == 1;
-    const int count = int(TagList.size());
-    ForEveryRecord(QStringLiteral("Guardando los valores…"), [&](TID3 &record, int i) {
-        const std::string value = ToWindows1252(MassValueFor(choice, typed, record.FilePath, i, count));
-        if (toV2) {
-            SetMassField(record.V2, field, value);
-            return SaveV2(i);
-        }
-        SetMassField(record.V1, field, value);
-        return SaveV1(i);
+    const TagVersion version = rgID3->ItemIndex() == 1 ? TagVersion::V2 : TagVersion::V1;
+    ForEveryRecord(QStringLiteral("Guardando los valores…"), [&](const Progress &progress) {
+        return tagEditor_.AssignToAll(version, field, choice, typed, progress);
     });
 }
 
 void TfUtilities::SpeedButton25Click()
 {
-    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v1 al ID3v2…"), [this](TID3 &record, int i) {
-        CopyV1ToV2(record.V1, record.V2);
-        return SaveV2(i);
-    });
+    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v1 al ID3v2…"),
+                   [this](const Progress &progress) { return tagEditor_.CopyToAll(TagVersion::V1, progress); });
 }
 
 void TfUtilities::SpeedButton26Click()
 {
-    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v2 al ID3v1…"), [this](TID3 &record, int i) {
-        CopyV2ToV1(record.V2, record.V1);
-        return SaveV1(i);
-    });
+    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v2 al ID3v1…"),
+                   [this](const Progress &progress) { return tagEditor_.CopyToAll(TagVersion::V2, progress); });
 }
 
 void TfUtilities::SpeedButton27Click()
 {
-    ForEveryRecord(QStringLiteral("Eliminando los tags ID3v1…"), [](TID3 &record, int) {
-        if (!record.V1.Present())
-            return true;
-        record.V1.ClearFields();
-        return record.V1.DeleteTag(TagFilePath(record.FilePath));
-    });
+    ForEveryRecord(QStringLiteral("Eliminando los tags ID3v1…"),
+                   [this](const Progress &progress) { return tagEditor_.RemoveFromAll(TagVersion::V1, progress); });
 }
 
 void TfUtilities::SpeedButton28Click()
 {
-    ForEveryRecord(QStringLiteral("Eliminando los tags ID3v2…"), [](TID3 &record, int) {
-        if (!record.V2.Present())
-            return true;
-        record.V2.ClearFields();
-        return record.V2.DeleteTag(TagFilePath(record.FilePath));
-    });
+    ForEveryRecord(QStringLiteral("Eliminando los tags ID3v2…"),
+                   [this](const Progress &progress) { return tagEditor_.RemoveFromAll(TagVersion::V2, progress); });
 }

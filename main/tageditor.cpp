@@ -1,13 +1,11 @@
 // The tag editor's list of records: building it from the selection, showing and stepping.
 #include "main/main.h"
 
-#include "core/extensionrules.h"
+#include "core/paths.h"
 #include "core/tagvalues.h"
-#include "core/windows1252.h"
 #include "widgets/filelistview.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -16,38 +14,25 @@
 
 void TfUtilities::FicherosTagClick()
 {
-    const std::vector<FileListView::SelectedEntry> entries = FicherosTag->SelectedEntries();
+    const std::vector<SelectedEntry> entries = FicherosTag->SelectedEntries();
     if (entries.empty())
         return;
-    const QString folder = FicherosTag->Directory();
-    ClearTagList();
-    TagList.reserve(entries.size());
-    for (const FileListView::SelectedEntry &entry : entries)
-        if (entry.kind == FileListView::EntryKind::File)
-            AddTagFile(folder + entry.name);
+    tagEditor_.BuildTagList(FicherosTag->Directory(), entries);
     ShowRecord(0);
     if (pcID3->currentWidget() == tsRenombrar)
         UpdateRenamePreview();
 }
 
-void TfUtilities::ClearTagList()
-{
-    TagList.clear();
-    CurrentIndex = -1;
-}
+void TfUtilities::ClearTagList() { tagEditor_.ClearTagList(); }
 
-void TfUtilities::AddTagFile(const QString &path)
-{
-    if (QFileInfo(path).isFile())
-        TagList.push_back(std::make_unique<TID3>(path));
-}
+void TfUtilities::AddTagFile(const QString &path) { tagEditor_.AddTagFile(path); }
 
 void TfUtilities::ShowRecord(int position)
 {
-    if (position < 0 || position >= int(TagList.size())) {
+    const TID3 *record = tagEditor_.ShowRecord(position);
+    lbTantoDeTanto->setText(PositionCaption(CurrentIndex, int(TagList.size())));
+    if (!record) {
         lbFichero->clear();
-        lbTantoDeTanto->setText(PositionCaption(-1, 0));
-        CurrentIndex = -1;
         for (QLineEdit *edit : {edTituloV1, edArtistaV1, edAlbumV1, edComentarioV1, edTituloV2, edArtistaV2,
                                 edAlbumV2})
             edit->clear();
@@ -59,34 +44,31 @@ void TfUtilities::ShowRecord(int position)
         cbGeneroV2->setCurrentIndex(0);
         return;
     }
-    const TID3 &record = *TagList[std::size_t(position)];
-    lbFichero->setText(FileNamePart(record.FilePath));
+    lbFichero->setText(FileNamePart(record->FilePath));
     lbFichero->setCursorPosition(0);
-    lbTantoDeTanto->setText(PositionCaption(position, int(TagList.size())));
-    CurrentIndex = position;
 
-    const auto setText = [](QLineEdit *edit, const std::string &value) {
-        edit->setText(FromWindows1252(value));
+    const TagSheets sheets = TagEditorCore::SheetsOf(*record);
+    const auto setText = [](QLineEdit *edit, const QString &text) {
+        edit->setText(text);
         edit->setCursorPosition(0);
     };
-    setText(edTituloV1, record.V1.Title());
-    setText(edArtistaV1, record.V1.Artist());
-    setText(edAlbumV1, record.V1.Album());
-    sePistaV1->setValue(TrackToShow(record.V1.Track()));
-    seAnoV1->setValue(YearToShow(record.V1.Year()));
-    setText(edComentarioV1, record.V1.Comment());
-    cbGeneroV1->setCurrentIndex(GenreItemOfIndex(record.V1.GenreIndex()));
+    setText(edTituloV1, sheets.v1.title);
+    setText(edArtistaV1, sheets.v1.artist);
+    setText(edAlbumV1, sheets.v1.album);
+    sePistaV1->setValue(sheets.v1.track);
+    seAnoV1->setValue(sheets.v1.year);
+    setText(edComentarioV1, sheets.v1.comment);
+    cbGeneroV1->setCurrentIndex(sheets.v1.genreItem);
 
-    setText(edTituloV2, record.V2.Title());
-    setText(edArtistaV2, record.V2.Artist());
-    setText(edAlbumV2, record.V2.Album());
-    sePistaV2->setValue(TrackToShow(record.V2.Track()));
-    seAnoV2->setValue(YearToShow(record.V2.Year()));
-    mComentarioV2->setPlainText(FromWindows1252(record.V2.Comment()));
+    setText(edTituloV2, sheets.v2.title);
+    setText(edArtistaV2, sheets.v2.artist);
+    setText(edAlbumV2, sheets.v2.album);
+    sePistaV2->setValue(sheets.v2.track);
+    seAnoV2->setValue(sheets.v2.year);
+    mComentarioV2->setPlainText(sheets.v2.comment);
     shownCommentV2 = mComentarioV2->toPlainText();
-    const QString genre = FromWindows1252(record.V2.Genre());
-    cbGeneroV2->setCurrentIndex(FindGenreItem(genre));
-    cbGeneroV2->setEditText(genre);
+    cbGeneroV2->setCurrentIndex(FindGenreItem(sheets.v2.genre));
+    cbGeneroV2->setEditText(sheets.v2.genre);
 }
 
 void TfUtilities::SpeedButton13Click()

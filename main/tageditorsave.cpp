@@ -1,14 +1,10 @@
 // The tag editor's buttons that write: "Actual", the field buttons, the copies, the removal.
 #include "main/main.h"
 
-#include "core/extensionrules.h"
-#include "main/fileprogress.h"
-#include "core/massrules.h"
-#include "main/tagreport.h"
-#include "core/tagsave.h"
 #include "core/tagvalues.h"
+#include "main/fileprogress.h"
+#include "main/tagreport.h"
 #include "platform/busycursor.h"
-#include "core/windows1252.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,205 +12,178 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-
 namespace {
-
 int Spin(const QSpinBox *box) { return SpinText(box->cleanText()); }
 
-// One field of every record, from the sheet the button stands on; nothing when another
-// sheet is active. The numbering buttons show the current record again.
-void SaveToAll(TfUtilities &w, QWidget *sheet, TagVersion version, const std::function<void(TID3 &, int)> &assign,
-               bool numbering = false)
-{
-    if (w.pcID3->currentWidget() != sheet)
-        return;
-    QStringList failed;
-    {
-        BusyCursor busy;
-        FileProgress progress(&w,
-                              numbering ? QStringLiteral("Numerando los ficheros seleccionados…")
-                                        : QStringLiteral("Guardando el valor en los ficheros seleccionados…"),
-                              int(w.TagList.size()));
-        failed = SaveFieldToAll(w.TagList, version, assign, [&progress](int i) { return progress.Continue(i); });
-        if (numbering && w.CurrentIndex != -1)
-            w.ShowRecord(w.CurrentIndex);
-    }
-    ReportUnsavedFiles(&w, failed);
-}
-
+const QString SavingLabel = QStringLiteral("Guardando el valor en los ficheros seleccionados…");
 } // namespace
 
-bool TfUtilities::SaveV1(int position)
+TagSheets TfUtilities::EnteredSheets() const
 {
-    if (position < 0 || position >= int(TagList.size()))
-        return false;
-    return WriteRecord(*TagList[std::size_t(position)], TagVersion::V1);
+    TagSheets sheets;
+    sheets.v1.title = edTituloV1->text();
+    sheets.v1.artist = edArtistaV1->text();
+    sheets.v1.album = edAlbumV1->text();
+    sheets.v1.comment = edComentarioV1->text();
+    sheets.v1.track = Spin(sePistaV1);
+    sheets.v1.year = Spin(seAnoV1);
+    sheets.v1.genreItem = cbGeneroV1->currentIndex();
+    sheets.v2.title = edTituloV2->text();
+    sheets.v2.artist = edArtistaV2->text();
+    sheets.v2.album = edAlbumV2->text();
+    sheets.v2.genre = cbGeneroV2->currentText();
+    sheets.v2.comment = mComentarioV2->toPlainText();
+    sheets.v2.track = Spin(sePistaV2);
+    sheets.v2.year = Spin(seAnoV2);
+    return sheets;
 }
 
-bool TfUtilities::SaveV2(int position)
+TagVersion TfUtilities::ShownVersion() const
 {
-    if (position < 0 || position >= int(TagList.size()))
-        return false;
-    return WriteRecord(*TagList[std::size_t(position)], TagVersion::V2);
+    return pcID3->currentWidget() == tsID3v1 ? TagVersion::V1 : TagVersion::V2;
 }
+
+// One field of every record, from the sheet the button stands on; nothing when another sheet
+// is active. The numbering buttons show the current record again.
+void TfUtilities::SaveToAll(QWidget *sheet, const QString &label,
+                            const std::function<Failures(const Progress &)> &operation, bool numbering)
+{
+    if (pcID3->currentWidget() != sheet)
+        return;
+    const Failures failed = WithFileProgress(this, label, int(TagList.size()), operation);
+    if (numbering && CurrentIndex != -1)
+        ShowRecord(CurrentIndex);
+    ReportUnsavedFiles(this, failed);
+}
+
+bool TfUtilities::SaveV1(int position) { return tagEditor_.SaveV1(position); }
+
+bool TfUtilities::SaveV2(int position) { return tagEditor_.SaveV2(position); }
 
 void TfUtilities::sbActualClick()
 {
-    QStringList failed;
+    Failures failed;
     {
         BusyCursor busy;
-        if (CurrentIndex == -1)
-            return;
-        TID3 &record = *TagList[std::size_t(CurrentIndex)];
-        TID3v1 &v1 = record.V1;
-        v1.SetTitle(V1TextToSave(edTituloV1->text(), FromWindows1252(v1.Title()), v1.Title()));
-        v1.SetArtist(V1TextToSave(edArtistaV1->text(), FromWindows1252(v1.Artist()), v1.Artist()));
-        v1.SetAlbum(V1TextToSave(edAlbumV1->text(), FromWindows1252(v1.Album()), v1.Album()));
-        v1.SetTrack(TrackToSave(Spin(sePistaV1), v1.Track()));
-        v1.SetYear(YearToSave(Spin(seAnoV1), v1.Year()));
-        v1.SetGenreIndex(GenreIndexToSave(cbGeneroV1->currentIndex(), v1.GenreIndex()));
-        v1.SetComment(V1TextToSave(edComentarioV1->text(), FromWindows1252(v1.Comment()), v1.Comment()));
-        if (!SaveV1(CurrentIndex))
-            failed.append(FileNamePart(record.FilePath));
-
-        TID3v2 &v2 = record.V2;
-        v2.SetTitle(V2TextToSave(edTituloV2->text(), FromWindows1252(v2.Title()), v2.Title()));
-        v2.SetArtist(V2TextToSave(edArtistaV2->text(), FromWindows1252(v2.Artist()), v2.Artist()));
-        v2.SetAlbum(V2TextToSave(edAlbumV2->text(), FromWindows1252(v2.Album()), v2.Album()));
-        v2.SetTrack(TrackToSave(Spin(sePistaV2), v2.Track()));
-        v2.SetYear(YearToSave(Spin(seAnoV2), v2.Year()));
-        v2.SetGenre(V2TextToSave(cbGeneroV2->currentText(), FromWindows1252(v2.Genre()), v2.Genre()));
-        v2.SetComment(V2TextToSave(mComentarioV2->toPlainText(), shownCommentV2, v2.Comment()));
-        if (!SaveV2(CurrentIndex) && failed.isEmpty())
-            failed.append(FileNamePart(record.FilePath));
+        failed = tagEditor_.SaveCurrent(EnteredSheets(), shownCommentV2);
     }
     ReportUnsavedFiles(this, failed);
 }
 
 void TfUtilities::SpeedButton6Click()
 {
-    const std::string value = V1Text(edTituloV1->text());
-    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetTitle(value); });
+    const QString text = edTituloV1->text();
+    SaveToAll(tsID3v1, SavingLabel,
+              [&](const Progress &p) { return tagEditor_.SaveTextToAll(TagVersion::V1, TagField::Title, text, p); });
 }
 
 void TfUtilities::SpeedButton7Click()
 {
-    const std::string value = V1Text(edArtistaV1->text());
-    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetArtist(value); });
+    const QString text = edArtistaV1->text();
+    SaveToAll(tsID3v1, SavingLabel,
+              [&](const Progress &p) { return tagEditor_.SaveTextToAll(TagVersion::V1, TagField::Artist, text, p); });
 }
 
 void TfUtilities::SpeedButton8Click()
 {
-    const std::string value = V1Text(edAlbumV1->text());
-    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetAlbum(value); });
+    const QString text = edAlbumV1->text();
+    SaveToAll(tsID3v1, SavingLabel,
+              [&](const Progress &p) { return tagEditor_.SaveTextToAll(TagVersion::V1, TagField::Album, text, p); });
 }
 
 void TfUtilities::SpeedButton11Click()
 {
     SaveToAll(
-        *this, tsID3v1, TagVersion::V1, [](TID3 &r, int i) { r.V1.SetTrack(std::uint8_t(i + 1)); }, true);
+        tsID3v1, QStringLiteral("Numerando los ficheros seleccionados…"),
+        [&](const Progress &p) { return tagEditor_.NumberTracks(TagVersion::V1, p); }, true);
 }
 
 void TfUtilities::SpeedButton12Click()
 {
-    const std::string value = YearText(Spin(seAnoV1));
-    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetYear(value); });
+    const int year = Spin(seAnoV1);
+    SaveToAll(tsID3v1, SavingLabel, [&](const Progress &p) { return tagEditor_.SaveYearToAll(TagVersion::V1, year, p); });
 }
 
 void TfUtilities::SpeedButton9Click()
 {
-    const std::uint8_t value = GenreIndexOfItem(cbGeneroV1->currentIndex());
-    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetGenreIndex(value); });
+    const int item = cbGeneroV1->currentIndex();
+    SaveToAll(tsID3v1, SavingLabel, [&](const Progress &p) { return tagEditor_.SaveGenreItemToAll(item, p); });
 }
 
 void TfUtilities::SpeedButton10Click()
 {
-    const std::string value = V1Text(edComentarioV1->text());
-    SaveToAll(*this, tsID3v1, TagVersion::V1, [&](TID3 &r, int) { r.V1.SetComment(value); });
+    const QString text = edComentarioV1->text();
+    SaveToAll(tsID3v1, SavingLabel,
+              [&](const Progress &p) { return tagEditor_.SaveTextToAll(TagVersion::V1, TagField::Comment, text, p); });
 }
 
 void TfUtilities::SpeedButton18Click()
 {
-    const std::string value = V2Text(edTituloV2->text());
-    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetTitle(value); });
+    const QString text = edTituloV2->text();
+    SaveToAll(tsID3v2, SavingLabel,
+              [&](const Progress &p) { return tagEditor_.SaveTextToAll(TagVersion::V2, TagField::Title, text, p); });
 }
 
 void TfUtilities::SpeedButton19Click()
 {
-    const std::string value = V2Text(edArtistaV2->text());
-    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetArtist(value); });
+    const QString text = edArtistaV2->text();
+    SaveToAll(tsID3v2, SavingLabel,
+              [&](const Progress &p) { return tagEditor_.SaveTextToAll(TagVersion::V2, TagField::Artist, text, p); });
 }
 
 void TfUtilities::SpeedButton20Click()
 {
-    const std::string value = V2Text(edAlbumV2->text());
-    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetAlbum(value); });
+    const QString text = edAlbumV2->text();
+    SaveToAll(tsID3v2, SavingLabel,
+              [&](const Progress &p) { return tagEditor_.SaveTextToAll(TagVersion::V2, TagField::Album, text, p); });
 }
 
 void TfUtilities::SpeedButton23Click()
 {
     SaveToAll(
-        *this, tsID3v2, TagVersion::V2, [](TID3 &r, int i) { r.V2.SetTrack(std::uint8_t(i + 1)); }, true);
+        tsID3v2, QStringLiteral("Numerando los ficheros seleccionados…"),
+        [&](const Progress &p) { return tagEditor_.NumberTracks(TagVersion::V2, p); }, true);
 }
 
 void TfUtilities::SpeedButton24Click()
 {
-    const std::string value = YearText(Spin(seAnoV2));
-    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetYear(value); });
+    const int year = Spin(seAnoV2);
+    SaveToAll(tsID3v2, SavingLabel, [&](const Progress &p) { return tagEditor_.SaveYearToAll(TagVersion::V2, year, p); });
 }
 
 void TfUtilities::SpeedButton21Click()
 {
-    const std::string value = V2Text(cbGeneroV2->currentText());
-    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetGenre(value); });
+    const QString text = cbGeneroV2->currentText();
+    SaveToAll(tsID3v2, SavingLabel,
+              [&](const Progress &p) { return tagEditor_.SaveTextToAll(TagVersion::V2, TagField::Genre, text, p); });
 }
 
 void TfUtilities::SpeedButton22Click()
 {
-    const std::string value = V2Text(mComentarioV2->toPlainText());
-    SaveToAll(*this, tsID3v2, TagVersion::V2, [&](TID3 &r, int) { r.V2.SetComment(value); });
+    const QString text = mComentarioV2->toPlainText();
+    SaveToAll(tsID3v2, SavingLabel,
+              [&](const Progress &p) { return tagEditor_.SaveTextToAll(TagVersion::V2, TagField::Comment, text, p); });
 }
 
-// The genre is the one the source sheet's box shows; every other value comes from the object.
 void TfUtilities::sbV1aV2Click()
 {
     BusyCursor busy;
-    if (CurrentIndex == -1)
-        return;
-    TID3 &record = *TagList[std::size_t(CurrentIndex)];
-    CopyV1ToV2(record.V1, record.V2, V2Text(cbGeneroV1->currentText()));
-    ShowRecord(CurrentIndex);
+    if (tagEditor_.CopyCurrentV1ToV2(cbGeneroV1->currentText()))
+        ShowRecord(CurrentIndex);
 }
 
 void TfUtilities::sbV2aV1Click()
 {
     BusyCursor busy;
-    if (CurrentIndex == -1)
-        return;
-    TID3 &record = *TagList[std::size_t(CurrentIndex)];
-    CopyV2ToV1(record.V2, record.V1, GenreIndexOfItem(FindGenreItem(cbGeneroV2->currentText())));
-    ShowRecord(CurrentIndex);
+    if (tagEditor_.CopyCurrentV2ToV1(cbGeneroV2->currentText()))
+        ShowRecord(CurrentIndex);
 }
 
 void TfUtilities::SpeedButton17Click()
 {
-    if (CurrentIndex == -1)
+    Failures failed;
+    if (!tagEditor_.RemoveCurrent(ShownVersion(), failed))
         return;
-    TID3 &record = *TagList[std::size_t(CurrentIndex)];
-    const std::filesystem::path path = TagFilePath(record.FilePath);
-    bool removed = true;
-    if (pcID3->currentWidget() == tsID3v1) {
-        if (!record.V1.Present())
-            return;
-        record.V1.ClearFields();
-        removed = record.V1.DeleteTag(path);
-    } else {
-        if (!record.V2.Present())
-            return;
-        record.V2.ClearFields();
-        removed = record.V2.DeleteTag(path);
-    }
     ShowRecord(CurrentIndex);
-    if (!removed)
-        ReportUnsavedFiles(this, {FileNamePart(record.FilePath)});
+    ReportUnsavedFiles(this, failed);
 }

@@ -1,8 +1,8 @@
 // Renaming the listed files from their tags: the preview and its options, and the rename.
 #include "main/main.h"
 
-#include "main/fileprogress.h"
 #include "core/tagrenamerules.h"
+#include "main/fileprogress.h"
 #include "platform/busycursor.h"
 #include "platform/failurelist.h"
 #include "widgets/filelistview.h"
@@ -22,12 +22,8 @@ void TfUtilities::UpdateRenamePreview()
     for (int i = 0; i < clbCampos->count(); ++i)
         if (clbCampos->item(i)->checkState() == Qt::Checked)
             checked.append(clbCampos->item(i)->text());
-    const bool fromV2 = rgID3Renombrar->ItemIndex() == 1;
-    std::vector<RenameSource> sources;
-    sources.reserve(TagList.size());
-    for (const auto &record : TagList)
-        sources.push_back(fromV2 ? RenameSourceOf(record->V2) : RenameSourceOf(record->V1));
-    renameNames_ = RenameLines(sources, checked, edCadenaSeparacion->text());
+    const TagVersion version = rgID3Renombrar->ItemIndex() == 1 ? TagVersion::V2 : TagVersion::V1;
+    renameNames_ = tagEditor_.RenameNames(version, checked, edCadenaSeparacion->text());
     mPrevioRenombre->setPlainText(RenamePreviewText(renameNames_));
 }
 
@@ -59,20 +55,12 @@ void TfUtilities::SpeedButton32Click()
     // The names the preview shows, built afresh from the same options, so that a list rebuilt
     // while another sheet was shown can never be paired with older names.
     UpdateRenamePreview();
-    QStringList oldPaths;
-    oldPaths.reserve(qsizetype(TagList.size()));
-    for (const auto &record : TagList)
-        oldPaths.append(record->FilePath);
-    const std::vector<RenameStep> plan = PlanTagRename(oldPaths, renameNames_, CarpetasTag->SelectedPath());
-    QStringList failed;
-    {
-        BusyCursor busy;
-        FileProgress progress(this, QStringLiteral("Renombrando los ficheros…"), int(plan.size()));
-        failed = ApplyRenames(plan, [&progress](int done) { return progress.Continue(done); });
-    }
+    const QString folder = CarpetasTag->SelectedPath();
+    const Failures failed =
+        WithFileProgress(this, QStringLiteral("Renombrando los ficheros…"), int(TagList.size()),
+                         [&](const Progress &progress) { return tagEditor_.RenameFiles(renameNames_, folder, progress); });
     ReportFailureList(this, RenameFailureHeading, failed);
     FicherosTag->RereadFolder();
     mPrevioRenombre->clear();
     renameNames_.clear();
-    ClearTagList();
 }

@@ -2,7 +2,7 @@
 
 #include "platform/failurelist.h"
 
-void ReportUnsavedFiles(QWidget *parent, const QStringList &fileNames)
+void ReportUnsavedFiles(QWidget *parent, const Failures &failures)
 {
-    ReportFailureList(parent, QStringLiteral("No se han podido guardar los siguientes ficheros:"), fileNames);
+    ReportFailureList(parent, QStringLiteral("No se han podido guardar los siguientes ficheros:"), failures);
 }

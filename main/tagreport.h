@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QStringList>
+#include "core/failure.h"
 
 class QWidget;
 
 // Lists the files whose tag could not be saved under "No se han podido guardar los siguientes
 // ficheros:" (see ReportFailureList); shows nothing when the list is empty.
-void ReportUnsavedFiles(QWidget *parent, const QStringList &fileNames);
+void ReportUnsavedFiles(QWidget *parent, const Failures &failures);

@@ -2,18 +2,10 @@
 
 #include "platform/dialogs.h"
 
-QString FailureListText(const QString &heading, const QStringList &names)
+void ReportFailureList(QWidget *parent, const QString &heading, const Failures &failures)
 {
-    QString text = heading + QStringLiteral("\n\n");
-    for (const QString &name : names)
-        text += name + u'\n';
-    return text;
-}
-
-void ReportFailureList(QWidget *parent, const QString &heading, const QStringList &names)
-{
-    if (names.isEmpty())
+    if (failures.isEmpty())
         return;
-    Dialogs::Current().Message(parent, QStringLiteral("Atención"), FailureListText(heading, names),
+    Dialogs::Current().Message(parent, QStringLiteral("Atención"), FailureListText(heading, failures),
                                Dialogs::Icon::Warning);
 }

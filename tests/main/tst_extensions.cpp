@@ -76,13 +76,13 @@ private slots:
             << QStringList{"¿Estás seguro de querer cambiar la extensión 'jpeg' por 'jpg'?"} << "";
         QTest::newRow("change onto an existing file")
             << QStringList{"a.txt", "a.doc", "b.txt"} << QStringList{"a.txt", "b.txt"} << "change" << "doc"
-            << QList<bool>{} << QStringList{"a.doc", "a.txt", "b.doc"} << QStringList{} << renameFailed + "a.txt\n";
+            << QList<bool>{} << QStringList{"a.doc", "a.txt", "b.doc"} << QStringList{} << renameFailed + "a.txt — ya existe\n";
         QTest::newRow("change from the context menu")
             << QStringList{"song.mp3"} << QStringList{"song.mp3"} << "change-menu" << "wma" << QList<bool>{}
             << QStringList{"song.wma"} << QStringList{} << "";
         QTest::newRow("parent entry is reported")
             << QStringList{"song.mp3"} << QStringList{" <- Anterior", "song.mp3"} << "change" << "wma"
-            << QList<bool>{} << QStringList{"song.wma"} << QStringList{} << renameFailed + " <- Anterior\n";
+            << QList<bool>{} << QStringList{"song.wma"} << QStringList{} << renameFailed + " <- Anterior — no es un fichero ni una carpeta\n";
         QTest::newRow("add") << QStringList{"a.txt", "README"} << QStringList{"a.txt", "README"} << "add" << "bak"
                              << QList<bool>{} << QStringList{"README.bak", "a.txt.bak"} << QStringList{} << "";
         QTest::newRow("add from the context menu")
@@ -94,7 +94,7 @@ private slots:
         QTest::newRow("remove onto an existing file")
             << QStringList{"notes.", "notes"} << QStringList{"notes."} << "remove" << "" << QList<bool>{}
             << QStringList{"notes", "notes."} << QStringList{}
-            << "No se ha podido eliminar la extensión de los siguientes ficheros:\n\nnotes.\n";
+            << "No se ha podido eliminar la extensión de los siguientes ficheros:\n\nnotes. — ya existe\n";
         QTest::newRow("remove long extension, Yes and No")
             << QStringList{"photo.jpeg", "movie.mpeg"} << QStringList{"photo.jpeg", "movie.mpeg"} << "remove-menu"
             << "" << QList<bool>{false, true} << QStringList{"movie.mpeg", "photo"}
@@ -184,9 +184,9 @@ private slots:
         QTest::addColumn<QString>("renamed");    // the real file's new name
         QTest::addColumn<QString>("message");    // for the parent entry
         QTest::newRow("change") << "change" << " <- Anterior.wma"
-                                << "No se han podido renombrar los siguientes ficheros:\n\n <- Anterior\n";
+                                << "No se han podido renombrar los siguientes ficheros:\n\n <- Anterior — no es un fichero ni una carpeta\n";
         QTest::newRow("add") << "add" << " <- Anterior.wma"
-                             << "No se han podido renombrar los siguientes ficheros:\n\n <- Anterior\n";
+                             << "No se han podido renombrar los siguientes ficheros:\n\n <- Anterior — no es un fichero ni una carpeta\n";
         QTest::newRow("remove") << "remove" << "" << "";
     }
     void fileNamedLikeTheParentEntry()
@@ -294,7 +294,7 @@ private slots:
         QCOMPARE(FilesIn(dir), QStringList{QStringLiteral("b")});
         QCOMPARE(dialogs.Of(QStringLiteral("Message")).size(), 1);
         QCOMPARE(dialogs.Of(QStringLiteral("Message")).first().text,
-                 QStringLiteral("No se ha podido eliminar la extensión de los siguientes ficheros:\n\na.txt\n"));
+                 QStringLiteral("No se ha podido eliminar la extensión de los siguientes ficheros:\n\na.txt — no existe\n"));
     }
 
     void forbiddenStoredExtensionNeverLeavesTheFolder()

@@ -1,6 +1,7 @@
 // The "Renombrar ficheros" and "Masivo" sheets of the tag page, driven as a user would.
 #include "tests/main/windowfixture.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/mp3file.h"
 #include "tests/support/testdir.h"
 
 #include "main/main.h"
@@ -26,9 +27,9 @@ namespace {
 struct Song {
     QString file;
     int track = 0;
-    QString title, artist, album;
+    QString title = {}, artist = {}, album = {};
     int genre = 255;  // version 1 genre number
-    QString genreV2;
+    QString genreV2 = {};
     bool v1 = true, v2 = true;
 };
 
@@ -37,28 +38,26 @@ std::filesystem::path Fs(const QString &path) { return QFile::encodeName(path).t
 // Stand-in audio with the tags asked for; version 2 gets the texts with "2" appended.
 QString MakeSong(TestDir &dir, const QString &folder, const Song &song)
 {
-    const QString path = dir.CreateFile(folder + u'/' + song.file, QByteArray(512, '\x55'));
-    if (song.v1) {
-        TID3v1 v1;
-        v1.SetTrack(std::uint8_t(song.track));
-        v1.SetTitle(ToWindows1252(song.title));
-        v1.SetArtist(ToWindows1252(song.artist));
-        v1.SetAlbum(ToWindows1252(song.album));
-        v1.SetComment("comentario");
-        v1.SetGenreIndex(std::uint8_t(song.genre));
-        v1.WriteTag(Fs(path));
-    }
-    if (song.v2) {
-        TID3v2 v2;
-        v2.SetTrack(std::uint8_t(song.track));
-        v2.SetTitle(ToWindows1252(song.title + "2"));
-        v2.SetArtist(ToWindows1252(song.artist + "2"));
-        v2.SetAlbum(ToWindows1252(song.album + "2"));
-        v2.SetComment("comentario2");
-        v2.SetGenre(ToWindows1252(song.genreV2));
-        v2.WriteTag(Fs(path));
-    }
-    return path;
+    Mp3Tags tags;
+    if (song.v1)
+        tags.v1 = [&](TID3v1 &v1) {
+            v1.SetTrack(std::uint8_t(song.track));
+            v1.SetTitle(ToWindows1252(song.title));
+            v1.SetArtist(ToWindows1252(song.artist));
+            v1.SetAlbum(ToWindows1252(song.album));
+            v1.SetComment("comentario");
+            v1.SetGenreIndex(std::uint8_t(song.genre));
+        };
+    if (song.v2)
+        tags.v2 = [&](TID3v2 &v2) {
+            v2.SetTrack(std::uint8_t(song.track));
+            v2.SetTitle(ToWindows1252(song.title + "2"));
+            v2.SetArtist(ToWindows1252(song.artist + "2"));
+            v2.SetAlbum(ToWindows1252(song.album + "2"));
+            v2.SetComment("comentario2");
+            v2.SetGenre(ToWindows1252(song.genreV2));
+        };
+    return MakeMp3(dir.FilePath(folder + u'/' + song.file), tags);
 }
 
 TID3v1 ReadV1(const QString &path)
@@ -237,7 +236,8 @@ private slots:
         QCOMPARE(dialogs.shown[0].caption, "Atención");
         QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Warning);
         QCOMPARE(dialogs.shown[0].text, "No se han podido renombrar los siguientes ficheros:\n\n"
-                                        "b.mp3\nc.mp3\nd.mp3\ne.mp3\ng.mp3\n");
+                                        "b.mp3 — nombre no válido\nc.mp3 — nombre no válido\nd.mp3 — ya existe\n"
+                                        "e.mp3 — ya existe\ng.mp3 — nombre demasiado largo\n");
         for (const char *kept : {"b.mp3", "c.mp3", "d.mp3", "e.mp3", "g.mp3"})
             QVERIFY2(dir_->Exists(QStringLiteral("Grandes éxitos/") + kept), kept);
         QCOMPARE(dir_->Read("Grandes éxitos/existe2.mp3"), QByteArray("otro"));
@@ -450,7 +450,7 @@ private slots:
         QVERIFY(ReadV1(paths_[0]).Present());
         w_->SpeedButton27->click();
         QVERIFY(!ReadV1(paths_[0]).Present() && !ReadV1(paths_[1]).Present());
-        QCOMPARE(dir_->Read("Grandes éxitos/c.mp3"), QByteArray(512, '\x55'));
+        QCOMPARE(dir_->Read("Grandes éxitos/c.mp3"), Audio());
         QCOMPARE(dialogs.shown.size(), 0);
         QCOMPARE(w_->edTituloV1->text(), "");
     }
@@ -477,7 +477,8 @@ private slots:
         w_->findChild<QToolButton *>(button)->click();
         QCOMPARE(dialogs.shown.size(), 1);
         QCOMPARE(dialogs.shown[0].caption, "Atención");
-        QCOMPARE(dialogs.shown[0].text, "No se han podido guardar los siguientes ficheros:\n\nb.mp3\n");
+        QVERIFY(dialogs.shown[0].text.startsWith("No se han podido guardar los siguientes ficheros:\n\nb.mp3 — "));
+        QCOMPARE(dialogs.shown[0].text.count(u'\n'), 3);
         QVERIFY(!QFile::exists(paths_[1]));
         if (button == "SpeedButton29")
             QCOMPARE(Q(ReadV1(paths_[2]).Title()), "nuevo");

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "tests/support/immutable.h"
+#include "tests/support/mp3file.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -59,18 +60,6 @@ inline QByteArray Padded(int major, const QByteArray &body)
 inline QByteArray InPlace(int major, const QByteArray &body, const QByteArray &oldBody)
 {
     return Tag(major, body + QByteArray(oldBody.size() - body.size(), '\0'));
-}
-
-// Stand-in audio: frame syncs, 0xFF runs and the letters of both tag markers inside it.
-inline QByteArray Audio(int size)
-{
-    QByteArray a(size, '\0');
-    quint32 x = 12345;
-    for (int i = 0; i < size; ++i)
-        a[i] = char((x = x * 1103515245 + 12345) >> 16);
-    for (int i = 0; i + 12 < size; i += 997)
-        a.replace(i, 12, "\xFF\xFB" "ID3\x03\0TAG\xFF\0", 12);
-    return a;
 }
 
 inline bool WriteFile(const QString &path, const QByteArray &bytes)

@@ -193,16 +193,6 @@ private slots:
         QFETCH(QStringList, sorted);
         QCOMPARE(SortedExtensionList(items), sorted);
     }
-
-    void failureHeadings()
-    {
-        QCOMPARE(ExtensionFailureHeading(ExtensionOperation::Change),
-                 QStringLiteral("No se han podido renombrar los siguientes ficheros:"));
-        QCOMPARE(ExtensionFailureHeading(ExtensionOperation::Add),
-                 QStringLiteral("No se han podido renombrar los siguientes ficheros:"));
-        QCOMPARE(ExtensionFailureHeading(ExtensionOperation::Remove),
-                 QStringLiteral("No se ha podido eliminar la extensión de los siguientes ficheros:"));
-    }
 };
 
 QTEST_APPLESS_MAIN(TestExtensionRules)

@@ -1,7 +1,7 @@
 // The rules of renaming from tags and of mass assignment, without a window.
 #include "core/massrules.h"
+#include "core/paths.h"
 #include "core/tagrenamerules.h"
-#include "platform/failurelist.h"
 #include "core/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
@@ -128,27 +128,28 @@ private slots:
     void renamePlan_data()
     {
         QTest::addColumn<QString>("newName");
-        QTest::addColumn<bool>("renamed");
-        QTest::newRow("plain") << "07 - A - B.mp3" << true;
-        QTest::newRow("unchanged name") << "old.mp3" << true;
-        QTest::newRow("climbs out") << "../../x.mp3" << false;
-        QTest::newRow("into a sub-folder") << "sub/b.mp3" << false;
-        QTest::newRow("slash only") << "/.mp3" << false;
-        QTest::newRow("nul") << QString("a") + QChar(0) + "b.mp3" << false;
-        QTest::newRow("dot") << "." << false;
-        QTest::newRow("dot dot") << ".." << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("existing name") << "taken.mp3" << false;
-        QTest::newRow("existing folder") << "sub" << false;
-        QTest::newRow("300 characters") << QString(296, 'n') + ".mp3" << false;
-        QTest::newRow("control characters") << QString("a\tb\nc.mp3") << true;
-        QTest::newRow("question mark and asterisk") << "¿Qué? *.mp3" << true;
-        QTest::newRow("backslash") << "a\\b.mp3" << true;
+        QTest::addColumn<QString>("reason"); // "" when renamed
+        QTest::newRow("plain") << "07 - A - B.mp3" << "";
+        QTest::newRow("unchanged name") << "old.mp3" << "";
+        QTest::newRow("climbs out") << "../../x.mp3" << "nombre no válido";
+        QTest::newRow("into a sub-folder") << "sub/b.mp3" << "nombre no válido";
+        QTest::newRow("slash only") << "/.mp3" << "nombre no válido";
+        QTest::newRow("nul") << QString("a") + QChar(0) + "b.mp3" << "nombre no válido";
+        QTest::newRow("dot") << "." << "nombre no válido";
+        QTest::newRow("dot dot") << ".." << "nombre no válido";
+        QTest::newRow("empty") << "" << "falta el nombre nuevo";
+        QTest::newRow("existing name") << "taken.mp3" << "ya existe";
+        QTest::newRow("existing folder") << "sub" << "ya existe";
+        QTest::newRow("300 characters") << QString(296, 'n') + ".mp3" << "nombre demasiado largo";
+        QTest::newRow("control characters") << QString("a\tb\nc.mp3") << "";
+        QTest::newRow("question mark and asterisk") << "¿Qué? *.mp3" << "";
+        QTest::newRow("backslash") << "a\\b.mp3" << "";
     }
     void renamePlan()
     {
         QFETCH(QString, newName);
-        QFETCH(bool, renamed);
+        QFETCH(QString, reason);
+        const bool renamed = reason.isEmpty();
         TestDir dir;
         const QString folder = dir.CreateDir("dest");
         const QString old = dir.CreateFile("src/old.mp3", "audio");
@@ -161,8 +162,8 @@ private slots:
         const auto plan = PlanTagRename({from}, {newName}, folder);
         QCOMPARE(plan.size(), std::size_t(1));
         QCOMPARE(plan[0].oldPath, from);
-        const QStringList failures = ApplyRenames(plan);
-        QCOMPARE(failures, renamed ? QStringList() : QStringList{"old.mp3"});
+        const Failures failures = ApplyRenames(plan);
+        QCOMPARE(failures, renamed ? Failures() : (Failures{{"old.mp3", reason}}));
         QCOMPARE(QFile::exists(from), !renamed || sameFolder);
         if (renamed)
             QCOMPARE(dir.Read("dest/" + newName), QByteArray("audio"));
@@ -184,7 +185,8 @@ private slots:
         QCOMPARE(plan.size(), std::size_t(5));
         QCOMPARE(plan[2].newPath, dir.Path() + "/C.mp3");
         QVERIFY(plan[4].newPath.isEmpty());
-        QCOMPARE(ApplyRenames(plan), (QStringList{"b.mp3", "gone.mp3", "d.mp3"}));
+        QCOMPARE(ApplyRenames(plan),
+                 (Failures{{"b.mp3", "ya existe"}, {"gone.mp3", "no existe"}, {"d.mp3", "falta el nombre nuevo"}}));
         QCOMPARE(dir.Read("same.mp3"), QByteArray("a.mp3"));
         QCOMPARE(dir.Read("b.mp3"), QByteArray("b.mp3"));
         QCOMPARE(dir.Read("C.mp3"), QByteArray("c.MP3"));
@@ -206,7 +208,7 @@ private slots:
         const QString file = dir.CreateFile("a.mp3");
         const auto plan = PlanTagRename({file}, {"b.mp3"}, folder);
         QVERIFY(plan[0].newPath.isEmpty());
-        QCOMPARE(ApplyRenames(plan), QStringList{"a.mp3"});
+        QCOMPARE(ApplyRenames(plan), (Failures{{"a.mp3", "no hay carpeta de destino"}}));
         QVERIFY(QFile::exists(file));
     }
 
@@ -218,11 +220,11 @@ private slots:
             paths << dir.CreateFile(QString::fromLatin1(name));
         const auto plan = PlanTagRename(paths, {"a.mp3", "b.mp3", "c.mp3"}, dir.Path());
         QList<int> asked;
-        const QStringList failures = ApplyRenames(plan, [&](int done) {
+        const Failures failures = ApplyRenames(plan, [&](int done) {
             asked << done;
             return done < 2;
         });
-        QCOMPARE(failures, QStringList()); // what was not done is not a failure
+        QCOMPARE(failures, Failures()); // what was not done is not a failure
         QCOMPARE(asked, (QList<int>{0, 1, 2}));
         QVERIFY(dir.Exists("a.mp3") && dir.Exists("b.mp3") && dir.Exists("3.mp3"));
     }
@@ -238,18 +240,12 @@ private slots:
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             QSKIP("root changes every folder, and this file system cannot lock one");
         }
-        const QStringList failures = ApplyRenames(PlanTagRename({file}, {"b.mp3"}, folder));
+        const Failures failures = ApplyRenames(PlanTagRename({file}, {"b.mp3"}, folder));
         if (::geteuid() == 0)
             SetImmutable(folder, false);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(failures, QStringList{"a.mp3"});
+        QCOMPARE(failures, (Failures{{"a.mp3", "permiso denegado"}}));
         QCOMPARE(dir.Read("ro/a.mp3"), QByteArray("audio"));
-    }
-
-    void failureMessage()
-    {
-        QCOMPARE(FailureListText(RenameFailureHeading, {"a.mp3", "b.mp3"}),
-                 "No se han podido renombrar los siguientes ficheros:\n\na.mp3\nb.mp3\n");
     }
 
     void massValue_data()

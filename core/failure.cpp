@@ -1,0 +1,93 @@
+#include "core/failure.h"
+
+#include "tags/TagError.h"
+
+#include <cerrno>
+
+namespace {
+
+QString SystemReason(int code)
+{
+    switch (code) {
+    case EEXIST:
+    case ENOTEMPTY: return QStringLiteral("ya existe");
+    case EACCES:
+    case EPERM: return QStringLiteral("permiso denegado");
+    case EROFS: return QStringLiteral("medio de solo lectura");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("no hay espacio");
+    case ENOENT: return QStringLiteral("no existe");
+    case ENOTDIR: return QStringLiteral("la carpeta no existe");
+    case EISDIR: return QStringLiteral("es una carpeta");
+    case EBUSY:
+    case ETXTBSY: return QStringLiteral("está en uso");
+    case EXDEV: return QStringLiteral("está en otro volumen");
+    case ENAMETOOLONG: return QStringLiteral("nombre demasiado largo");
+    case EINVAL:
+    case EILSEQ: return QStringLiteral("nombre no válido");
+    case ELOOP: return QStringLiteral("demasiados enlaces simbólicos");
+    case EMLINK: return QStringLiteral("demasiados enlaces");
+    case EFBIG: return QStringLiteral("fichero demasiado grande");
+    case EIO: return QStringLiteral("error de lectura o escritura");
+    case ENOMEM: return QStringLiteral("no hay memoria");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("demasiados ficheros abiertos");
+    case EINTR:
+    case EAGAIN: return QStringLiteral("interrumpido");
+    case ENOTSUP: return QStringLiteral("el sistema de ficheros no lo admite");
+    default: break;
+    }
+    return QStringLiteral("error %1 del sistema").arg(code);
+}
+
+QString TagReason(cvtags::TagError error)
+{
+    using cvtags::TagError;
+    switch (error) {
+    case TagError::FileChanged: return QStringLiteral("el fichero ha cambiado");
+    case TagError::UnreadableTag: return QStringLiteral("la etiqueta no se puede leer entera");
+    case TagError::UnconvertibleFrame: return QStringLiteral("la etiqueta tiene datos que esta versión no admite");
+    case TagError::NoTag: return QStringLiteral("no tiene etiqueta");
+    case TagError::TooLarge: return QStringLiteral("la etiqueta es demasiado grande");
+    case TagError::NotRegularFile: return QStringLiteral("no es un fichero normal");
+    case TagError::TooShort: return QStringLiteral("el fichero es demasiado corto");
+    }
+    return {};
+}
+
+QString UnknownReason() { return QStringLiteral("motivo desconocido"); }
+
+} // namespace
+
+QString ReasonText(std::error_code error)
+{
+    if (!error)
+        return UnknownReason();
+    if (error.category() == std::generic_category() || error.category() == std::system_category())
+        return SystemReason(error.value());
+    if (error.category() == cvtags::TagErrorCategory()) {
+        const QString reason = TagReason(static_cast<cvtags::TagError>(error.value()));
+        if (!reason.isEmpty())
+            return reason;
+    }
+    return UnknownReason();
+}
+
+QString ReasonText(Refusal refusal)
+{
+    switch (refusal) {
+    case Refusal::NotAnEntry: return QStringLiteral("no es un fichero ni una carpeta");
+    case Refusal::NoNewName: return QStringLiteral("falta el nombre nuevo");
+    case Refusal::InvalidName: return QStringLiteral("nombre no válido");
+    case Refusal::NoFolder: return QStringLiteral("no hay carpeta de destino");
+    }
+    return UnknownReason();
+}
+
+QString FailureListText(const QString &heading, const Failures &failures)
+{
+    QString text = heading + QStringLiteral("\n\n");
+    for (const Failure &failure : failures)
+        text += failure.name + QStringLiteral(" — ") + failure.reason + u'\n';
+    return text;
+}

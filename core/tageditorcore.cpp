@@ -1,0 +1,323 @@
+#include "core/tageditorcore.h"
+
+#include "core/paths.h"
+#include "core/tagrenamerules.h"
+#include "core/tagvalues.h"
+#include "tags/TagError.h"
+
+#include <QFileInfo>
+
+namespace {
+
+bool WriteTag(const TID3 &record, TagVersion version)
+{
+    const std::filesystem::path path = TagFilePath(record.FilePath);
+    return version == TagVersion::V1 ? record.V1.WriteTag(path) : record.V2.WriteTag(path);
+}
+
+std::string TextFor(TagVersion version, const QString &text)
+{
+    return version == TagVersion::V1 ? V1Text(text) : V2Text(text);
+}
+
+template <typename Tag>
+void SetText(Tag &tag, TagField field, const std::string &value)
+{
+    switch (field) {
+    case TagField::Title: tag.SetTitle(value); break;
+    case TagField::Artist: tag.SetArtist(value); break;
+    case TagField::Album: tag.SetAlbum(value); break;
+    case TagField::Comment: tag.SetComment(value); break;
+    case TagField::Genre:
+        if constexpr (std::is_same_v<Tag, TID3v1>)
+            tag.SetGenreIndex(GenreIndexOf(value));
+        else
+            tag.SetGenre(value);
+        break;
+    }
+}
+
+} // namespace
+
+TID3 *TagEditorCore::Current() const
+{
+    return current_ < 0 ? nullptr : records_[std::size_t(current_)].get();
+}
+
+void TagEditorCore::ClearTagList()
+{
+    records_.clear();
+    current_ = -1;
+}
+
+bool TagEditorCore::AddTagFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    records_.push_back(std::make_unique<TID3>(path));
+    return true;
+}
+
+void TagEditorCore::AddRecord(std::unique_ptr<TID3> record) { records_.push_back(std::move(record)); }
+
+void TagEditorCore::BuildTagList(const QString &folder, const std::vector<SelectedEntry> &entries)
+{
+    ClearTagList();
+    records_.reserve(entries.size());
+    for (const SelectedEntry &entry : entries)
+        if (entry.kind == FileEntry::Kind::File)
+            AddTagFile(PathInFolder(folder, entry.name));
+}
+
+const TID3 *TagEditorCore::ShowRecord(int position)
+{
+    current_ = position >= 0 && position < int(records_.size()) ? position : -1;
+    return Current();
+}
+
+TagSheets TagEditorCore::SheetsOf(const TID3 &record)
+{
+    TagSheets sheets;
+    const TID3v1 &v1 = record.V1;
+    sheets.v1.title = TagValueText(v1.Title());
+    sheets.v1.artist = TagValueText(v1.Artist());
+    sheets.v1.album = TagValueText(v1.Album());
+    sheets.v1.comment = TagValueText(v1.Comment());
+    sheets.v1.track = TrackToShow(v1.Track());
+    sheets.v1.year = YearToShow(v1.Year());
+    sheets.v1.genreItem = GenreItemOfIndex(v1.GenreIndex());
+    const TID3v2 &v2 = record.V2;
+    sheets.v2.title = TagValueText(v2.Title());
+    sheets.v2.artist = TagValueText(v2.Artist());
+    sheets.v2.album = TagValueText(v2.Album());
+    sheets.v2.genre = TagValueText(v2.Genre());
+    sheets.v2.comment = TagValueText(v2.Comment());
+    sheets.v2.track = TrackToShow(v2.Track());
+    sheets.v2.year = YearToShow(v2.Year());
+    return sheets;
+}
+
+bool TagEditorCore::SaveV1(int position)
+{
+    if (position < 0 || position >= int(records_.size()))
+        return false;
+    return WriteTag(*records_[std::size_t(position)], TagVersion::V1);
+}
+
+bool TagEditorCore::SaveV2(int position)
+{
+    if (position < 0 || position >= int(records_.size()))
+        return false;
+    return WriteTag(*records_[std::size_t(position)], TagVersion::V2);
+}
+
+Failures TagEditorCore::SaveCurrent(const TagSheets &entered, const QString &shownComment)
+{
+    TID3 *record = Current();
+    if (!record)
+        return {};
+    const QString name = FileNamePart(record->FilePath);
+    Failures failed;
+    const auto save = [&](TagVersion version) {
+        cvtags::SetLastError({});
+        if (!WriteTag(*record, version) && failed.isEmpty())
+            failed.append({name, ReasonText(cvtags::LastError())});
+    };
+
+    TID3v1 &v1 = record->V1;
+    v1.SetTitle(V1TextToSave(entered.v1.title, TagValueText(v1.Title()), v1.Title()));
+    v1.SetArtist(V1TextToSave(entered.v1.artist, TagValueText(v1.Artist()), v1.Artist()));
+    v1.SetAlbum(V1TextToSave(entered.v1.album, TagValueText(v1.Album()), v1.Album()));
+    v1.SetTrack(TrackToSave(entered.v1.track, v1.Track()));
+    v1.SetYear(YearToSave(entered.v1.year, v1.Year()));
+    v1.SetGenreIndex(GenreIndexToSave(entered.v1.genreItem, v1.GenreIndex()));
+    v1.SetComment(V1TextToSave(entered.v1.comment, TagValueText(v1.Comment()), v1.Comment()));
+    save(TagVersion::V1);
+
+    TID3v2 &v2 = record->V2;
+    v2.SetTitle(V2TextToSave(entered.v2.title, TagValueText(v2.Title()), v2.Title()));
+    v2.SetArtist(V2TextToSave(entered.v2.artist, TagValueText(v2.Artist()), v2.Artist()));
+    v2.SetAlbum(V2TextToSave(entered.v2.album, TagValueText(v2.Album()), v2.Album()));
+    v2.SetTrack(TrackToSave(entered.v2.track, v2.Track()));
+    v2.SetYear(YearToSave(entered.v2.year, v2.Year()));
+    v2.SetGenre(V2TextToSave(entered.v2.genre, TagValueText(v2.Genre()), v2.Genre()));
+    v2.SetComment(V2TextToSave(entered.v2.comment, shownComment, v2.Comment()));
+    save(TagVersion::V2);
+    return failed;
+}
+
+Failures TagEditorCore::SaveTextToAll(TagVersion version, TagField field, const QString &text,
+                                      const Progress &progress)
+{
+    const std::string value = TextFor(version, text);
+    return AssignAndWrite(
+        version,
+        [&](TID3 &record, int) {
+            if (version == TagVersion::V1)
+                SetText(record.V1, field, value);
+            else
+                SetText(record.V2, field, value);
+        },
+        progress);
+}
+
+Failures TagEditorCore::SaveYearToAll(TagVersion version, int year, const Progress &progress)
+{
+    const std::string value = YearText(year);
+    return AssignAndWrite(
+        version,
+        [&](TID3 &record, int) {
+            if (version == TagVersion::V1)
+                record.V1.SetYear(value);
+            else
+                record.V2.SetYear(value);
+        },
+        progress);
+}
+
+Failures TagEditorCore::SaveGenreItemToAll(int genreItem, const Progress &progress)
+{
+    const std::uint8_t genre = GenreIndexOfItem(genreItem);
+    return AssignAndWrite(TagVersion::V1, [&](TID3 &record, int) { record.V1.SetGenreIndex(genre); }, progress);
+}
+
+Failures TagEditorCore::NumberTracks(TagVersion version, const Progress &progress)
+{
+    return AssignAndWrite(
+        version,
+        [version](TID3 &record, int position) {
+            const auto track = static_cast<std::uint8_t>(position + 1);
+            if (version == TagVersion::V1)
+                record.V1.SetTrack(track);
+            else
+                record.V2.SetTrack(track);
+        },
+        progress);
+}
+
+bool TagEditorCore::CopyCurrentV1ToV2(const QString &shownGenre)
+{
+    TID3 *record = Current();
+    if (!record)
+        return false;
+    CopyV1ToV2(record->V1, record->V2, V2Text(shownGenre));
+    return true;
+}
+
+bool TagEditorCore::CopyCurrentV2ToV1(const QString &shownGenre)
+{
+    TID3 *record = Current();
+    if (!record)
+        return false;
+    CopyV2ToV1(record->V2, record->V1, GenreIndexOfItem(FindGenreItem(shownGenre)));
+    return true;
+}
+
+Failures TagEditorCore::AssignToAll(TagVersion version, MassField field, MassValue choice, const QString &typed,
+                                    const Progress &progress)
+{
+    const int count = int(records_.size());
+    return AssignAndWrite(
+        version,
+        [&](TID3 &record, int position) {
+            const std::string value = TagValueOf(MassValueFor(choice, typed, record.FilePath, position, count));
+            if (version == TagVersion::V1)
+                SetMassField(record.V1, field, value);
+            else
+                SetMassField(record.V2, field, value);
+        },
+        progress);
+}
+
+Failures TagEditorCore::CopyToAll(TagVersion from, const Progress &progress)
+{
+    if (from == TagVersion::V1)
+        return AssignAndWrite(TagVersion::V2, [](TID3 &record, int) { CopyV1ToV2(record.V1, record.V2); }, progress);
+    return AssignAndWrite(TagVersion::V1, [](TID3 &record, int) { CopyV2ToV1(record.V2, record.V1); }, progress);
+}
+
+namespace {
+// Records whose tag of that version was not found when the list was built are passed over.
+bool RemoveTag(TID3 &record, TagVersion version)
+{
+    const std::filesystem::path path = TagFilePath(record.FilePath);
+    if (version == TagVersion::V1) {
+        if (!record.V1.Present())
+            return true;
+        record.V1.ClearFields();
+        return record.V1.DeleteTag(path);
+    }
+    if (!record.V2.Present())
+        return true;
+    record.V2.ClearFields();
+    return record.V2.DeleteTag(path);
+}
+} // namespace
+
+bool TagEditorCore::RemoveCurrent(TagVersion version, Failures &failed)
+{
+    TID3 *record = Current();
+    if (!record || !(version == TagVersion::V1 ? record->V1.Present() : record->V2.Present()))
+        return false;
+    cvtags::SetLastError({});
+    if (!RemoveTag(*record, version))
+        failed.append({FileNamePart(record->FilePath), ReasonText(cvtags::LastError())});
+    return true;
+}
+
+Failures TagEditorCore::RemoveFromAll(TagVersion version, const Progress &progress)
+{
+    return WorkOnRecords([version](TID3 &record, int) { return RemoveTag(record, version); }, progress);
+}
+
+QStringList TagEditorCore::RenameNames(TagVersion version, const QStringList &checkedFields,
+                                       const QString &separator) const
+{
+    std::vector<RenameSource> sources;
+    sources.reserve(records_.size());
+    for (const auto &record : records_)
+        sources.push_back(version == TagVersion::V2 ? RenameSourceOf(record->V2) : RenameSourceOf(record->V1));
+    return RenameLines(sources, checkedFields, separator);
+}
+
+std::vector<RenameStep> TagEditorCore::RenamePlan(const QStringList &names, const QString &folder) const
+{
+    QStringList oldPaths;
+    oldPaths.reserve(qsizetype(records_.size()));
+    for (const auto &record : records_)
+        oldPaths.append(record->FilePath);
+    return PlanTagRename(oldPaths, names, folder);
+}
+
+Failures TagEditorCore::RenameFiles(const QStringList &names, const QString &folder, const Progress &progress)
+{
+    const Failures failed = ApplyRenames(RenamePlan(names, folder), progress);
+    ClearTagList();
+    return failed;
+}
+
+Failures TagEditorCore::WorkOnRecords(const std::function<bool(TID3 &, int)> &work, const Progress &progress)
+{
+    Failures failed;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        const int position = int(i);
+        if (progress && !progress(position))
+            break;
+        TID3 &record = *records_[i];
+        cvtags::SetLastError({});
+        if (!work(record, position))
+            failed.append({FileNamePart(record.FilePath), ReasonText(cvtags::LastError())});
+    }
+    return failed;
+}
+
+Failures TagEditorCore::AssignAndWrite(TagVersion version, const std::function<void(TID3 &, int)> &assign,
+                                       const Progress &progress)
+{
+    return WorkOnRecords(
+        [&](TID3 &record, int position) {
+            assign(record, position);
+            return WriteTag(record, version);
+        },
+        progress);
+}

@@ -1,0 +1,264 @@
+// The tag editor without its window: the values its boxes show and save, the list of records,
+// and the operations on every listed file.
+#include "core/paths.h"
+#include "core/tageditorcore.h"
+#include "core/tagvalues.h"
+#include "tags/TagError.h"
+#include "tests/support/mp3file.h"
+#include "tests/support/testdir.h"
+
+#include <QTest>
+
+#include <cerrno>
+
+namespace {
+
+// Three files whose every field differs from file to file.
+QStringList MakeThreeTagged(TestDir &dir)
+{
+    QStringList paths;
+    for (int i = 1; i <= 3; ++i) {
+        const std::string k = std::to_string(i);
+        paths << MakeMp3(dir.FilePath(QStringLiteral("f%1.mp3").arg(i)),
+                         {[&](TID3v1 &t) {
+                              t.SetTitle("t1-" + k);
+                              t.SetTrack(std::uint8_t(10 + i));
+                              t.SetGenreIndex(std::uint8_t(i));
+                          },
+                          [&](TID3v2 &t) {
+                              t.SetTitle("t2-" + k);
+                              t.SetTrack(std::uint8_t(20 + i));
+                              t.SetGenre("g2-" + k);
+                          }});
+    }
+    return paths;
+}
+
+std::vector<SelectedEntry> Files(const QStringList &names)
+{
+    std::vector<SelectedEntry> entries;
+    for (const QString &name : names)
+        entries.push_back({FileEntry::Kind::File, name});
+    return entries;
+}
+
+QStringList Names(const TagEditorCore &core)
+{
+    QStringList names;
+    for (const auto &record : core.TagList())
+        names << FileNamePart(record->FilePath);
+    return names;
+}
+
+using Operation = std::function<Failures(TagEditorCore &, const Progress &)>;
+
+} // namespace
+
+class TestTagEditorCore : public QObject {
+    Q_OBJECT
+private slots:
+    void yearShown_data()
+    {
+        QTest::addColumn<QByteArray>("year");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("plain") << QByteArray("1999") << 1999;
+        QTest::newRow("short") << QByteArray("987") << 987;
+        QTest::newRow("leading zero") << QByteArray("0042") << 42;
+        QTest::newRow("date") << QByteArray("2004-05-12") << 2004;
+        QTest::newRow("decade unknown") << QByteArray("19xx") << 0;
+        QTest::newRow("two digits then text") << QByteArray("19 99") << 0;
+        QTest::newRow("text") << QByteArray("circa 1990") << 0;
+        QTest::newRow("too large") << QByteArray("123456789012345678901234567890") << 9999;
+    }
+    void yearShown()
+    {
+        QFETCH(QByteArray, year);
+        QFETCH(int, shown);
+        QCOMPARE(YearToShow(year.toStdString()), shown);
+        // A box left as shown keeps the text; a changed box gives its digits.
+        const std::string kept = year.isEmpty() ? "0" : year.toStdString();
+        QCOMPARE(YearToSave(shown, year.toStdString()), kept);
+        QCOMPARE(YearToSave(shown == 5 ? 6 : 5, year.toStdString()), shown == 5 ? "6" : "5");
+    }
+
+    void genreConversions_data()
+    {
+        QTest::addColumn<int>("genreIndex");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("blues") << 0 << 1 << "Blues";
+        QTest::newRow("rock") << 17 << 18 << "Rock";
+        QTest::newRow("synthpop") << 147 << 148 << "Synthpop";
+        QTest::newRow("no genre") << 255 << 0 << "";
+        QTest::newRow("unnamed 148") << 148 << -1 << "";
+        QTest::newRow("unnamed 254") << 254 << -1 << "";
+    }
+    void genreConversions()
+    {
+        QFETCH(int, genreIndex);
+        QFETCH(int, item);
+        QFETCH(QString, shown);
+        QCOMPARE(GenreItemOfIndex(std::uint8_t(genreIndex)), item);
+        const QStringList items = GenreItems();
+        QCOMPARE(items.size(), 149);
+        if (item >= 0) {
+            QCOMPARE(items[item], shown);
+            QCOMPARE(int(GenreIndexOfItem(item)), genreIndex);
+            QCOMPARE(FindGenreItem(shown.toUpper()), item);
+            QCOMPARE(FindGenreItem(shown.toLower()), item);
+        } else {
+            // No item selected saves 254, unless the record already holds a genre without a name.
+            QCOMPARE(int(GenreIndexOfItem(-1)), 254);
+            QCOMPARE(int(GenreIndexToSave(-1, std::uint8_t(genreIndex))), genreIndex);
+        }
+        QCOMPARE(int(GenreIndexToSave(-1, 17)), 254);
+        QCOMPARE(FindGenreItem(u"Rock and Roll Forever"), -1);
+    }
+
+    void listHoldsTheSelectedFilesInOrder()
+    {
+        TestDir dir;
+        MakeThreeTagged(dir);
+        dir.CreateDir(QStringLiteral("carpeta.mp3"));
+        TagEditorCore core;
+        std::vector<SelectedEntry> entries{{FileEntry::Kind::Parent, FileEntry::ParentCaption},
+                                           {FileEntry::Kind::Folder, QStringLiteral("carpeta.mp3")},
+                                           {FileEntry::Kind::File, QStringLiteral("f2.mp3")},
+                                           {FileEntry::Kind::File, QStringLiteral("carpeta.mp3")},
+                                           {FileEntry::Kind::File, QStringLiteral("borrado.mp3")},
+                                           {FileEntry::Kind::File, QStringLiteral("f1.mp3")}};
+        core.BuildTagList(dir.Path() + u'/', entries);
+        QCOMPARE(Names(core), (QStringList{"f2.mp3", "f1.mp3"}));
+        QCOMPARE(core.CurrentIndex(), -1);
+        QCOMPARE(core.ShowRecord(1)->V1.Title(), std::string("t1-1"));
+        QCOMPARE(core.CurrentIndex(), 1);
+        QVERIFY(!core.ShowRecord(2));
+        QCOMPARE(core.CurrentIndex(), -1);
+        QVERIFY(core.ShowRecord(0));
+        // The list of drives holds no files.
+        core.BuildTagList(QStringLiteral("Drives"), Files({QStringLiteral("f1.mp3")}));
+        QVERIFY(core.TagList().empty());
+        QCOMPARE(core.CurrentIndex(), -1);
+    }
+
+    // Every operation on all files goes through one loop: asked before each file, it stops
+    // there, leaving that file and the rest as they were, on disk and in memory.
+    void everyOperationStopsWhenAsked_data()
+    {
+        QTest::addColumn<Operation>("operation");
+        const auto add = [](const char *name, Operation op) { QTest::newRow(name) << op; };
+        add("v1 title", [](TagEditorCore &c, const Progress &p) {
+            return c.SaveTextToAll(TagVersion::V1, TagField::Title, QStringLiteral("Nuevo"), p);
+        });
+        add("v2 genre", [](TagEditorCore &c, const Progress &p) {
+            return c.SaveTextToAll(TagVersion::V2, TagField::Genre, QStringLiteral("Pop"), p);
+        });
+        add("v2 year", [](TagEditorCore &c, const Progress &p) { return c.SaveYearToAll(TagVersion::V2, 2001, p); });
+        add("v1 genre", [](TagEditorCore &c, const Progress &p) { return c.SaveGenreItemToAll(18, p); });
+        add("v1 numbering", [](TagEditorCore &c, const Progress &p) { return c.NumberTracks(TagVersion::V1, p); });
+        add("v2 numbering", [](TagEditorCore &c, const Progress &p) { return c.NumberTracks(TagVersion::V2, p); });
+        add("assignment", [](TagEditorCore &c, const Progress &p) {
+            return c.AssignToAll(TagVersion::V2, MassField::Album, MassValue::NumberedFileName, {}, p);
+        });
+        add("v1 to v2", [](TagEditorCore &c, const Progress &p) { return c.CopyToAll(TagVersion::V1, p); });
+        add("v2 to v1", [](TagEditorCore &c, const Progress &p) { return c.CopyToAll(TagVersion::V2, p); });
+        add("v1 removal", [](TagEditorCore &c, const Progress &p) { return c.RemoveFromAll(TagVersion::V1, p); });
+        add("v2 removal", [](TagEditorCore &c, const Progress &p) { return c.RemoveFromAll(TagVersion::V2, p); });
+    }
+    void everyOperationStopsWhenAsked()
+    {
+        QFETCH(Operation, operation);
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        QList<QByteArray> before;
+        for (const QString &path : paths)
+            before << dir.Read(FileNamePart(path));
+        TagEditorCore core;
+        core.BuildTagList(dir.Path(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
+        QList<int> asked;
+        const Failures failed = operation(core, [&](int done) {
+            asked << done;
+            return done < 2;
+        });
+        QCOMPARE(failed, Failures());
+        QCOMPARE(asked, (QList<int>{0, 1, 2}));
+        QVERIFY(dir.Read("f1.mp3") != before[0]);
+        QVERIFY(dir.Read("f2.mp3") != before[1]);
+        QCOMPARE(dir.Read("f3.mp3"), before[2]);
+        const TID3 &third = *core.TagList()[2];
+        QCOMPARE(third.V1.Title(), std::string("t1-3"));
+        QCOMPARE(third.V2.Title(), std::string("t2-3"));
+        QCOMPARE(int(third.V1.Track()), 13);
+        QCOMPARE(third.V2.Genre(), std::string("g2-3"));
+    }
+
+    // A file that cannot be written is listed by its name with a reason of its own, never one
+    // left over from an earlier failure.
+    void failuresNameTheFileAndItsReason()
+    {
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        TagEditorCore core;
+        core.BuildTagList(dir.Path(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
+        QVERIFY(QFile::remove(paths[0]));
+        QVERIFY(QFile::remove(paths[2]));
+        QVERIFY(QDir(dir.Path()).mkdir(QStringLiteral("f3.mp3")));
+        cvtags::SetLastError(std::error_code(EACCES, std::generic_category()));
+        const Failures failed = core.NumberTracks(TagVersion::V2);
+        QCOMPARE(failed.size(), 2);
+        QCOMPARE(failed[0].name, QStringLiteral("f1.mp3"));
+        QCOMPARE(failed[1].name, QStringLiteral("f3.mp3"));
+        for (const Failure &failure : failed) {
+            QVERIFY(!failure.reason.isEmpty());
+            QVERIFY2(failure.reason != ReasonText(std::error_code(EACCES, std::generic_category())),
+                     qPrintable(failure.reason));
+        }
+        QCOMPARE(int(TID3(paths[1]).V2.Track()), 2);
+    }
+
+    void removalOfTheShownRecord()
+    {
+        TestDir dir;
+        MakeThreeTagged(dir);
+        MakeMp3(dir.FilePath(QStringLiteral("solo v2.mp3")), {{}, [](TID3v2 &t) { t.SetTitle("dos"); }});
+        TagEditorCore core;
+        Failures failed;
+        QVERIFY(!core.RemoveCurrent(TagVersion::V1, failed)); // no record shown
+        core.BuildTagList(dir.Path(), Files({"f1.mp3", "solo v2.mp3"}));
+        const QByteArray withBoth = dir.Read(QStringLiteral("f1.mp3"));
+        core.ShowRecord(0);
+        QVERIFY(core.RemoveCurrent(TagVersion::V1, failed));
+        QCOMPARE(dir.Read(QStringLiteral("f1.mp3")), withBoth.chopped(128));
+        QVERIFY(!core.RemoveCurrent(TagVersion::V1, failed)); // nothing left to remove
+        core.ShowRecord(1);
+        const QByteArray onlyV2 = dir.Read(QStringLiteral("solo v2.mp3"));
+        QVERIFY(!core.RemoveCurrent(TagVersion::V1, failed)); // no trailer found when listed
+        QCOMPARE(dir.Read(QStringLiteral("solo v2.mp3")), onlyV2);
+        QVERIFY(failed.isEmpty());
+        QVERIFY(QFile::remove(dir.FilePath(QStringLiteral("solo v2.mp3"))));
+        QVERIFY(core.RemoveCurrent(TagVersion::V2, failed));
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed[0].name, QStringLiteral("solo v2.mp3"));
+    }
+
+    void renamingEmptiesTheList()
+    {
+        TestDir dir;
+        MakeThreeTagged(dir);
+        TagEditorCore core;
+        core.BuildTagList(dir.Path(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
+        core.ShowRecord(2);
+        const QStringList names = core.RenameNames(TagVersion::V2, {QStringLiteral("Título")}, {});
+        QCOMPARE(names, (QStringList{"t2-1.mp3", "t2-2.mp3", "t2-3.mp3"}));
+        const Failures failed =
+            core.RenameFiles({QStringLiteral("a.mp3"), QStringLiteral("a.mp3"), QStringLiteral("c.mp3")}, dir.Path());
+        QCOMPARE(failed, (Failures{{"f2.mp3", "ya existe"}}));
+        QVERIFY(dir.Exists("a.mp3") && dir.Exists("f2.mp3") && dir.Exists("c.mp3"));
+        QVERIFY(core.TagList().empty());
+        QCOMPARE(core.CurrentIndex(), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTagEditorCore)
+#include "tst_tageditorcore.moc"
