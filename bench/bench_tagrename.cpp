@@ -5,8 +5,8 @@
 #include "main/main.h"
 #include "core/massrules.h"
 #include "core/tagrenamerules.h"
-#include "platform/dialogs.h"
 #include "core/windows1252.h"
+#include "platform/dialogs.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 

@@ -155,6 +155,40 @@ bool RenameEntry(const QString &oldPath, const QString &newPath)
     return RenameEntry(oldPath, newPath, ignored);
 }
 
+namespace {
+std::error_code AccessError(const QByteArray &path, int mode)
+{
+    if (::access(path.constData(), mode) == 0)
+        return {};
+    return std::error_code(errno, std::generic_category());
+}
+} // namespace
+
+std::error_code ReadAccessError(const QString &path)
+{
+    const QByteArray name = NativePath(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        return std::error_code(EISDIR, std::generic_category());
+    return AccessError(name, R_OK);
+}
+
+std::error_code WriteAccessError(const QString &path)
+{
+    const QByteArray name = NativePath(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return std::error_code(EISDIR, std::generic_category());
+        if (const std::error_code error = AccessError(name, W_OK))
+            return error;
+    } else if (errno != ENOENT) {
+        return std::error_code(errno, std::generic_category());
+    }
+    // A save writes a new file beside the old one and renames it.
+    return AccessError(ParentOf(name), W_OK | X_OK);
+}
+
 QString DesktopFolder()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);

@@ -13,6 +13,11 @@
 bool RenameEntry(const QString &oldPath, const QString &newPath, std::error_code &error);
 bool RenameEntry(const QString &oldPath, const QString &newPath);
 
+// Why a file cannot be read, or written (made in its folder when missing); an empty error
+// when the system shows no reason.
+std::error_code ReadAccessError(const QString &path);
+std::error_code WriteAccessError(const QString &path);
+
 // The user's desktop folder, "" when there is none.
 QString DesktopFolder();
 

@@ -1,16 +1,15 @@
 #include "help/ayuda.h"
 
+#include "platform/placement.h"
 #include "update/addresses.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QUrl>
@@ -170,8 +169,7 @@ TfAyuda::TfAyuda(QWidget *parent)
     layout->addWidget(Memo1, 1);
     layout->addWidget(Panel1);
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 }
 
 void TfAyuda::sbMailClick() { QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(Addresses::Mail))); }

@@ -2,10 +2,10 @@
 #include "main/main.h"
 
 #include "core/extensionrules.h"
-#include "platform/busycursor.h"
-#include "platform/failurelist.h"
-#include "platform/dialogs.h"
 #include "core/renameplan.h"
+#include "platform/busycursor.h"
+#include "platform/dialogs.h"
+#include "platform/failurelist.h"
 #include "widgets/filelistview.h"
 
 #include <QAction>

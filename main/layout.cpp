@@ -2,10 +2,8 @@
 #include "main/main.h"
 
 #include "core/extensionrules.h"
-#include "main/glyphpicture.h"
-#include "main/tageditorlayout.h"
-#include "core/tagrenamerules.h"
 #include "core/tagvalues.h"
+#include "main/glyphpicture.h"
 #include "widgets/buttons.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
@@ -264,27 +262,9 @@ void TfUtilities::BuildTagPage()
     tsMasivo = sheet("tsMasivo", QStringLiteral("Masivo"));
     tsRenombrar = sheet("tsRenombrar", QStringLiteral("Renombrar ficheros"));
 
-    {
-        auto *layout = new QGridLayout(tsRenombrar);
-        auto *camposLabel = Named(new QLabel(QStringLiteral("Campos :"), tsRenombrar), "Label14");
-        clbCampos = Named(new QListWidget(tsRenombrar), "clbCampos");
-        for (const QString &field : RenameFields()) {
-            auto *item = new QListWidgetItem(field, clbCampos);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(Qt::Unchecked);
-        }
-        auto *separatorLabel =
-            Named(new QLabel(QStringLiteral("Cadena separación entre campos :"), tsRenombrar), "Label18");
-        edCadenaSeparacion = Named(new QLineEdit(tsRenombrar), "edCadenaSeparacion");
-        layout->addWidget(camposLabel, 0, 0);
-        layout->addWidget(clbCampos, 1, 0);
-        layout->addWidget(separatorLabel, 2, 0);
-        layout->addWidget(edCadenaSeparacion, 3, 0);
-        layout->setColumnStretch(1, 1);
-    }
-
-    editorLayout->addWidget(BuildTagEditor(*this));
-    BuildMassAndRenameSheets();
+    editorLayout->addWidget(BuildTagEditor());
+    BuildMassSheet();
+    BuildRenameSheet();
 
     pmFicherosTag = Named(new QMenu(this), "pmFicherosTag");
     FicherosTag->SetPopupMenu(pmFicherosTag);

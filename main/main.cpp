@@ -1,10 +1,11 @@
 #include "main/main.h"
 
-#include "help/ayuda.h"
 #include "core/extensionrules.h"
 #include "core/versionrules.h"
+#include "help/ayuda.h"
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
+#include "platform/placement.h"
 #include "platform/settingskey.h"
 #include "update/configuracion.h"
 #include "update/version.h"
@@ -17,17 +18,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
-
-namespace {
-const QString kRutaRenombrador = QStringLiteral("RUTA RENOMBRADOR");
-const QString kRutaTag = QStringLiteral("RUTA TAG");
-const QString kRevisar = QStringLiteral("REVISAR");
-} // namespace
 
 TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
 {
@@ -35,8 +28,7 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Carvento utilities v. 1.0"));
     resize(600, 555);
     setMinimumSize(600, 346);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 
     BuildMenu();
     pcPrincipal = new QTabWidget(this);
@@ -53,7 +45,7 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
     RecargaFicheros->setSingleShot(true);
     connect(RecargaFicheros, &QTimer::timeout, this, &TfUtilities::RecargaFicherosTimer);
 
-    fsMemorizar = new FormStorage(this, FormStorage::Store::SettingsKey, QStringLiteral("TfUtilities"),
+    fsMemorizar = new FormStorage(this, SettingsKey::FilePath(), QStringLiteral("TfUtilities"),
         {QStringLiteral("cbExtensiones.Items"), QStringLiteral("edCadenaSeparacion.Text"),
          QStringLiteral("clbCampos.Items")});
     fsMemorizar->setObjectName(QStringLiteral("fsMemorizar"));
@@ -62,7 +54,7 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
     FormCreate();
 }
 
-TfUtilities::~TfUtilities() = default;
+TfUtilities::~TfUtilities() { fsMemorizar->SaveBeforeDestruction(); }
 
 void TfUtilities::FormCreate()
 {
@@ -76,26 +68,27 @@ void TfUtilities::FormCreate()
     UpdateTitle(mmRenombrador->text());
     resizeConnected_ = false;
 
+    // A store that cannot be opened, or a value of the wrong type, stops the reading; the
+    // window opens all the same.
     SettingsKey key;
-    if (!key.Open())
-        return;
-    // A value of the wrong type stops the reading; the window opens all the same.
     const auto fail = [&] { Dialogs::Current().ReportError(this, key.LastError()); };
+    if (!key.Open())
+        return fail();
     QString path;
-    if (!key.ReadString(kRutaRenombrador, path))
+    if (!key.ReadString(RutaRenombradorValue, path))
         return fail();
     RestoreFolder(path, Carpetas, Ficheros);
-    if (!key.ReadString(kRutaTag, path))
+    if (!key.ReadString(RutaTagValue, path))
         return fail();
     RestoreFolder(path, CarpetasTag, FicherosTag);
-    if (key.ValueExists(kRevisar)) {
+    if (key.ValueExists(RevisarValue)) {
         bool check = false;
-        if (!key.ReadBool(kRevisar, check))
+        if (!key.ReadBool(RevisarValue, check))
             return fail();
         if (check)
             CheckForNewVersion(this);
-    } else {
-        key.WriteBool(kRevisar, false);
+    } else if (!key.WriteBool(RevisarValue, false)) {
+        return fail();
     }
     key.Close();
 }
@@ -189,17 +182,23 @@ void TfUtilities::RecargaFicherosTimer()
 void TfUtilities::closeEvent(QCloseEvent *event)
 {
     QMainWindow::closeEvent(event);
-    if (event->isAccepted())
-        FormClose(event);
+    if (!event->isAccepted())
+        return;
+    // Both go to the same file: when the form storage could not save there, it has said so.
+    storageSaveFailed_ = fsMemorizar->IsRestored() && !fsMemorizar->Save();
+    FormClose(event);
 }
 
 void TfUtilities::FormClose(QCloseEvent *)
 {
     BusyCursor busy;
     SettingsKey key;
-    if (!key.Open())
-        return;
-    key.WriteString(kRutaRenombrador, Carpetas->SelectedPath());
-    key.WriteString(kRutaTag, CarpetasTag->SelectedPath());
-    key.Close();
+    bool written = key.Open();
+    if (written) {
+        written = key.WriteString(RutaRenombradorValue, Carpetas->SelectedPath());
+        written = key.WriteString(RutaTagValue, CarpetasTag->SelectedPath()) && written;
+        key.Close();
+    }
+    if (!written && !storageSaveFailed_)
+        Dialogs::Current().ReportError(this, CannotSaveSettingsText(SettingsKey::FilePath()));
 }

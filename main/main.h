@@ -291,7 +291,14 @@ public slots:
     void SpeedButton32Click();
 
 private:
-    void BuildMassAndRenameSheets();
+    // The tag editor's "ID3v1" and "ID3v2" sheets with their field buttons, and the bottom
+    // panel pAbajoTag (returned, to be placed under pcID3), all connected.
+    QWidget *BuildTagEditor();
+    void BuildV1Sheet();
+    void BuildV2Sheet();
+    QWidget *BuildBottomPanel(QWidget *parent);
+    void BuildMassSheet();
+    void BuildRenameSheet();
     void MoveRenameField(int step);
     // The tag editor's operations on every listed file: with the busy pointer and the progress
     // window; then the first record shown and the files that could not be saved listed.
@@ -321,4 +328,5 @@ private:
     QString SelectedFileExtension() const;
 
     bool resizeConnected_ = false;
+    bool storageSaveFailed_ = false;
 };

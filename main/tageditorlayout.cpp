@@ -1,7 +1,6 @@
 // The tag editor's two edit sheets and the bottom panel under them.
-#include "main/tageditorlayout.h"
-
 #include "main/main.h"
+
 #include "widgets/buttons.h"
 #include "widgets/filelistview.h"
 
@@ -114,30 +113,32 @@ QGridLayout *SheetGrid(QWidget *sheet)
     return grid;
 }
 
-void BuildV1Sheet(TfUtilities &w)
+} // namespace
+
+void TfUtilities::BuildV1Sheet()
 {
-    QWidget *sheet = w.tsID3v1;
-    w.edTituloV1 = Named(new QLineEdit(sheet), "edTituloV1");
-    w.edArtistaV1 = Named(new QLineEdit(sheet), "edArtistaV1");
-    w.edAlbumV1 = Named(new QLineEdit(sheet), "edAlbumV1");
-    w.sePistaV1 = NumberBox(sheet, "sePistaV1", 99);
-    w.seAnoV1 = NumberBox(sheet, "seAnoV1", 9999);
-    w.cbGeneroV1 = GenreBox(sheet, "cbGeneroV1", false);
-    w.edComentarioV1 = Named(new QLineEdit(sheet), "edComentarioV1");
-    for (QLineEdit *edit : {w.edTituloV1, w.edArtistaV1, w.edAlbumV1, w.edComentarioV1})
+    QWidget *sheet = tsID3v1;
+    edTituloV1 = Named(new QLineEdit(sheet), "edTituloV1");
+    edArtistaV1 = Named(new QLineEdit(sheet), "edArtistaV1");
+    edAlbumV1 = Named(new QLineEdit(sheet), "edAlbumV1");
+    sePistaV1 = NumberBox(sheet, "sePistaV1", 99);
+    seAnoV1 = NumberBox(sheet, "seAnoV1", 9999);
+    cbGeneroV1 = GenreBox(sheet, "cbGeneroV1", false);
+    edComentarioV1 = Named(new QLineEdit(sheet), "edComentarioV1");
+    for (QLineEdit *edit : {edTituloV1, edArtistaV1, edAlbumV1, edComentarioV1})
         edit->setMaxLength(30);
 
-    w.SpeedButton6 = SaveButton(sheet, "SpeedButton6");
-    w.SpeedButton7 = SaveButton(sheet, "SpeedButton7");
-    w.SpeedButton8 = SaveButton(sheet, "SpeedButton8");
-    w.SpeedButton11 = NumberButton(sheet, "SpeedButton11");
-    w.SpeedButton12 = SaveButton(sheet, "SpeedButton12");
-    w.SpeedButton9 = SaveButton(sheet, "SpeedButton9");
-    w.SpeedButton10 = SaveButton(sheet, "SpeedButton10");
+    SpeedButton6 = SaveButton(sheet, "SpeedButton6");
+    SpeedButton7 = SaveButton(sheet, "SpeedButton7");
+    SpeedButton8 = SaveButton(sheet, "SpeedButton8");
+    SpeedButton11 = NumberButton(sheet, "SpeedButton11");
+    SpeedButton12 = SaveButton(sheet, "SpeedButton12");
+    SpeedButton9 = SaveButton(sheet, "SpeedButton9");
+    SpeedButton10 = SaveButton(sheet, "SpeedButton10");
 
     // Thirty characters need no more than this; a wide window leaves the rest empty.
     auto *content = new QWidget(sheet);
-    const QFontMetrics metrics(w.edTituloV1->font());
+    const QFontMetrics metrics(edTituloV1->font());
     content->setMaximumWidth(metrics.averageCharWidth() * 40 + 260);
     auto *outer = new QHBoxLayout(sheet);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -145,197 +146,195 @@ void BuildV1Sheet(TfUtilities &w)
     outer->addStretch(0);
     QGridLayout *grid = SheetGrid(content);
     sheet = content;
-    grid->addWidget(Caption(sheet, QStringLiteral("Título :"), w.edTituloV1), 0, 0);
-    grid->addLayout(Row({{W(w.edTituloV1), 1}, {W(w.SpeedButton6), 0}}), 0, 1);
-    grid->addWidget(Caption(sheet, QStringLiteral("Artista :"), w.edArtistaV1), 1, 0);
-    grid->addLayout(Row({{W(w.edArtistaV1), 1}, {W(w.SpeedButton7), 0}}), 1, 1);
-    grid->addWidget(Caption(sheet, QStringLiteral("Álbum :"), w.edAlbumV1), 2, 0);
-    grid->addLayout(Row({{W(w.edAlbumV1), 1}, {W(w.SpeedButton8), 0}}), 2, 1);
-    grid->addWidget(Caption(sheet, QStringLiteral("Pista :"), w.sePistaV1), 3, 0);
-    grid->addLayout(Row({{W(w.sePistaV1), 0},
-                         {W(w.SpeedButton11), 0},
+    grid->addWidget(Caption(sheet, QStringLiteral("Título :"), edTituloV1), 0, 0);
+    grid->addLayout(Row({{W(edTituloV1), 1}, {W(SpeedButton6), 0}}), 0, 1);
+    grid->addWidget(Caption(sheet, QStringLiteral("Artista :"), edArtistaV1), 1, 0);
+    grid->addLayout(Row({{W(edArtistaV1), 1}, {W(SpeedButton7), 0}}), 1, 1);
+    grid->addWidget(Caption(sheet, QStringLiteral("Álbum :"), edAlbumV1), 2, 0);
+    grid->addLayout(Row({{W(edAlbumV1), 1}, {W(SpeedButton8), 0}}), 2, 1);
+    grid->addWidget(Caption(sheet, QStringLiteral("Pista :"), sePistaV1), 3, 0);
+    grid->addLayout(Row({{W(sePistaV1), 0},
+                         {W(SpeedButton11), 0},
                          {Gap(12), 0},
-                         {W(Caption(sheet, QStringLiteral("Año :"), w.seAnoV1)), 0},
-                         {W(w.seAnoV1), 0},
-                         {W(w.SpeedButton12), 0},
+                         {W(Caption(sheet, QStringLiteral("Año :"), seAnoV1)), 0},
+                         {W(seAnoV1), 0},
+                         {W(SpeedButton12), 0},
                          {Gap(12), 0},
-                         {W(Caption(sheet, QStringLiteral("Género :"), w.cbGeneroV1)), 0},
-                         {W(w.cbGeneroV1), 1},
-                         {W(w.SpeedButton9), 0}}),
+                         {W(Caption(sheet, QStringLiteral("Género :"), cbGeneroV1)), 0},
+                         {W(cbGeneroV1), 1},
+                         {W(SpeedButton9), 0}}),
                     3, 1);
-    grid->addWidget(Caption(sheet, QStringLiteral("Comentario :"), w.edComentarioV1), 4, 0);
-    grid->addLayout(Row({{W(w.edComentarioV1), 1}, {W(w.SpeedButton10), 0}}), 4, 1);
+    grid->addWidget(Caption(sheet, QStringLiteral("Comentario :"), edComentarioV1), 4, 0);
+    grid->addLayout(Row({{W(edComentarioV1), 1}, {W(SpeedButton10), 0}}), 4, 1);
     grid->setRowStretch(5, 1);
 
-    QWidget::setTabOrder(w.edTituloV1, w.edArtistaV1);
-    QWidget::setTabOrder(w.edArtistaV1, w.edAlbumV1);
-    QWidget::setTabOrder(w.edAlbumV1, w.sePistaV1);
-    QWidget::setTabOrder(w.sePistaV1, w.seAnoV1);
-    QWidget::setTabOrder(w.seAnoV1, w.cbGeneroV1);
-    QWidget::setTabOrder(w.cbGeneroV1, w.edComentarioV1);
+    QWidget::setTabOrder(edTituloV1, edArtistaV1);
+    QWidget::setTabOrder(edArtistaV1, edAlbumV1);
+    QWidget::setTabOrder(edAlbumV1, sePistaV1);
+    QWidget::setTabOrder(sePistaV1, seAnoV1);
+    QWidget::setTabOrder(seAnoV1, cbGeneroV1);
+    QWidget::setTabOrder(cbGeneroV1, edComentarioV1);
 }
 
-void BuildV2Sheet(TfUtilities &w)
+void TfUtilities::BuildV2Sheet()
 {
-    QWidget *sheet = w.tsID3v2;
-    w.edTituloV2 = Named(new QLineEdit(sheet), "edTituloV2");
-    w.edArtistaV2 = Named(new QLineEdit(sheet), "edArtistaV2");
-    w.edAlbumV2 = Named(new QLineEdit(sheet), "edAlbumV2");
-    w.sePistaV2 = NumberBox(sheet, "sePistaV2", 99);
-    w.seAnoV2 = NumberBox(sheet, "seAnoV2", 9999);
-    w.cbGeneroV2 = GenreBox(sheet, "cbGeneroV2", true);
-    w.mComentarioV2 = Named(new QPlainTextEdit(sheet), "mComentarioV2");
-    w.mComentarioV2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    w.mComentarioV2->setTabChangesFocus(true);
+    QWidget *sheet = tsID3v2;
+    edTituloV2 = Named(new QLineEdit(sheet), "edTituloV2");
+    edArtistaV2 = Named(new QLineEdit(sheet), "edArtistaV2");
+    edAlbumV2 = Named(new QLineEdit(sheet), "edAlbumV2");
+    sePistaV2 = NumberBox(sheet, "sePistaV2", 99);
+    seAnoV2 = NumberBox(sheet, "seAnoV2", 9999);
+    cbGeneroV2 = GenreBox(sheet, "cbGeneroV2", true);
+    mComentarioV2 = Named(new QPlainTextEdit(sheet), "mComentarioV2");
+    mComentarioV2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mComentarioV2->setTabChangesFocus(true);
     // Breaking only between words: looking for a break inside a word of megabytes (a tag
     // stuffed with one long run of characters) takes minutes.
-    w.mComentarioV2->setWordWrapMode(QTextOption::WordWrap);
+    mComentarioV2->setWordWrapMode(QTextOption::WordWrap);
     // Version 2 texts have no length limit of their own.
-    for (QLineEdit *edit : {w.edTituloV2, w.edArtistaV2, w.edAlbumV2})
+    for (QLineEdit *edit : {edTituloV2, edArtistaV2, edAlbumV2})
         edit->setMaxLength(INT_MAX);
-    w.cbGeneroV2->lineEdit()->setMaxLength(INT_MAX);
+    cbGeneroV2->lineEdit()->setMaxLength(INT_MAX);
 
-    w.SpeedButton18 = SaveButton(sheet, "SpeedButton18");
-    w.SpeedButton19 = SaveButton(sheet, "SpeedButton19");
-    w.SpeedButton20 = SaveButton(sheet, "SpeedButton20");
-    w.SpeedButton23 = NumberButton(sheet, "SpeedButton23");
-    w.SpeedButton24 = SaveButton(sheet, "SpeedButton24");
-    w.SpeedButton21 = SaveButton(sheet, "SpeedButton21");
-    w.SpeedButton22 = SaveButton(sheet, "SpeedButton22");
+    SpeedButton18 = SaveButton(sheet, "SpeedButton18");
+    SpeedButton19 = SaveButton(sheet, "SpeedButton19");
+    SpeedButton20 = SaveButton(sheet, "SpeedButton20");
+    SpeedButton23 = NumberButton(sheet, "SpeedButton23");
+    SpeedButton24 = SaveButton(sheet, "SpeedButton24");
+    SpeedButton21 = SaveButton(sheet, "SpeedButton21");
+    SpeedButton22 = SaveButton(sheet, "SpeedButton22");
 
     QGridLayout *grid = SheetGrid(sheet);
-    grid->addWidget(Caption(sheet, QStringLiteral("Título :"), w.edTituloV2), 0, 0);
-    grid->addLayout(Row({{W(w.edTituloV2), 1}, {W(w.SpeedButton18), 0}}), 0, 1);
-    grid->addWidget(Caption(sheet, QStringLiteral("Artista :"), w.edArtistaV2), 1, 0);
-    grid->addLayout(Row({{W(w.edArtistaV2), 1},
-                         {W(w.SpeedButton19), 0},
+    grid->addWidget(Caption(sheet, QStringLiteral("Título :"), edTituloV2), 0, 0);
+    grid->addLayout(Row({{W(edTituloV2), 1}, {W(SpeedButton18), 0}}), 0, 1);
+    grid->addWidget(Caption(sheet, QStringLiteral("Artista :"), edArtistaV2), 1, 0);
+    grid->addLayout(Row({{W(edArtistaV2), 1},
+                         {W(SpeedButton19), 0},
                          {Gap(12), 0},
-                         {W(Caption(sheet, QStringLiteral("Álbum :"), w.edAlbumV2)), 0},
-                         {W(w.edAlbumV2), 1},
-                         {W(w.SpeedButton20), 0}}),
+                         {W(Caption(sheet, QStringLiteral("Álbum :"), edAlbumV2)), 0},
+                         {W(edAlbumV2), 1},
+                         {W(SpeedButton20), 0}}),
                     1, 1);
-    grid->addWidget(Caption(sheet, QStringLiteral("Pista :"), w.sePistaV2), 2, 0);
-    grid->addLayout(Row({{W(w.sePistaV2), 0},
-                         {W(w.SpeedButton23), 0},
+    grid->addWidget(Caption(sheet, QStringLiteral("Pista :"), sePistaV2), 2, 0);
+    grid->addLayout(Row({{W(sePistaV2), 0},
+                         {W(SpeedButton23), 0},
                          {Gap(12), 0},
-                         {W(Caption(sheet, QStringLiteral("Año :"), w.seAnoV2)), 0},
-                         {W(w.seAnoV2), 0},
-                         {W(w.SpeedButton24), 0},
+                         {W(Caption(sheet, QStringLiteral("Año :"), seAnoV2)), 0},
+                         {W(seAnoV2), 0},
+                         {W(SpeedButton24), 0},
                          {Gap(12), 0},
-                         {W(Caption(sheet, QStringLiteral("Género :"), w.cbGeneroV2)), 0},
-                         {W(w.cbGeneroV2), 0},
-                         {W(w.SpeedButton21), 0},
+                         {W(Caption(sheet, QStringLiteral("Género :"), cbGeneroV2)), 0},
+                         {W(cbGeneroV2), 0},
+                         {W(SpeedButton21), 0},
                          {new QSpacerItem(0, 1, QSizePolicy::Expanding, QSizePolicy::Minimum), 1}}),
                     2, 1);
-    auto *commentLabel = Caption(sheet, QStringLiteral("Comentario :"), w.mComentarioV2);
+    auto *commentLabel = Caption(sheet, QStringLiteral("Comentario :"), mComentarioV2);
     grid->addWidget(commentLabel, 3, 0, Qt::AlignTop);
-    auto *commentRow = Row({{W(w.mComentarioV2), 1}, {W(w.SpeedButton22), 0}});
-    commentRow->setAlignment(w.SpeedButton22, Qt::AlignTop);
+    auto *commentRow = Row({{W(mComentarioV2), 1}, {W(SpeedButton22), 0}});
+    commentRow->setAlignment(SpeedButton22, Qt::AlignTop);
     grid->addLayout(commentRow, 3, 1);
     grid->setRowStretch(3, 1);
     // Two lines of comment at least; more when the window is high.
-    const QFontMetrics metrics(w.mComentarioV2->font());
-    w.mComentarioV2->setMinimumHeight(metrics.lineSpacing() * 2 + 10);
-    w.mComentarioV2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    const QFontMetrics metrics(mComentarioV2->font());
+    mComentarioV2->setMinimumHeight(metrics.lineSpacing() * 2 + 10);
+    mComentarioV2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
 
-    QWidget::setTabOrder(w.edTituloV2, w.edArtistaV2);
-    QWidget::setTabOrder(w.edArtistaV2, w.edAlbumV2);
-    QWidget::setTabOrder(w.edAlbumV2, w.sePistaV2);
-    QWidget::setTabOrder(w.sePistaV2, w.seAnoV2);
-    QWidget::setTabOrder(w.seAnoV2, w.cbGeneroV2);
-    QWidget::setTabOrder(w.cbGeneroV2, w.mComentarioV2);
+    QWidget::setTabOrder(edTituloV2, edArtistaV2);
+    QWidget::setTabOrder(edArtistaV2, edAlbumV2);
+    QWidget::setTabOrder(edAlbumV2, sePistaV2);
+    QWidget::setTabOrder(sePistaV2, seAnoV2);
+    QWidget::setTabOrder(seAnoV2, cbGeneroV2);
+    QWidget::setTabOrder(cbGeneroV2, mComentarioV2);
 }
 
-QWidget *BuildBottomPanel(TfUtilities &w, QWidget *parent)
+QWidget *TfUtilities::BuildBottomPanel(QWidget *parent)
 {
     auto *panel = Named(new QWidget(parent), "pAbajoTag");
-    w.pAbajoTag = panel;
-    w.SpeedButton13 =
+    pAbajoTag = panel;
+    SpeedButton13 =
         FlatButton(panel, "SpeedButton13", QStringLiteral("Muestra los datos del primer fichero seleccionado"),
                    Picture("go-first", QStyle::SP_MediaSkipBackward));
-    w.SpeedButton14 =
+    SpeedButton14 =
         FlatButton(panel, "SpeedButton14", QStringLiteral("Muestra los datos del anterior fichero seleccionado"),
                    Picture("go-previous", QStyle::SP_MediaSeekBackward));
-    w.SpeedButton16 =
+    SpeedButton16 =
         FlatButton(panel, "SpeedButton16", QStringLiteral("Muestra los datos del siguiente fichero seleccionado"),
                    Picture("go-next", QStyle::SP_MediaSeekForward));
-    w.SpeedButton15 =
+    SpeedButton15 =
         FlatButton(panel, "SpeedButton15", QStringLiteral("Muestra los datos del último fichero seleccionado"),
                    Picture("go-last", QStyle::SP_MediaSkipForward));
-    w.sbActual = FlatButton(panel, "sbActual", QStringLiteral("Guarda todos los valores del fichero actual"),
+    sbActual = FlatButton(panel, "sbActual", QStringLiteral("Guarda todos los valores del fichero actual"),
                             Picture("document-save", QStyle::SP_DialogSaveButton), QStringLiteral("Actual"));
-    w.sbV1aV2 =
+    sbV1aV2 =
         FlatButton(panel, "sbV1aV2", QStringLiteral("Traspasa los valores del ID3v1 al ID3v2 del fichero actual"),
                    CopyPicture(QStringLiteral("1→2")));
-    w.sbV2aV1 =
+    sbV2aV1 =
         FlatButton(panel, "sbV2aV1", QStringLiteral("Traspasa los valores del ID3v2 al ID3v1 del fichero actual"),
                    CopyPicture(QStringLiteral("2→1")));
-    for (QToolButton *copy : {w.sbV1aV2, w.sbV2aV1})
+    for (QToolButton *copy : {sbV1aV2, sbV2aV1})
         copy->setIconSize(QSize(32, 16));
-    w.SpeedButton17 = FlatButton(panel, "SpeedButton17", QStringLiteral("Elimina el tag"),
+    SpeedButton17 = FlatButton(panel, "SpeedButton17", QStringLiteral("Elimina el tag"),
                                  Picture("edit-delete", QStyle::SP_TrashIcon));
-    w.lbTantoDeTanto = Named(new QLabel(QStringLiteral("Fichero actual (0 de 0) :"), panel), "lbTantoDeTanto");
-    w.lbFichero = Named(new QLineEdit(panel), "lbFichero");
-    w.lbFichero->setReadOnly(true);
-    w.lbFichero->setFocusPolicy(Qt::ClickFocus);
-    w.lbFichero->setToolTip(QStringLiteral("Fichero actual"));
-    w.lbFichero->setMinimumWidth(80);
+    lbTantoDeTanto = Named(new QLabel(QStringLiteral("Fichero actual (0 de 0) :"), panel), "lbTantoDeTanto");
+    lbFichero = Named(new QLineEdit(panel), "lbFichero");
+    lbFichero->setReadOnly(true);
+    lbFichero->setFocusPolicy(Qt::ClickFocus);
+    lbFichero->setToolTip(QStringLiteral("Fichero actual"));
+    lbFichero->setMinimumWidth(80);
 
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(1);
-    for (QToolButton *button : {w.SpeedButton13, w.SpeedButton14, w.SpeedButton16, w.SpeedButton15})
+    for (QToolButton *button : {SpeedButton13, SpeedButton14, SpeedButton16, SpeedButton15})
         row->addWidget(button);
     row->addSpacing(8);
-    row->addWidget(w.sbActual);
-    row->addWidget(w.sbV1aV2);
-    row->addWidget(w.sbV2aV1);
-    row->addWidget(w.SpeedButton17);
+    row->addWidget(sbActual);
+    row->addWidget(sbV1aV2);
+    row->addWidget(sbV2aV1);
+    row->addWidget(SpeedButton17);
     row->addSpacing(8);
-    row->addWidget(w.lbTantoDeTanto);
+    row->addWidget(lbTantoDeTanto);
     row->addSpacing(4);
-    row->addWidget(w.lbFichero, 1);
+    row->addWidget(lbFichero, 1);
     panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return panel;
 }
 
-} // namespace
-
-QWidget *BuildTagEditor(TfUtilities &w)
+QWidget *TfUtilities::BuildTagEditor()
 {
-    BuildV1Sheet(w);
-    BuildV2Sheet(w);
-    QWidget *panel = BuildBottomPanel(w, w.pcID3->parentWidget());
+    BuildV1Sheet();
+    BuildV2Sheet();
+    QWidget *panel = BuildBottomPanel(pcID3->parentWidget());
 
     using T = TfUtilities;
-    const auto click = [&w](QToolButton *button, void (T::*slot)()) {
-        QObject::connect(button, &QToolButton::clicked, &w, slot);
+    const auto click = [this](QToolButton *button, void (T::*slot)()) {
+        QObject::connect(button, &QToolButton::clicked, this, slot);
     };
-    click(w.SpeedButton13, &T::SpeedButton13Click);
-    click(w.SpeedButton14, &T::SpeedButton14Click);
-    click(w.SpeedButton16, &T::SpeedButton16Click);
-    click(w.SpeedButton15, &T::SpeedButton15Click);
-    click(w.sbActual, &T::sbActualClick);
-    click(w.sbV1aV2, &T::sbV1aV2Click);
-    click(w.sbV2aV1, &T::sbV2aV1Click);
-    click(w.SpeedButton17, &T::SpeedButton17Click);
-    click(w.SpeedButton6, &T::SpeedButton6Click);
-    click(w.SpeedButton7, &T::SpeedButton7Click);
-    click(w.SpeedButton8, &T::SpeedButton8Click);
-    click(w.SpeedButton11, &T::SpeedButton11Click);
-    click(w.SpeedButton12, &T::SpeedButton12Click);
-    click(w.SpeedButton9, &T::SpeedButton9Click);
-    click(w.SpeedButton10, &T::SpeedButton10Click);
-    click(w.SpeedButton18, &T::SpeedButton18Click);
-    click(w.SpeedButton19, &T::SpeedButton19Click);
-    click(w.SpeedButton20, &T::SpeedButton20Click);
-    click(w.SpeedButton23, &T::SpeedButton23Click);
-    click(w.SpeedButton24, &T::SpeedButton24Click);
-    click(w.SpeedButton21, &T::SpeedButton21Click);
-    click(w.SpeedButton22, &T::SpeedButton22Click);
-    for (QSpinBox *spin : {w.sePistaV1, w.seAnoV1, w.sePistaV2, w.seAnoV2})
-        QObject::connect(spin, &QSpinBox::valueChanged, &w, &T::sePistaV1Change);
-    QObject::connect(w.pcID3, &QTabWidget::currentChanged, &w, &T::pcID3Change);
-    QObject::connect(w.FicherosTag, &FileListView::Click, &w, &T::FicherosTagClick);
+    click(SpeedButton13, &T::SpeedButton13Click);
+    click(SpeedButton14, &T::SpeedButton14Click);
+    click(SpeedButton16, &T::SpeedButton16Click);
+    click(SpeedButton15, &T::SpeedButton15Click);
+    click(sbActual, &T::sbActualClick);
+    click(sbV1aV2, &T::sbV1aV2Click);
+    click(sbV2aV1, &T::sbV2aV1Click);
+    click(SpeedButton17, &T::SpeedButton17Click);
+    click(SpeedButton6, &T::SpeedButton6Click);
+    click(SpeedButton7, &T::SpeedButton7Click);
+    click(SpeedButton8, &T::SpeedButton8Click);
+    click(SpeedButton11, &T::SpeedButton11Click);
+    click(SpeedButton12, &T::SpeedButton12Click);
+    click(SpeedButton9, &T::SpeedButton9Click);
+    click(SpeedButton10, &T::SpeedButton10Click);
+    click(SpeedButton18, &T::SpeedButton18Click);
+    click(SpeedButton19, &T::SpeedButton19Click);
+    click(SpeedButton20, &T::SpeedButton20Click);
+    click(SpeedButton23, &T::SpeedButton23Click);
+    click(SpeedButton24, &T::SpeedButton24Click);
+    click(SpeedButton21, &T::SpeedButton21Click);
+    click(SpeedButton22, &T::SpeedButton22Click);
+    for (QSpinBox *spin : {sePistaV1, seAnoV1, sePistaV2, seAnoV2})
+        QObject::connect(spin, &QSpinBox::valueChanged, this, &T::sePistaV1Change);
+    QObject::connect(pcID3, &QTabWidget::currentChanged, this, &T::pcID3Change);
+    QObject::connect(FicherosTag, &FileListView::Click, this, &T::FicherosTagClick);
     return panel;
 }

@@ -1,6 +1,7 @@
 #include "platform/dialogs.h"
 
 #include "platform/application.h"
+#include "platform/placement.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -123,11 +124,7 @@ QMessageBox::StandardButton LongMessageBox(QWidget *parent, const QString &capti
     const QSize wanted(widest + 120, int(qMin<qint64>((text.count(u'\n') + 1) * qint64(metrics.lineSpacing()) + 120,
                                                       QWIDGETSIZE_MAX)));
     box.resize(area.isValid() ? wanted.boundedTo(area.size() * 4 / 5) : wanted.boundedTo(QSize(800, 600)));
-    if (area.isValid()) {
-        QRect frame(QPoint(), box.size());
-        frame.moveCenter(area.center());
-        box.move(frame.topLeft());
-    }
+    CentreOnScreen(&box);
     // A question ends with what it asks: show that end, the button answers it.
     if (buttons.testFlag(QMessageBox::Yes))
         view->moveCursor(QTextCursor::End);

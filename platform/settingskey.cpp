@@ -1,5 +1,8 @@
 #include "platform/settingskey.h"
 
+#include "core/failure.h"
+#include "core/files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +20,21 @@ QString WrongType(const QString &name)
 
 } // namespace
 
+QString CannotReadSettingsText(const QString &path)
+{
+    return QStringLiteral("No se puede leer %1 — %2").arg(path, ReasonText(ReadAccessError(path)));
+}
+
+QString CannotSaveSettingsText(const QString &path)
+{
+    return QStringLiteral("No se puede guardar la configuración en %1 — %2").arg(path, ReasonText(WriteAccessError(path)));
+}
+
+QString IniFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/CarventoUtilities.INI");
+}
+
 SettingsKey::SettingsKey() = default;
 
 SettingsKey::~SettingsKey() { Close(); }
@@ -32,21 +50,24 @@ bool SettingsKey::Open()
     Close();
     lastError_.clear();
     const QString path = FilePath();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        lastError_ = QStringLiteral("No se puede crear la carpeta de la configuración");
-        return false;
-    }
-    // Create the store when missing, and make sure it can be read at all.
+    // Create the store when missing, and make sure it can be read at all; a store that can
+    // be read but not written still gives its values.
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) {
-        lastError_ = QStringLiteral("No se puede abrir %1").arg(path);
+    if (!file.exists()) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!file.open(QIODevice::WriteOnly)) {
+            lastError_ = CannotSaveSettingsText(path);
+            return false;
+        }
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        lastError_ = CannotReadSettingsText(path);
         return false;
     }
     file.close();
     settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
     if (settings_->status() == QSettings::AccessError) {
         settings_.reset();
-        lastError_ = QStringLiteral("No se puede abrir %1").arg(path);
+        lastError_ = CannotReadSettingsText(path);
         return false;
     }
     return true;
@@ -116,7 +137,7 @@ bool SettingsKey::WriteString(const QString &name, const QString &value)
     settings_->setValue(name, value);
     settings_->sync();
     if (settings_->status() != QSettings::NoError) {
-        lastError_ = QStringLiteral("No se puede escribir el valor '%1'").arg(name);
+        lastError_ = CannotSaveSettingsText(FilePath());
         return false;
     }
     return true;

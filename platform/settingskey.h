@@ -6,6 +6,19 @@
 
 class QSettings;
 
+// The values of the settings key.
+inline const QString RutaRenombradorValue = QStringLiteral("RUTA RENOMBRADOR");
+inline const QString RutaTagValue = QStringLiteral("RUTA TAG");
+inline const QString RevisarValue = QStringLiteral("REVISAR");
+
+// The standard error reports of a settings file that cannot be read or saved, naming the file
+// and why.
+QString CannotReadSettingsText(const QString &path);
+QString CannotSaveSettingsText(const QString &path);
+
+// The INI file of the small renaming dialogs: CarventoUtilities.INI beside settings.ini.
+QString IniFilePath();
+
 // The per-user settings key "\Software\CarventoUtilities": an INI file
 // (settings.ini in the program's config folder). The key's own values live at the top
 // level; a sub-key is a section of that name. Integers are stored as decimal text.
@@ -19,7 +32,8 @@ public:
     SettingsKey(const SettingsKey &) = delete;
     SettingsKey &operator=(const SettingsKey &) = delete;
 
-    // Opens the key, creating the store when missing; false when it cannot be opened.
+    // Opens the key, creating the store when missing; false when it cannot be opened, with
+    // CannotReadSettingsText in LastError(). A write that fails leaves CannotSaveSettingsText.
     bool Open();
     void Close();                       // writes pending changes to disk
     bool IsOpen() const;

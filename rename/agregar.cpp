@@ -1,5 +1,6 @@
 #include "rename/agregar.h"
 
+#include "platform/settingskey.h"
 #include "rename/formparts.h"
 #include "rename/spinedit.h"
 #include "widgets/formstorage.h"
@@ -39,10 +40,12 @@ TfAgregar::TfAgregar(QWidget *parent) : QDialog(parent)
     connect(sbAceptar, &QPushButton::clicked, this, &TfAgregar::sbAceptarClick);
     connect(sbSalir, &QPushButton::clicked, this, &TfAgregar::sbSalirClick);
 
-    FormStorage1 = Named(new FormStorage(this, FormStorage::Store::IniFile, QStringLiteral("TfAgregar"),
+    FormStorage1 = Named(new FormStorage(this, IniFilePath(), QStringLiteral("TfAgregar"),
                                          {QStringLiteral("edCadena.Text"), QStringLiteral("sePosicion.Value")}),
                          "FormStorage1");
 }
+
+TfAgregar::~TfAgregar() { FormStorage1->SaveBeforeDestruction(); }
 
 void TfAgregar::sePosicionChange()
 {

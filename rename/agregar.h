@@ -13,6 +13,7 @@ class TfAgregar : public QDialog {
     Q_OBJECT
 public:
     explicit TfAgregar(QWidget *parent = nullptr);
+    ~TfAgregar() override;
 
     QLabel *Label2 = nullptr;
     QLineEdit *edCadena = nullptr;

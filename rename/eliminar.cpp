@@ -1,5 +1,6 @@
 #include "rename/eliminar.h"
 
+#include "platform/settingskey.h"
 #include "rename/formparts.h"
 #include "rename/spinedit.h"
 #include "widgets/formstorage.h"
@@ -56,10 +57,12 @@ TfEliminar::TfEliminar(QWidget *parent) : QDialog(parent)
     connect(sbAceptar, &QPushButton::clicked, this, &TfEliminar::sbAceptarClick);
     connect(sbSalir, &QPushButton::clicked, this, &TfEliminar::sbSalirClick);
 
-    FormStorage1 = Named(new FormStorage(this, FormStorage::Store::IniFile, QStringLiteral("TfEliminar"),
+    FormStorage1 = Named(new FormStorage(this, IniFilePath(), QStringLiteral("TfEliminar"),
                                          {QStringLiteral("edEliminar.Text"), QStringLiteral("pcPrincipal.ActivePage")}),
                          "FormStorage1");
 }
+
+TfEliminar::~TfEliminar() { FormStorage1->SaveBeforeDestruction(); }
 
 void TfEliminar::sePosicionChange()
 {

@@ -20,6 +20,7 @@ public:
     static constexpr int ResultYes = 6;
 
     explicit TfEliminar(QWidget *parent = nullptr);
+    ~TfEliminar() override;
 
     QTabWidget *pcPrincipal = nullptr;
     QWidget *tsPosicion = nullptr;

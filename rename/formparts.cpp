@@ -3,11 +3,9 @@
 #include <QBoxLayout>
 #include <QDialog>
 #include <QFont>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
-#include <QScreen>
 
 QLabel *BoldLabel(QWidget *parent, const char *name, const QString &caption)
 {
@@ -39,16 +37,6 @@ void FixDialogFrame(QDialog *dialog, const QSize &clientSize)
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     dialog->setFixedSize(dialog->sizeHint().expandedTo(clientSize));
     CentreOnScreen(dialog);
-}
-
-void CentreOnScreen(QWidget *window)
-{
-    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame(QPoint(), window->size());
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
 }
 
 void GreyBackground(QWidget *widget)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/placement.h"
 #include "widgets/buttons.h"
 
 #include <QString>
@@ -20,8 +21,6 @@ void AddAcceptCancelBar(QWidget *dialog, QBoxLayout *layout, QPushButton *&sbAce
 
 // Fixed border, no title-bar buttons, at least the given client size, centred on the screen.
 void FixDialogFrame(QDialog *dialog, const QSize &clientSize);
-
-void CentreOnScreen(QWidget *window);
 
 // A light grey background for lists and editors that show names.
 void GreyBackground(QWidget *widget);

@@ -1,5 +1,6 @@
 #include "rename/numerar.h"
 
+#include "platform/settingskey.h"
 #include "rename/formparts.h"
 #include "rename/spinedit.h"
 #include "widgets/formstorage.h"
@@ -50,11 +51,13 @@ TfNumerar::TfNumerar(QWidget *parent) : QDialog(parent)
     connect(sbAceptar, &QPushButton::clicked, this, &TfNumerar::sbAceptarClick);
     connect(sbSalir, &QPushButton::clicked, this, &TfNumerar::sbSalirClick);
 
-    FormStorage1 = Named(new FormStorage(this, FormStorage::Store::IniFile, QStringLiteral("TfNumerar"),
+    FormStorage1 = Named(new FormStorage(this, IniFilePath(), QStringLiteral("TfNumerar"),
                                          {QStringLiteral("ckRellenar.Checked"), QStringLiteral("seLongitud.Value"),
                                           QStringLiteral("sePosicion.Value")}),
                          "FormStorage1");
 }
+
+TfNumerar::~TfNumerar() { FormStorage1->SaveBeforeDestruction(); }
 
 void TfNumerar::seEmpezarChange()
 {

@@ -13,6 +13,7 @@ class TfNumerar : public QDialog {
     Q_OBJECT
 public:
     explicit TfNumerar(QWidget *parent = nullptr);
+    ~TfNumerar() override;
 
     QLabel *Label1 = nullptr;
     NumberSpinEdit *seEmpezar = nullptr;

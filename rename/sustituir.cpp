@@ -1,8 +1,9 @@
 #include "rename/sustituir.h"
 
-#include "platform/dialogs.h"
-#include "rename/formparts.h"
 #include "core/newnames.h"
+#include "platform/dialogs.h"
+#include "platform/settingskey.h"
+#include "rename/formparts.h"
 #include "widgets/formstorage.h"
 
 #include <QGridLayout>
@@ -38,10 +39,12 @@ TfSustituir::TfSustituir(QWidget *parent) : QDialog(parent)
     connect(sbAceptar, &QPushButton::clicked, this, &TfSustituir::sbAceptarClick);
     connect(sbSalir, &QPushButton::clicked, this, &TfSustituir::sbSalirClick);
 
-    FormStorage1 = Named(new FormStorage(this, FormStorage::Store::IniFile, QStringLiteral("TfSustituir"),
+    FormStorage1 = Named(new FormStorage(this, IniFilePath(), QStringLiteral("TfSustituir"),
                                          {QStringLiteral("edPor.Text"), QStringLiteral("edSustituir.Text")}),
                          "FormStorage1");
 }
+
+TfSustituir::~TfSustituir() { FormStorage1->SaveBeforeDestruction(); }
 
 void TfSustituir::sbAceptarClick()
 {

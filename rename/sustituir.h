@@ -12,6 +12,7 @@ class TfSustituir : public QDialog {
     Q_OBJECT
 public:
     explicit TfSustituir(QWidget *parent = nullptr);
+    ~TfSustituir() override;
 
     QLabel *Label2 = nullptr;
     QLineEdit *edSustituir = nullptr;

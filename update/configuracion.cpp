@@ -1,21 +1,16 @@
 #include "update/configuracion.h"
 
 #include "platform/dialogs.h"
+#include "platform/placement.h"
 #include "platform/settingskey.h"
 #include "update/version.h"
 #include "widgets/buttons.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-const QString kRevisar = QStringLiteral("REVISAR");
-} // namespace
 
 TfConfiguracion::TfConfiguracion(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
@@ -46,8 +41,7 @@ TfConfiguracion::TfConfiguracion(QWidget *parent)
     layout->addWidget(cbRevisar);
     layout->addLayout(buttons);
     setFixedSize(layout->sizeHint());
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 
     FormCreate();
     // Connected only now, so showing the stored state writes nothing.
@@ -59,12 +53,12 @@ void TfConfiguracion::FormCreate()
     SettingsKey key;
     if (!key.Open())
         return;
-    if (!key.ValueExists(kRevisar)) {
-        key.WriteBool(kRevisar, false);
+    if (!key.ValueExists(RevisarValue)) {
+        key.WriteBool(RevisarValue, false);
         return;
     }
     bool check = false;
-    if (!key.ReadBool(kRevisar, check)) {
+    if (!key.ReadBool(RevisarValue, check)) {
         Dialogs::Current().ReportError(this, key.LastError());
         return;
     }
@@ -75,7 +69,7 @@ void TfConfiguracion::cbRevisarClick()
 {
     SettingsKey key;
     if (key.Open())
-        key.WriteBool(kRevisar, cbRevisar->isChecked());
+        key.WriteBool(RevisarValue, cbRevisar->isChecked());
 }
 
 void TfConfiguracion::sbRevisarAhoraClick() { CheckForNewVersion(this); }

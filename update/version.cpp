@@ -1,17 +1,16 @@
 #include "update/version.h"
 
 #include "platform/dialogs.h"
+#include "platform/placement.h"
 #include "update/ThreadVersion.h"
 #include "update/addresses.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -44,8 +43,11 @@ void CheckForNewVersion(QWidget *owner, const CheckedVersion &running)
     }
 }
 
-TfVersion::TfVersion(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TfVersion::TfVersion(QWidget *parent) : TfVersion(VersionFileUrl, TickMilliseconds, parent) {}
+
+TfVersion::TfVersion(const QUrl &versionFile, int tickMilliseconds, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), versionFile_(versionFile),
+      tickMilliseconds_(tickMilliseconds)
 {
     setObjectName(QStringLiteral("fVersion"));
     setWindowTitle(QStringLiteral("Control de versiones"));
@@ -74,12 +76,11 @@ TfVersion::TfVersion(QWidget *parent)
     layout->addWidget(Barra);
     layout->addLayout(buttons);
     setFixedSize(340, layout->sizeHint().height());
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 
     Reloj = new QTimer(this);
     Reloj->setObjectName(QStringLiteral("Reloj"));
-    Reloj->setInterval(TickMilliseconds);
+    Reloj->setInterval(tickMilliseconds_);
     connect(Reloj, &QTimer::timeout, this, &TfVersion::RelojTimer);
     Reloj->start();
 
@@ -103,7 +104,7 @@ void TfVersion::FormCreate()
     Ticks = 0;
     Barra->setMaximum(TimeOutTicks);
     // Well beyond the time-out, in case nobody asks the worker to stop.
-    worker_ = std::make_unique<TThreadVersion>(VersionFileUrl, 2 * TimeOutTicks * TickMilliseconds);
+    worker_ = std::make_unique<TThreadVersion>(versionFile_, 2 * TimeOutTicks * tickMilliseconds_);
     connect(worker_.get(), &QThread::finished, this, &TfVersion::WorkerEnded, Qt::QueuedConnection);
     worker_->start();
 }

@@ -24,11 +24,13 @@ class TfVersion : public QDialog {
     Q_OBJECT
 public:
     static constexpr int TimeOutTicks = 30;
-    // Where the version file is asked for, and how long a tick lasts.
+    // Where the version file is asked for, and how long a tick lasts, when the window is not
+    // told otherwise (tests point them at a server of their own).
     static QUrl VersionFileUrl;
     static int TickMilliseconds;
 
     explicit TfVersion(QWidget *parent = nullptr);
+    TfVersion(const QUrl &versionFile, int tickMilliseconds, QWidget *parent = nullptr);
     ~TfVersion() override;
 
     // The server's version; 0.0.0 until a version text has been read.
@@ -56,6 +58,8 @@ private:
     void WorkerEnded();
     void ShowWarning(const QString &caption, const QString &text);
 
+    const QUrl versionFile_;
+    const int tickMilliseconds_;
     std::unique_ptr<TThreadVersion> worker_;
     bool ended_ = false;
     bool boxOpen_ = false;

@@ -231,30 +231,16 @@ bool IsListProperty(QStringView property)
 
 } // namespace
 
-FormStorage::FormStorage(QWidget *window, Store store, const QString &section, const QStringList &storedProps)
-    : QObject(window), window_(window), store_(store), section_(section), storedProps_(storedProps)
+FormStorage::FormStorage(QWidget *window, const QString &filePath, const QString &section,
+                         const QStringList &storedProps)
+    : QObject(window), window_(window), filePath_(filePath), section_(section), storedProps_(storedProps)
 {
     if (!window)
         return;
     window->installEventFilter(this);
-    // Accept, reject and the close button all end a dialog here, also one run with exec().
+    // Accept, reject and the close button all end a dialog in done(), also one run with exec().
     if (auto *dialog = qobject_cast<QDialog *>(window))
-        connect(dialog, &QDialog::finished, this, [this] { SaveOnce(false); });
-}
-
-FormStorage::~FormStorage()
-{
-    // Normally the window's closing or destruction has saved already.
-    if (window_ && window_->isVisible())
-        SaveOnce(true);
-}
-
-QString FormStorage::StoreFilePath(Store store)
-{
-    if (store == Store::SettingsKey)
-        return SettingsKey::FilePath();
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
-           + QStringLiteral("/CarventoUtilities.INI");
+        connect(dialog, &QDialog::finished, this, &FormStorage::Save);
 }
 
 int FormStorage::CurrentPixelsPerInch() const
@@ -267,51 +253,18 @@ int FormStorage::CurrentPixelsPerInch() const
 
 bool FormStorage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != window_)
-        return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::Show:
-        if (!restored_) {
-            windowClass_ = window_->metaObject();
+    if (watched == window_ && event->type() == QEvent::Show) {
+        if (!restored_)
             Restore();
-        }
         saved_ = false;
-        break;
-    case QEvent::Close:
-        return DeliverClose(event);
-    case QEvent::Hide:
-        // The window's destructor hides a window still shown: the last moment its controls
-        // are all there. Any other hide is no moment to save.
-        if (IsDestroying())
-            SaveOnce(true);
-        break;
-    default:
-        break;
     }
     return QObject::eventFilter(watched, event);
 }
 
-bool FormStorage::DeliverClose(QEvent *event)
+void FormStorage::SaveBeforeDestruction()
 {
-    // The window's own close handler decides first; only a close it allows is saved.
-    QObject *window = window_.data();
-    window->event(event);
-    if (event->isAccepted() && window_)
-        SaveOnce(false);
-    return true;
-}
-
-void FormStorage::SaveOnce(bool destroying)
-{
-    if (restored_ && !saved_)
-        SaveAs(destroying);
-}
-
-// While the window is being destroyed its own class is already gone, so it answers with a
-// base class's description.
-bool FormStorage::IsDestroying() const
-{
-    return windowClass_ && window_ && window_->metaObject() != windowClass_;
+    if (window_ && window_->isVisible() && restored_ && !saved_)
+        SaveAs(true);
 }
 
 bool FormStorage::IsFixedSize() const
@@ -349,7 +302,7 @@ bool FormStorage::Restore()
 
     QSettings settings(FilePath(), QSettings::IniFormat);
     if (settings.status() == QSettings::AccessError) {
-        Dialogs::Current().ReportError(window_, QStringLiteral("No se puede leer %1").arg(FilePath()));
+        Dialogs::Current().ReportError(window_, CannotReadSettingsText(FilePath()));
         return false;
     }
     settings.beginGroup(section_);
@@ -483,7 +436,7 @@ bool FormStorage::SaveAs(bool destroying)
     QWidget *parent = destroying ? nullptr : window_.data();
     const QString path = FilePath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        Dialogs::Current().ReportError(parent, QStringLiteral("No se puede crear la carpeta de %1").arg(path));
+        Dialogs::Current().ReportError(parent, CannotSaveSettingsText(path));
         return false;
     }
     QSettings settings(path, QSettings::IniFormat);
@@ -512,7 +465,7 @@ bool FormStorage::SaveAs(bool destroying)
     settings.endGroup();
     settings.sync();
     if (settings.status() != QSettings::NoError) {
-        Dialogs::Current().ReportError(parent, QStringLiteral("No se puede guardar la configuración en %1").arg(path));
+        Dialogs::Current().ReportError(parent, CannotSaveSettingsText(path));
         return false;
     }
     return true;

@@ -5,17 +5,16 @@
 #include <QString>
 #include <QStringList>
 
-class QMetaObject;
 class QSettings;
 class QWidget;
 
 // Keeps a window's placement and some of its controls' properties from one run to the
-// next. Attached to a window, it restores them when the window is shown (before the
-// window's own show handler) and saves them at each close the window allows (a dialog's
-// accept, reject or close button too, shown with exec() or show()), or, for a window
-// destroyed while shown, from its destructor (told apart by the window's own class giving
-// way to its base class, so the window is of a class of its own, as every form is). It
-// saves only after having restored; hiding a window is no moment to save.
+// next, in an INI file its caller names. Attached to a window, it restores them when the
+// window is first shown (before the window's own show handler). It saves at the moments the
+// window gives: a dialog at every done() (accept, reject, its close button), by itself; any
+// other window calls Save() from its close handler once the close is allowed, and every
+// window calls SaveBeforeDestruction() from its destructor. It saves only after having
+// restored.
 //
 // Stored properties are "component.Property", the component found by object name among the
 // window's descendants:
@@ -27,24 +26,20 @@ class QWidget;
 class FormStorage : public QObject {
     Q_OBJECT
 public:
-    enum class Store {
-        SettingsKey, // settings.ini, beside the settings key's own values
-        IniFile      // CarventoUtilities.INI in the same folder
-    };
-
-    FormStorage(QWidget *window, Store store, const QString &section, const QStringList &storedProps);
-    ~FormStorage() override;
+    FormStorage(QWidget *window, const QString &filePath, const QString &section, const QStringList &storedProps);
 
     // Both report their errors through the standard error report and return false then.
     // Restore runs at most once; Save does nothing (and returns false) before a restore.
     bool Restore();
     bool Save();
+    // Saves, as a window being destroyed ("Visible" 1), when the window is still shown and
+    // has not saved since it was last shown.
+    void SaveBeforeDestruction();
 
     bool IsRestored() const { return restored_; }
     QString Section() const { return section_; }
     QStringList StoredProps() const { return storedProps_; }
-    QString FilePath() const { return StoreFilePath(store_); }
-    static QString StoreFilePath(Store store);
+    QString FilePath() const { return filePath_; }
     // The screen resolution written as "PixelsPerInch".
     int CurrentPixelsPerInch() const;
 
@@ -56,22 +51,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool DeliverClose(QEvent *event);
-    void SaveOnce(bool destroying);     // unless saved since the window was last shown
     bool SaveAs(bool destroying);
     void RestorePlacement(QSettings &settings);
     void RestoreProperty(QSettings &settings, const QString &component, const QString &property);
     void SaveProperty(QSettings &settings, const QString &component, const QString &property);
     bool ReadEntry(QSettings &settings, const QString &name, QString &value, bool trimmed = true);
     bool IsFixedSize() const;
-    bool IsDestroying() const;
 
     QPointer<QWidget> window_;
-    Store store_;
+    QString filePath_;
     QString section_;
     QStringList storedProps_;
-    const QMetaObject *windowClass_ = nullptr;
     bool restored_ = false;
-    bool saved_ = false;
+    bool saved_ = false;        // since the window was last shown
     QString readError_;
 };

@@ -11,9 +11,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -167,6 +169,43 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QVERIFY(w->isVisible());
+    }
+
+    // A settings file that cannot be read at start-up, or saved at closing, is reported with
+    // the file and why; the window opens and closes all the same.
+    void unusableSettingsFileIsReported()
+    {
+        WindowEnvironment env;
+        QVERIFY(QDir().mkpath(env.SettingsFile())); // a folder where the file should be
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        QCOMPARE(dialogs.Of(QStringLiteral("ReportError")).size(), 1);
+        QCOMPARE(dialogs.Of(QStringLiteral("ReportError")).first().text,
+                 QStringLiteral("No se puede leer %1 — es una carpeta").arg(env.SettingsFile()));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        dialogs.shown.clear();
+        QVERIFY(w->close());
+        // Once, though the form storage and the folder paths both go to that file.
+        QCOMPARE(dialogs.Of(QStringLiteral("ReportError")).size(), 1);
+        QCOMPARE(dialogs.Of(QStringLiteral("ReportError")).first().text,
+                 QStringLiteral("No se puede guardar la configuración en %1 — es una carpeta").arg(env.SettingsFile()));
+        QVERIFY(!w->isVisible());
+    }
+
+    void destroyedWhileShownStillSaves()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        {
+            auto w = env.NewWindow();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            w->edCadenaSeparacion->setText(QStringLiteral("+"));
+        }
+        QSettings settings(env.SettingsFile(), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("TfUtilities/Visible")).toString(), QStringLiteral("1"));
+        QCOMPARE(settings.value(QStringLiteral("TfUtilities/edCadenaSeparacion_Text")).toString(), QStringLiteral("+"));
     }
 
     void closingWritesEmptyPaths()

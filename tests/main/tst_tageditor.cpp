@@ -1,12 +1,12 @@
 #include "tests/main/windowfixture.h"
-#include "tests/support/scripteddialogs.h"
 #include "tests/support/mp3file.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/testdir.h"
 
 #include "core/paths.h"
+#include "core/tagvalues.h"
 #include "main/fileprogress.h"
 #include "main/main.h"
-#include "core/tagvalues.h"
 #include "widgets/filelistview.h"
 
 #include <QAbstractItemView>

@@ -1,11 +1,11 @@
 // The "Renombrar ficheros" and "Masivo" sheets of the tag page, driven as a user would.
 #include "tests/main/windowfixture.h"
-#include "tests/support/scripteddialogs.h"
 #include "tests/support/mp3file.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/testdir.h"
 
-#include "main/main.h"
 #include "core/windows1252.h"
+#include "main/main.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 #include "widgets/radiogroup.h"

@@ -28,11 +28,12 @@ namespace {
 
 const QStringList MainProps = {"cbExtensiones.Items", "edCadenaSeparacion.Text", "clbCampos.Items"};
 
-// A main window with the stored controls and their design-time contents.
+// A main window with the stored controls and their design-time contents; like every window,
+// it saves at a close it allows and when it is destroyed while shown.
 class MainForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainForm(FormStorage::Store store = FormStorage::Store::SettingsKey, QStringList props = MainProps)
+    explicit MainForm(QStringList props = MainProps)
     {
         setObjectName("TfUtilities");
         auto *central = new QWidget(this);
@@ -54,8 +55,9 @@ public:
         layout->addWidget(clbCampos);
         setCentralWidget(central);
         setGeometry(40, 50, 400, 300);
-        storage = new FormStorage(this, store, "TfUtilities", props);
+        storage = new FormStorage(this, SettingsKey::FilePath(), "TfUtilities", props);
     }
+    ~MainForm() override { storage->SaveBeforeDestruction(); }
 
     QStringList Extensions() const
     {
@@ -83,6 +85,12 @@ protected:
     {
         textAtShow = edCadenaSeparacion->text();
         QMainWindow::showEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override
+    {
+        QMainWindow::closeEvent(event);
+        if (event->isAccepted())
+            storage->Save();
     }
 };
 
@@ -116,10 +124,11 @@ public:
             layout->addWidget(w);
         setFixedSize(300, 200);
         move(10, 10);
-        storage = new FormStorage(this, FormStorage::Store::IniFile, "TfNumerar",
+        storage = new FormStorage(this, IniFilePath(), "TfNumerar",
                                   {"ckRellenar.Checked", "seLongitud.Value", "sePosicion.Value", "edCadena.Text",
                                    "pcPrincipal.ActivePage"});
     }
+    ~SmallDialog() override { storage->SaveBeforeDestruction(); }
 
     QCheckBox *ckRellenar;
     QDoubleSpinBox *seLongitud;
@@ -143,8 +152,8 @@ void WriteAll(const QString &path, const QByteArray &bytes)
         file.write(bytes);
 }
 
-QString SettingsFile() { return FormStorage::StoreFilePath(FormStorage::Store::SettingsKey); }
-QString IniFile() { return FormStorage::StoreFilePath(FormStorage::Store::IniFile); }
+QString SettingsFile() { return SettingsKey::FilePath(); }
+QString IniFile() { return IniFilePath(); }
 
 QString Entry(const QString &path, const QString &key)
 {
@@ -165,11 +174,21 @@ private slots:
         QFile::remove(IniFile());
     }
 
+    // Where the README says: both files in the program's folder of the user's config folder.
     void storesLiveInTheConfigFolder()
     {
-        QCOMPARE(SettingsFile(), SettingsKey::FilePath());
-        QCOMPARE(QFileInfo(IniFile()).fileName(), QStringLiteral("CarventoUtilities.INI"));
-        QCOMPARE(QFileInfo(IniFile()).path(), QFileInfo(SettingsFile()).path());
+        {
+            MainForm form;
+            form.show();
+            QVERIFY(form.close());
+            SmallDialog dialog;
+            dialog.show();
+            dialog.accept();
+        }
+        const QString folder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/CarventoUtilities/");
+        QCOMPARE(Entry(folder + QStringLiteral("settings.ini"), "TfUtilities/FormVersion"), QStringLiteral("0"));
+        QCOMPARE(Entry(folder + QStringLiteral("CarventoUtilities.INI"), "TfNumerar/FormVersion"), QStringLiteral("0"));
     }
 
     void exactFileContentsAfterSave()
@@ -417,18 +436,6 @@ private slots:
             MainForm form;
             QVERIFY(!form.storage->Save());
         }
-        QVERIFY(!QFile::exists(SettingsFile()));
-    }
-
-    void refusedCloseDoesNotSave()
-    {
-        class Stubborn : public MainForm {
-        protected:
-            void closeEvent(QCloseEvent *event) override { event->ignore(); }
-        };
-        Stubborn form;
-        form.show();
-        QVERIFY(!form.close());
         QVERIFY(!QFile::exists(SettingsFile()));
     }
 

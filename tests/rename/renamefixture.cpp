@@ -1,6 +1,6 @@
 #include "tests/rename/renamefixture.h"
 
-#include "widgets/formstorage.h"
+#include "platform/settingskey.h"
 
 #include <QAbstractSpinBox>
 #include <QFile>
@@ -29,6 +29,6 @@ void TypeInto(QWidget *field, const QString &text)
 
 QString IniValue(const QString &section, const QString &entry)
 {
-    QSettings ini(FormStorage::StoreFilePath(FormStorage::Store::IniFile), QSettings::IniFormat);
+    QSettings ini(IniFilePath(), QSettings::IniFormat);
     return ini.value(section + u'/' + entry).toString();
 }

@@ -1,9 +1,9 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/update/httpstub.h"
 
+#include "core/versionrules.h"
 #include "update/ThreadVersion.h"
 #include "update/version.h"
-#include "core/versionrules.h"
 
 #include <QApplication>
 #include <QDesktopServices>
