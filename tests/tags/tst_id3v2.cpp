@@ -20,6 +20,12 @@ QByteArray FieldOf(const TagValues &v, const QString &field)
     return Q(*texts[i]);
 }
 
+// The tag a save writes in place of `old` (a whole tag, or nothing), without padding.
+QByteArray Rendered(const TagValues &values, const QByteArray &old)
+{
+    const cvtags::ParsedTag parsed = cvtags::ParseTag(S(old));
+    return Q(cvtags::TagBlock(cvtags::RenderedMajor(parsed), cvtags::RenderBody(values, parsed).value()));
+}
 } // namespace
 
 class TestId3v2Block : public QObject {
@@ -89,6 +95,7 @@ private slots:
         QTest::newRow("v4 syncsafe frame size") << QByteArray(200, 'x') << QByteArray() << 0 << 4
                                                 << B("ID3\x04\0\0\0\0\x01\x53" "TIT2\0\0\x01\x49\0\0\0") + QByteArray(200, 'x');
     }
+    // A save into a file without a tag (version 3), or with an empty tag of version 4.
     void render()
     {
         QFETCH(QByteArray, title);
@@ -99,7 +106,7 @@ private slots:
         v.title = S(title);
         v.comment = S(comment);
         v.track = quint8(track);
-        QTEST(Q(cvtags::RenderTag(v, quint8(major)).value()), "block");
+        QTEST(Rendered(v, major == 4 ? Tag(4, {}) : QByteArray()), "block");
     }
 
     void renderOrder()
@@ -107,8 +114,8 @@ private slots:
         const TagValues v{"t", "a", "b", "2001", "(17)Rock", "c", 12};
         const QByteArray body = Text("TIT2", "t") + Text("TPE1", "a") + Text("TALB", "b") + Text("TRCK", "12")
                                 + Text("TYER", "2001") + Text("TCON", "(17)Rock") + Comm("", "c");
-        QCOMPARE(Q(cvtags::RenderTag(v, 3).value()), Tag(3, body));
-        const QByteArray v4 = Q(cvtags::RenderTag(v, 4).value());
+        QCOMPARE(Rendered(v, {}), Tag(3, body));
+        const QByteArray v4 = Rendered(v, Tag(4, {}));
         QVERIFY(v4.contains(Frame("TDRC", B("\0" "2001"), 4)) && !v4.contains("TYER"));
     }
 
@@ -176,7 +183,8 @@ private slots:
         QTEST(FieldOf(cvtags::ExtractValues(cvtags::ParseTag(S(tag))), field), "value");
     }
 
-    // A rewrite keeps what it does not edit, in order; a described comment is kept.
+    // A rewrite keeps, after the frames it writes, what it does not edit, in order; a
+    // described comment is kept.
     void keptFrames_data()
     {
         QTest::addColumn<QByteArray>("tag");
@@ -197,14 +205,10 @@ private slots:
     {
         QFETCH(QByteArray, tag);
         QFETCH(QByteArray, kept);
-        QByteArray joined;
-        for (const auto &frame : cvtags::KeptFrames(cvtags::ParseTag(S(tag))))
-            joined += Q(frame);
-        QCOMPARE(joined, kept);
         TagValues v;
         v.title = "New";
-        QCOMPARE(Q(cvtags::RenderTag(v, 3, cvtags::KeptFrames(cvtags::ParseTag(S(tag)))).value()),
-                 Tag(3, Text("TIT2", "New") + kept));
+        const int major = tag[3] == 4 ? 4 : 3;
+        QCOMPARE(Rendered(v, tag), Tag(major, Text("TIT2", "New", major) + kept));
     }
 };
 

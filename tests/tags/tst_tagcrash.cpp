@@ -4,7 +4,6 @@
 #include "tags/ID3v2.h"
 #include "tags/SafeSave.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 #include <csignal>
@@ -101,12 +100,13 @@ private slots:
         QVERIFY(WriteFile(file, audio_));
         // Fits, grows, fits again, removed: every kind of save takes its turn.
         const QList<QByteArray> titles{"Short", longTitle_, "Again", QByteArray()};
-        const quint32 seed = QRandomGenerator::global()->generate();
+        // A fixed number of kills, each after a delay drawn from the seed; CV_KILL_SEED=<seed>
+        // draws the delays of a failed run again.
+        constexpr int Kills = 200;
+        const QByteArray given = qgetenv("CV_KILL_SEED");
+        const quint32 seed = given.isEmpty() ? QRandomGenerator::global()->generate() : given.toUInt();
         QRandomGenerator random(seed);
-        QElapsedTimer timer;
-        timer.start();
-        int kills = 0;
-        while (kills < 300 && timer.elapsed() < 4000) {
+        for (int kills = 1; kills <= Kills; ++kills) {
             const pid_t child = ::fork();
             QVERIFY(child >= 0);
             if (child == 0)
@@ -114,7 +114,6 @@ private slots:
             ::usleep(random.bounded(2500u));
             ::kill(child, SIGKILL);
             ::waitpid(child, nullptr, 0);
-            ++kills;
             const QString where = QString("seed %1, kill %2").arg(seed).arg(kills);
             TID3v2 t;
             QVERIFY2(t.ReadTag(P(file)), qPrintable(where));
@@ -124,8 +123,6 @@ private slots:
             QVERIFY2(TID3v1().DeleteTag(P(file)), qPrintable(where));
             QVERIFY2(Others(file).isEmpty(), qPrintable(where + ": " + Others(file).join(", ")));
         }
-        QVERIFY2(kills >= 100, qPrintable(QString("only %1 kills").arg(kills)));
-        qInfo("%d kills in %lld ms", kills, timer.elapsed());
     }
 
     // A save stopped after each of its steps: the next call on the file, whatever it is,
