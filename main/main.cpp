@@ -72,8 +72,10 @@ void TfUtilities::FormCreate()
     // window opens all the same.
     SettingsKey key;
     const auto fail = [&] { Dialogs::Current().ReportError(this, key.LastError()); };
-    if (!key.Open())
+    if (!key.Open()) {
+        fsMemorizar->SetReadFailureReported(); // the same file: once is enough
         return fail();
+    }
     QString path;
     if (!key.ReadString(RutaRenombradorValue, path))
         return fail();

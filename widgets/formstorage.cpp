@@ -302,7 +302,8 @@ bool FormStorage::Restore()
 
     QSettings settings(FilePath(), QSettings::IniFormat);
     if (settings.status() == QSettings::AccessError) {
-        Dialogs::Current().ReportError(window_, CannotReadSettingsText(FilePath()));
+        if (!readFailureReported_)
+            Dialogs::Current().ReportError(window_, CannotReadSettingsText(FilePath()));
         return false;
     }
     settings.beginGroup(section_);

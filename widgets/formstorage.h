@@ -35,6 +35,9 @@ public:
     // Saves, as a window being destroyed ("Visible" 1), when the window is still shown and
     // has not saved since it was last shown.
     void SaveBeforeDestruction();
+    // The window has told the user already that the file cannot be read: Restore keeps quiet
+    // about it.
+    void SetReadFailureReported() { readFailureReported_ = true; }
 
     bool IsRestored() const { return restored_; }
     QString Section() const { return section_; }
@@ -64,5 +67,6 @@ private:
     QStringList storedProps_;
     bool restored_ = false;
     bool saved_ = false;        // since the window was last shown
+    bool readFailureReported_ = false;
     QString readError_;
 };

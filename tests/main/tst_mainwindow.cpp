@@ -184,6 +184,7 @@ private slots:
                  QStringLiteral("No se puede leer %1 — es una carpeta").arg(env.SettingsFile()));
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QCOMPARE(dialogs.Of(QStringLiteral("ReportError")).size(), 1); // the form storage reads it too
         dialogs.shown.clear();
         QVERIFY(w->close());
         // Once, though the form storage and the folder paths both go to that file.
