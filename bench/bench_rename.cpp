@@ -2,9 +2,9 @@
 // the dialog opened with 10,000 entries, and renaming 10,000 files through the plan; each
 // against a baseline doing the same work in the plainest way, with the ratios at the end.
 #include "rename/avanzado.h"
-#include "core/newnames.h"
-#include "core/renameplan.h"
-#include "core/transformations.h"
+#include "rename/newnames.h"
+#include "rename/renameplan.h"
+#include "rename/transformations.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,8 +1,8 @@
 // The tag editor against the bare tag library doing the same reads and writes:
 // building the list for 2,000 selected files, one version 1 field into 2,000 files, one
 // version 2 field into 200 files of 8 MB.
-#include "core/paths.h"
 #include "main/main.h"
+#include "platform/paths.h"
 #include "widgets/filelistview.h"
 
 #include <QApplication>

@@ -3,10 +3,10 @@
 // renaming 5,000 files (against a bare renameat2 loop), and "Todos" with the numbered file name
 // into 2,000 files (against a loop of the tag library's own writes).
 #include "main/main.h"
-#include "core/massrules.h"
-#include "core/tagrenamerules.h"
-#include "core/windows1252.h"
+#include "main/massrules.h"
+#include "main/tagrenamerules.h"
 #include "platform/dialogs.h"
+#include "platform/windows1252.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 

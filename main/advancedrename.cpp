@@ -1,12 +1,12 @@
 // Advanced renaming of the entries selected in the renamer list.
 #include "main/main.h"
 
-#include "core/renameplan.h"
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
 #include "platform/failurelist.h"
 #include "rename/VistaPrevia.h"
 #include "rename/avanzado.h"
+#include "rename/renameplan.h"
 #include "widgets/filelistview.h"
 
 void TfUtilities::sbAvanzadasClick()

@@ -1,11 +1,11 @@
 // The extension list and the three extension operations of the renamer page.
 #include "main/main.h"
 
-#include "core/extensionrules.h"
-#include "core/renameplan.h"
+#include "main/extensionrules.h"
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
 #include "platform/failurelist.h"
+#include "rename/renameplan.h"
 #include "widgets/filelistview.h"
 
 #include <QAction>

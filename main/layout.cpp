@@ -1,9 +1,9 @@
 // Builds the main window's controls: menu bar, both pages and their context menus.
 #include "main/main.h"
 
-#include "core/extensionrules.h"
-#include "core/tagvalues.h"
+#include "main/extensionrules.h"
 #include "main/glyphpicture.h"
+#include "main/tagvalues.h"
 #include "widgets/buttons.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"

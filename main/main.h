@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/tageditorcore.h"
+#include "main/tageditorcore.h"
 
 #include <QMainWindow>
 #include <QString>

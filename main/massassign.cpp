@@ -2,8 +2,8 @@
 // versions for every file, and the removal of one version from every file.
 #include "main/main.h"
 
-#include "core/massrules.h"
 #include "main/fileprogress.h"
+#include "main/massrules.h"
 #include "main/tagreport.h"
 #include "platform/dialogs.h"
 #include "widgets/radiogroup.h"

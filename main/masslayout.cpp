@@ -1,8 +1,8 @@
 // Builds the controls of the tag editor's "Masivo" and "Renombrar ficheros" sheets.
 #include "main/main.h"
 
-#include "core/massrules.h"
-#include "core/tagrenamerules.h"
+#include "main/massrules.h"
+#include "main/tagrenamerules.h"
 #include "widgets/buttons.h"
 #include "widgets/radiogroup.h"
 

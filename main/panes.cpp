@@ -1,8 +1,8 @@
 // The folder and file panes of both pages: desktop and view buttons, refresh, selection.
 #include "main/main.h"
 
-#include "core/extensionrules.h"
-#include "core/files.h"
+#include "main/extensionrules.h"
+#include "platform/files.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 

@@ -1,8 +1,8 @@
 // The tag editor's list of records: building it from the selection, showing and stepping.
 #include "main/main.h"
 
-#include "core/paths.h"
-#include "core/tagvalues.h"
+#include "main/tagvalues.h"
+#include "platform/paths.h"
 #include "widgets/filelistview.h"
 
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // The tag editor's buttons that write: "Actual", the field buttons, the copies, the removal.
 #include "main/main.h"
 
-#include "core/tagvalues.h"
 #include "main/fileprogress.h"
 #include "main/tagreport.h"
+#include "main/tagvalues.h"
 #include "platform/busycursor.h"
 
 #include <QComboBox>

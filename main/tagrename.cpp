@@ -1,8 +1,8 @@
 // Renaming the listed files from their tags: the preview and its options, and the rename.
 #include "main/main.h"
 
-#include "core/tagrenamerules.h"
 #include "main/fileprogress.h"
+#include "main/tagrenamerules.h"
 #include "platform/busycursor.h"
 #include "platform/failurelist.h"
 #include "widgets/filelistview.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/failure.h"
+#include "platform/failure.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "platform/settingskey.h"
 
-#include "core/failure.h"
-#include "core/files.h"
+#include "platform/failure.h"
+#include "platform/files.h"
 
 #include <QDir>
 #include <QFile>

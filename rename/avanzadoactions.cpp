@@ -1,14 +1,14 @@
 // The advanced-rename dialog's bulk changes, undo and the check of the new names.
 #include "rename/avanzado.h"
 
-#include "core/newnames.h"
-#include "core/transformations.h"
 #include "platform/dialogs.h"
 #include "rename/agregar.h"
 #include "rename/eliminar.h"
+#include "rename/newnames.h"
 #include "rename/numerar.h"
 #include "rename/spinedit.h"
 #include "rename/sustituir.h"
+#include "rename/transformations.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #include "rename/sustituir.h"
 
-#include "core/newnames.h"
 #include "platform/dialogs.h"
 #include "platform/settingskey.h"
 #include "rename/formparts.h"
+#include "rename/newnames.h"
 #include "widgets/formstorage.h"
 
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/versionrules.h"
+#include "update/versionrules.h"
 
 #include <QDialog>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/fileentry.h"
+#include "platform/fileentry.h"
 
 #include <QAbstractTableModel>
 #include <QHash>

@@ -1,11 +1,12 @@
 #!/bin/sh
 # The layers of the program: cvcore links Qt Core and the tag library only, and the sources
 # include nothing from a layer above their own.
-#   layers.sh <source folder> <cvcore's link libraries> <programs linking cvcore only>…
+#   layers.sh <source folder> <cvcore's link libraries> <cvcore's sources> <programs linking cvcore only>…
 set -u
 source_dir=$1
 links=$2
-shift 2
+sources=$3
+shift 3
 status=0
 fail() {
     echo "FAIL: $*"
@@ -27,12 +28,14 @@ for program in "$@"; do
     [ -z "$other" ] || fail "$(basename "$program") loads $(echo $other)"
 done
 
-# Includes: the core includes only the core and the tag library; nothing under update/ or
-# rename/ includes the main window's folder.
+# Includes: a source of cvcore includes only other sources of cvcore and the tag library;
+# nothing under update/ or rename/ includes the main window's folder.
 cd "$source_dir" || exit 1
-for file in core/*.h core/*.cpp; do
-    sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file" | grep -v '^core/' | grep -v '^tags/' |
-        while read -r header; do echo "FAIL: $file includes $header"; done | grep . && status=1
+core=$(sed "s#^$source_dir/##" "$sources" | grep .)
+[ -n "$core" ] || fail "no source of cvcore listed"
+for file in $core; do
+    sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file" | grep -v '^tags/' | grep -vxF "$core" |
+        while read -r header; do echo "FAIL: $file includes $header, which is not part of cvcore"; done | grep . && status=1
     grep -n '^#include <Qt\(Gui\|Widgets\|Network\)\|^#include <Q\(Widget\|Dialog\|Application\|GuiApplication\|Icon\|Color\|Pixmap\)>' "$file" &&
         fail "$file includes a header of Qt beyond Core"
 done

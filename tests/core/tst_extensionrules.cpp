@@ -1,5 +1,5 @@
-#include "core/extensionrules.h"
-#include "core/renameplan.h"
+#include "main/extensionrules.h"
+#include "rename/renameplan.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The file operations and the reasons their failures give, the Windows-1252 table.
-#include "core/failure.h"
-#include "core/files.h"
-#include "core/windows1252.h"
+#include "platform/failure.h"
+#include "platform/files.h"
+#include "platform/windows1252.h"
 #include "tags/TagError.h"
 #include "tests/support/immutable.h"
 #include "tests/support/testdir.h"

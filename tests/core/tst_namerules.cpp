@@ -1,6 +1,6 @@
 // The line transformations and the rules for new names, without any window.
-#include "core/newnames.h"
-#include "core/transformations.h"
+#include "rename/newnames.h"
+#include "rename/transformations.h"
 
 #include <QTest>
 

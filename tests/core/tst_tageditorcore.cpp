@@ -1,8 +1,8 @@
 // The tag editor without its window: the values its boxes show and save, the list of records,
 // and the operations on every listed file.
-#include "core/paths.h"
-#include "core/tageditorcore.h"
-#include "core/tagvalues.h"
+#include "main/tageditorcore.h"
+#include "main/tagvalues.h"
+#include "platform/paths.h"
 #include "tags/TagError.h"
 #include "tests/support/mp3file.h"
 #include "tests/support/testdir.h"

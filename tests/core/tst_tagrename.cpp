@@ -1,8 +1,8 @@
 // The rules of renaming from tags and of mass assignment, without a window.
-#include "core/massrules.h"
-#include "core/paths.h"
-#include "core/tagrenamerules.h"
-#include "core/windows1252.h"
+#include "main/massrules.h"
+#include "main/tagrenamerules.h"
+#include "platform/paths.h"
+#include "platform/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 #include "tests/support/immutable.h"

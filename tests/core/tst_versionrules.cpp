@@ -1,5 +1,5 @@
 // Reading the server's version: its whole numbers.
-#include "core/versionrules.h"
+#include "update/versionrules.h"
 
 #include <QTest>
 

@@ -3,10 +3,10 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdir.h"
 
-#include "core/paths.h"
-#include "core/tagvalues.h"
 #include "main/fileprogress.h"
 #include "main/main.h"
+#include "main/tagvalues.h"
+#include "platform/paths.h"
 #include "widgets/filelistview.h"
 
 #include <QAbstractItemView>

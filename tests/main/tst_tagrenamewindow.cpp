@@ -4,8 +4,8 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdir.h"
 
-#include "core/windows1252.h"
 #include "main/main.h"
+#include "platform/windows1252.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 #include "widgets/radiogroup.h"

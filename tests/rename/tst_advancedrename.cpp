@@ -5,11 +5,11 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdir.h"
 
-#include "core/renameplan.h"
 #include "main/main.h"
 #include "rename/VistaPrevia.h"
 #include "rename/avanzado.h"
 #include "rename/numerar.h"
+#include "rename/renameplan.h"
 #include "rename/spinedit.h"
 
 #include <QApplication>

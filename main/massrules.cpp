@@ -1,8 +1,8 @@
-#include "core/massrules.h"
+#include "main/massrules.h"
 
-#include "core/paths.h"
-#include "core/tagrenamerules.h"
-#include "core/tagvalues.h"
+#include "main/tagrenamerules.h"
+#include "main/tagvalues.h"
+#include "platform/paths.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 

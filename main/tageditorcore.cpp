@@ -1,8 +1,8 @@
-#include "core/tageditorcore.h"
+#include "main/tageditorcore.h"
 
-#include "core/paths.h"
-#include "core/tagrenamerules.h"
-#include "core/tagvalues.h"
+#include "main/tagrenamerules.h"
+#include "main/tagvalues.h"
+#include "platform/paths.h"
 #include "tags/TagError.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "core/tid3.h"
+#include "main/tid3.h"
 
-#include "core/paths.h"
+#include "platform/paths.h"
 #include "tags/ReadTags.h"
 
 TID3::TID3(const QString &filePath) : FilePath(filePath)

@@ -1,4 +1,4 @@
-#include "core/transformations.h"
+#include "rename/transformations.h"
 
 namespace {
 

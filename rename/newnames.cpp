@@ -1,7 +1,7 @@
-#include "core/newnames.h"
+#include "rename/newnames.h"
 
-#include "core/extensionrules.h"
-#include "core/windows1252.h"
+#include "platform/paths.h"
+#include "platform/windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "core/tagvalues.h"
+#include "main/tagvalues.h"
 
-#include "core/windows1252.h"
+#include "platform/windows1252.h"
 #include "tags/ID3v1.h"
 
 #include <algorithm>

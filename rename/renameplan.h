@@ -3,9 +3,9 @@
 // Operations that rename many entries: each is planned whole before anything is renamed,
 // then applied in order, and the entries that could not be renamed are reported once.
 
-#include "core/failure.h"
-#include "core/fileentry.h"
-#include "core/paths.h"
+#include "platform/failure.h"
+#include "platform/fileentry.h"
+#include "platform/paths.h"
 
 #include <QString>
 #include <QStringList>

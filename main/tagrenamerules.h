@@ -2,7 +2,7 @@
 
 // Renaming files from their tags: the names built from tag values, and the plan of renames.
 
-#include "core/renameplan.h"
+#include "rename/renameplan.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "core/failure.h"
+#include "platform/failure.h"
 
 #include "tags/TagError.h"
 

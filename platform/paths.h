@@ -8,6 +8,9 @@
 
 #include <filesystem>
 
+// The characters refused in a new file name and in an extension.
+inline const QString ForbiddenNameChars = QStringLiteral("\"/:<>?\\|");
+
 // What follows the last "/" of a path.
 QString FileNamePart(const QString &path);
 

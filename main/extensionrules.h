@@ -1,13 +1,10 @@
 #pragma once
 
-#include "core/fileentry.h"
-#include "core/paths.h"
+#include "platform/fileentry.h"
+#include "platform/paths.h"
 
 #include <QString>
 #include <QStringList>
-
-// The characters refused in a new file name and in an extension.
-inline const QString ForbiddenNameChars = QStringLiteral("\"/:<>?\\|");
 
 // 1-based position of the forbidden symbol nearest to the end of the text, -1 when none.
 int InvalidSymbolPos(const QString &text);

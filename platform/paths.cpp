@@ -1,4 +1,4 @@
-#include "core/paths.h"
+#include "platform/paths.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "core/files.h"
+#include "platform/files.h"
 
-#include "core/paths.h"
+#include "platform/paths.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -4,11 +4,11 @@
 // every operation that changes them or their files. The window reads its controls into the
 // values these operations take and shows what they give back.
 
-#include "core/failure.h"
-#include "core/fileentry.h"
-#include "core/massrules.h"
-#include "core/renameplan.h"
-#include "core/tid3.h"
+#include "main/massrules.h"
+#include "main/tid3.h"
+#include "platform/failure.h"
+#include "platform/fileentry.h"
+#include "rename/renameplan.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "core/tagrenamerules.h"
+#include "main/tagrenamerules.h"
 
-#include "core/paths.h"
-#include "core/tagvalues.h"
+#include "main/tagvalues.h"
+#include "platform/paths.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 

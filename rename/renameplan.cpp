@@ -1,6 +1,6 @@
-#include "core/renameplan.h"
+#include "rename/renameplan.h"
 
-#include "core/files.h"
+#include "platform/files.h"
 
 RenameStep RenameInFolder(const QString &folder, const SelectedEntry &entry, const QString &newName)
 {

@@ -1,6 +1,6 @@
-#include "core/extensionrules.h"
+#include "main/extensionrules.h"
 
-#include "core/renameplan.h"
+#include "rename/renameplan.h"
 
 #include <QStringList>
 

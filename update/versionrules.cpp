@@ -1,4 +1,4 @@
-#include "core/versionrules.h"
+#include "update/versionrules.h"
 
 #include <limits>
 
