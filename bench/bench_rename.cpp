@@ -268,7 +268,7 @@ struct RenameFolder {
 void BM_RenamePlan10000(benchmark::State &state)
 {
     RenameFolder folder;
-    const QString path = folder.dir.path() + u'/';
+    const QByteArray path = NativePath(folder.dir.path() + u'/');
     for (auto _ : state) {
         std::vector<FileListView::SelectedEntry> entries;
         for (const QString &name : folder.names[folder.current])
@@ -302,7 +302,7 @@ void BM_RenamePlanAgainstBareLoopInTurns(benchmark::State &state)
 {
     RenameFolder planned;
     RenameFolder bare;
-    const QString path = planned.dir.path() + u'/';
+    const QByteArray path = NativePath(planned.dir.path() + u'/');
     double planSeconds = 0;
     double bareSeconds = 0;
     using Clock = std::chrono::steady_clock;

@@ -18,7 +18,7 @@ void TfUtilities::sbAvanzadasClick()
         return;
     }
     // The names come from the list, so the list's folder is the one that holds them.
-    const QString folder = Ficheros->Directory();
+    const QByteArray folder = Ficheros->NativeDirectory();
 
     TfAvanzado avanzado(selected, this);
     if (Dialogs::Current().Exec(avanzado) != QDialog::Accepted)
@@ -35,6 +35,7 @@ void TfUtilities::sbAvanzadasClick()
         newNames.append(step.newName);
     }
     preview.ShowNames(oldNames, newNames);
+    preview.MarkLines(PreviewMarks(plan));
     if (Dialogs::Current().Exec(preview) != QDialog::Accepted)
         return;
 

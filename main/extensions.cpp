@@ -29,7 +29,7 @@ QStringList Items(const QComboBox *box)
 void RunExtensionOperation(QWidget *window, FileListView *list, ExtensionOperation operation,
                            const QString &extension)
 {
-    const QString folder = list->Directory();
+    const QByteArray folder = list->NativeDirectory();
     std::vector<RenameStep> plan;
     for (const FileListView::SelectedEntry &entry : list->SelectedEntries()) {
         const ExtensionStep step = PlanExtensionStep(operation, entry.kind, entry.name, extension);

@@ -323,7 +323,7 @@ private:
     void BuildTagPage();
     void BuildRenamerMenus();
     void FillGenreLists();
-    void RestoreFolder(const QString &path, FolderTree *tree, FileListView *list);
+    void RestoreFolder(const QString &stored, FolderTree *tree, FileListView *list);
     void ShowPanePopup(QMenu *menu, QWidget *pane, const QPoint &pos);
     QString SelectedFileExtension() const;
 

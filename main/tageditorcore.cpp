@@ -5,13 +5,13 @@
 #include "platform/paths.h"
 #include "tags/TagError.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
 
 namespace {
 
 bool WriteTag(const TID3 &record, TagVersion version)
 {
-    const std::filesystem::path path = TagFilePath(record.FilePath);
+    const std::filesystem::path path = TagFilePath(record.NativeFilePath);
     return version == TagVersion::V1 ? record.V1.WriteTag(path) : record.V2.WriteTag(path);
 }
 
@@ -50,9 +50,12 @@ void TagEditorCore::ClearTagList()
     current_ = -1;
 }
 
-bool TagEditorCore::AddTagFile(const QString &path)
+bool TagEditorCore::AddTagFile(const QString &path) { return AddTagFile(NativePath(path)); }
+
+bool TagEditorCore::AddTagFile(const QByteArray &path)
 {
-    if (!QFileInfo(path).isFile())
+    struct stat info {};
+    if (path.isEmpty() || ::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     records_.push_back(std::make_unique<TID3>(path));
     return true;
@@ -60,13 +63,13 @@ bool TagEditorCore::AddTagFile(const QString &path)
 
 void TagEditorCore::AddRecord(std::unique_ptr<TID3> record) { records_.push_back(std::move(record)); }
 
-void TagEditorCore::BuildTagList(const QString &folder, const std::vector<SelectedEntry> &entries)
+void TagEditorCore::BuildTagList(const QByteArray &folder, const std::vector<SelectedEntry> &entries)
 {
     ClearTagList();
     records_.reserve(entries.size());
     for (const SelectedEntry &entry : entries)
         if (entry.kind == FileEntry::Kind::File)
-            AddTagFile(PathInFolder(folder, entry.name));
+            AddTagFile(PathInFolder(folder, NativeName(entry)));
 }
 
 const TID3 *TagEditorCore::ShowRecord(int position)
@@ -240,7 +243,7 @@ namespace {
 // Records whose tag of that version was not found when the list was built are passed over.
 bool RemoveTag(TID3 &record, TagVersion version)
 {
-    const std::filesystem::path path = TagFilePath(record.FilePath);
+    const std::filesystem::path path = TagFilePath(record.NativeFilePath);
     if (version == TagVersion::V1) {
         if (!record.V1.Present())
             return true;
@@ -280,18 +283,19 @@ QStringList TagEditorCore::RenameNames(TagVersion version, const QStringList &ch
     return RenameLines(sources, checkedFields, separator);
 }
 
-std::vector<RenameStep> TagEditorCore::RenamePlan(const QStringList &names, const QString &folder) const
+std::vector<RenameStep> TagEditorCore::RenamePlan(const QStringList &names, const QByteArray &folder) const
 {
-    QStringList oldPaths;
+    QList<QByteArray> oldPaths;
     oldPaths.reserve(qsizetype(records_.size()));
     for (const auto &record : records_)
-        oldPaths.append(record->FilePath);
+        oldPaths.append(record->NativeFilePath);
     return PlanTagRename(oldPaths, names, folder);
 }
 
-Failures TagEditorCore::RenameFiles(const QStringList &names, const QString &folder, const Progress &progress)
+Failures TagEditorCore::RenameFiles(const QStringList &names, const QByteArray &folder, const Progress &progress,
+                                    RenameRecord *record)
 {
-    const Failures failed = ApplyRenames(RenamePlan(names, folder), progress);
+    const Failures failed = ApplyRenames(RenamePlan(names, folder), progress, record);
     ClearTagList();
     return failed;
 }

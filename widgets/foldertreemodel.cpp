@@ -1,9 +1,9 @@
 #include "widgets/foldertreemodel.h"
 
+#include "platform/paths.h"
 #include "widgets/volumes.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QStyle>
 
 #include <algorithm>
@@ -15,17 +15,25 @@
 
 namespace {
 
-bool NameBefore(const QString &a, const QString &b)
+// A folder's name: its bytes and the text shown for them.
+struct FolderName {
+    QByteArray native;
+    QString text;
+};
+
+bool NameBefore(const FolderName &a, const FolderName &b)
 {
-    const int c = a.compare(b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
+    const int c = a.text.compare(b.text, Qt::CaseInsensitive);
+    if (c != 0)
+        return c < 0;
+    return a.text != b.text ? a.text < b.text : a.native < b.native;
 }
 
 // Names of the sub-folders (hidden ones included), links to folders counted as folders.
-QStringList ReadSubfolders(const QString &folder)
+std::vector<FolderName> ReadSubfolders(const QByteArray &folder)
 {
-    QStringList names;
-    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::vector<FolderName> names;
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
         return names;
     DIR *dir = ::fdopendir(dirFd);
@@ -42,17 +50,19 @@ QStringList ReadSubfolders(const QString &folder)
             struct stat info {};
             isDir = ::fstatat(dirFd, raw, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
-        if (isDir)
-            names.append(QFile::decodeName(raw));
+        if (isDir) {
+            const QByteArray native(raw);
+            names.push_back({native, PathFromNative(native)});
+        }
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end(), NameBefore);
     return names;
 }
 
-QString JoinPath(const QString &folder, const QString &name)
+QByteArray JoinPath(const QByteArray &folder, const QByteArray &name)
 {
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
 } // namespace
@@ -84,7 +94,7 @@ void FolderTreeModel::Rebuild()
     for (const Volume &volume : MountedVolumes()) {
         auto drive = std::make_unique<Node>();
         drive->name = volume.rootPath;
-        drive->path = volume.rootPath;
+        drive->native = NativePath(volume.rootPath);
         drive->kind = Node::Kind::Drive;
         drive->parent = drives.get();
         drive->row = static_cast<int>(drives->children.size());
@@ -118,7 +128,12 @@ bool FolderTreeModel::IsDrives(const QModelIndex &index) const
 
 QString FolderTreeModel::PathOf(const QModelIndex &index) const
 {
-    return index.isValid() ? NodeOf(index)->path : QString();
+    return index.isValid() ? PathFromNative(NodeOf(index)->native) : QString();
+}
+
+QByteArray FolderTreeModel::NativePathOf(const QModelIndex &index) const
+{
+    return index.isValid() ? NodeOf(index)->native : QByteArray();
 }
 
 void FolderTreeModel::Load(Node *node)
@@ -126,14 +141,14 @@ void FolderTreeModel::Load(Node *node)
     if (node->loaded)
         return;
     node->loaded = true;
-    const QStringList names = ReadSubfolders(node->path);
-    if (names.isEmpty())
+    const std::vector<FolderName> names = ReadSubfolders(node->native);
+    if (names.empty())
         return;
     beginInsertRows(IndexOf(node), 0, static_cast<int>(names.size()) - 1);
-    for (const QString &name : names) {
+    for (const FolderName &name : names) {
         auto child = std::make_unique<Node>();
-        child->name = name;
-        child->path = JoinPath(node->path, name);
+        child->name = name.text;
+        child->native = JoinPath(node->native, name.native);
         child->parent = node;
         child->row = static_cast<int>(node->children.size());
         node->children.push_back(std::move(child));
@@ -141,22 +156,25 @@ void FolderTreeModel::Load(Node *node)
     endInsertRows();
 }
 
-FolderTreeModel::Node *FolderTreeModel::ChildNamed(Node *node, const QString &name)
+FolderTreeModel::Node *FolderTreeModel::ChildNamed(Node *node, const QByteArray &name)
 {
     Load(node);
     auto &children = node->children;
+    const QByteArray path = JoinPath(node->native, name);
     for (const auto &child : children)
-        if (child->name == name)
+        if (child->native == path)
             return child.get();
     // A folder that exists but could not be listed (no read right on its parent) still
     // gets its node, so the tree can show where the user is.
-    const auto place = std::find_if(children.begin(), children.end(),
-                                    [&name](const auto &child) { return NameBefore(name, child->name); });
+    const FolderName named{name, PathFromNative(name)};
+    const auto place = std::find_if(children.begin(), children.end(), [&named](const auto &child) {
+        return NameBefore(named, {NativeFileName(child->native), child->name});
+    });
     const int row = static_cast<int>(place - children.begin());
     beginInsertRows(IndexOf(node), row, row);
     auto child = std::make_unique<Node>();
-    child->name = name;
-    child->path = JoinPath(node->path, name);
+    child->name = named.text;
+    child->native = path;
     child->parent = node;
     Node *added = child.get();
     children.insert(children.begin() + row, std::move(child));
@@ -166,25 +184,26 @@ FolderTreeModel::Node *FolderTreeModel::ChildNamed(Node *node, const QString &na
     return added;
 }
 
-QModelIndex FolderTreeModel::IndexForPath(const QString &path)
+QModelIndex FolderTreeModel::IndexForPath(const QByteArray &path)
 {
-    if (!path.startsWith(u'/'))
+    if (!path.startsWith('/'))
         return {};
     // The volume mounted deepest along the path holds it.
     Node *drives = root_->children.front().get();
     Node *best = nullptr;
     for (const auto &drive : drives->children) {
-        const QString &rootPath = drive->path;
-        const bool holds = rootPath == u"/" || path == rootPath || path.startsWith(rootPath + u'/');
-        if (holds && (!best || rootPath.size() > best->path.size()))
+        const QByteArray &rootPath = drive->native;
+        const bool holds = rootPath == "/" || path == rootPath || path.startsWith(rootPath + '/');
+        if (holds && (!best || rootPath.size() > best->native.size()))
             best = drive.get();
     }
     if (!best)
         return {};
     Node *node = best;
-    const QString rest = best->path == u"/" ? path : path.mid(best->path.size());
-    for (const QString &part : rest.split(u'/', Qt::SkipEmptyParts))
-        node = ChildNamed(node, part);
+    const QByteArray rest = best->native == "/" ? path : path.mid(best->native.size());
+    for (const QByteArray &part : rest.split('/'))
+        if (!part.isEmpty())
+            node = ChildNamed(node, part);
     return IndexOf(node);
 }
 
@@ -240,7 +259,7 @@ QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return node->name;
     case Qt::ToolTipRole:
-        return node->kind == Node::Kind::Drives ? node->name : node->path;
+        return node->kind == Node::Kind::Drives ? node->name : PathFromNative(node->native);
     case Qt::DecorationRole:
         switch (node->kind) {
         case Node::Kind::Drives: return drivesIcon_;

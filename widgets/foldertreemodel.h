@@ -20,10 +20,12 @@ public:
 
     QModelIndex DrivesIndex() const;
     bool IsDrives(const QModelIndex &index) const;
-    // The folder of a node without a trailing "/" ("/" for the root folder); "" for "Drives".
+    // The folder of a node without a trailing "/" ("/" for the root folder); "" for "Drives":
+    // as shown, and as the file system names it.
     QString PathOf(const QModelIndex &index) const;
-    // The node of an absolute, clean folder path, reading and adding nodes on the way.
-    QModelIndex IndexForPath(const QString &path);
+    QByteArray NativePathOf(const QModelIndex &index) const;
+    // The node of an absolute, clean folder path (its bytes), reading and adding nodes on the way.
+    QModelIndex IndexForPath(const QByteArray &path);
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -38,8 +40,8 @@ public:
 private:
     struct Node {
         enum class Kind { Invisible, Drives, Drive, Folder };
-        QString name;
-        QString path;
+        QString name;                // as shown
+        QByteArray native;           // the folder's path as the file system names it
         Kind kind = Kind::Folder;
         Node *parent = nullptr;
         std::vector<std::unique_ptr<Node>> children;
@@ -50,7 +52,7 @@ private:
     Node *NodeOf(const QModelIndex &index) const;
     QModelIndex IndexOf(const Node *node) const;
     void Load(Node *node);
-    Node *ChildNamed(Node *node, const QString &name);
+    Node *ChildNamed(Node *node, const QByteArray &name);
 
     std::unique_ptr<Node> root_;
     QIcon drivesIcon_, driveIcon_, folderIcon_;
