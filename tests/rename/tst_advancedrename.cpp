@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -267,6 +268,50 @@ private slots:
         listed.removeAll(FileListView::ParentCaption);
         listed.sort();
         QCOMPARE(listed, after);
+    }
+
+    // Before anything is renamed, "Vista previa" marks each line that will fail, and why; a
+    // control character shows as its symbol. Accepting renames the others and lists the rest.
+    void previewMarksWhatWillFail()
+    {
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, {"a", "b", "c", "d", "e", "f", "fuera"});
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        QStringList marks;
+        QString shown;
+        QString summary;
+        dialogs.onExec = [&](QDialog &dialog) {
+            if (auto *advanced = qobject_cast<TfAvanzado *>(&dialog)) {
+                advanced->show();
+                advanced->SetLines({"fuera", "x", "x", LongName, QStringLiteral("t\tab"), "b"});
+                advanced->sbRenombrar->click();
+                return advanced->result();
+            }
+            auto *preview = qobject_cast<TfVistaPrevia *>(&dialog);
+            preview->show();
+            marks = preview->LineMarks();
+            shown = preview->mDestino->toPlainText();
+            summary = preview->lbMarcas->isVisible() ? preview->lbMarcas->text() : QString();
+            preview->sbAceptar->click();
+            return preview->result();
+        };
+        auto w = env.NewWindow();
+        SelectEntries(w->Ficheros, {"a", "b", "c", "d", "e", "f"});
+        QTest::mouseClick(w->sbAvanzadas, Qt::LeftButton);
+
+        QCOMPARE(marks, (QStringList{"ya existe", "", "el nombre nuevo está repetido", "nombre demasiado largo",
+                                     "el nombre tiene caracteres de control", ""}));
+        QCOMPARE(shown.split(u'\n').value(4), QStringLiteral("t\u2409ab"));
+        QCOMPARE(summary, QStringLiteral("Las 4 líneas marcadas no se podrán renombrar: el nombre nuevo está "
+                                         "repetido (1), el nombre tiene caracteres de control (1), nombre "
+                                         "demasiado largo (1), ya existe (1)."));
+        QCOMPARE(dialogs.Of(QStringLiteral("Message")).value(0).text,
+                 QStringLiteral("No se han podido renombrar los siguientes ficheros:\n\na — ya existe\n"
+                                "c — el nombre nuevo está repetido\nd — nombre demasiado largo\n"
+                                "e — el nombre tiene caracteres de control\n"));
+        QCOMPARE(NamesIn(dir), (QStringList{"a", "b", "c", "d", "e", "fuera", "x"}));
     }
 };
 
