@@ -9,6 +9,7 @@
 #include "widgets/buttons.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
+#include "widgets/picturemenubar.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -24,7 +25,6 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -130,25 +130,22 @@ QVBoxLayout *AddPage(QTabWidget *pages, const char *name, const QString &caption
 
 void TfUtilities::BuildMenu()
 {
-    // A bar of its own, so every entry shows its picture beside the caption.
-    MainMenu1 = Named(new QToolBar(this), "MainMenu1");
-    MainMenu1->setMovable(false);
-    MainMenu1->setFloatable(false);
-    MainMenu1->setContextMenuPolicy(Qt::PreventContextMenu);
-    MainMenu1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    MainMenu1->setIconSize(QSize(24, 24));
-    addToolBar(Qt::TopToolBarArea, MainMenu1);
+    // Five commands and no submenus: each entry shows its picture beside its caption.
+    MainMenu1 = Named(new PictureMenuBar(this), "MainMenu1");
+    setMenuBar(MainMenu1);
 
-    mmRenombrador = MenuItem(this, "mmRenombrador", QStringLiteral("Renombrador"));
+    mmRenombrador = MenuItem(this, "mmRenombrador", QStringLiteral("&Renombrador"));
     mmRenombrador->setIcon(Picture("edit-rename", QStyle::SP_FileIcon));
-    mmCvTag = MenuItem(this, "mmCvTag", QStringLiteral("Cv-Tag"));
+    mmCvTag = MenuItem(this, "mmCvTag", QStringLiteral("&Cv-Tag"));
     mmCvTag->setIcon(Picture("audio-x-generic", QStyle::SP_MediaVolume));
-    Configuracin1 = MenuItem(this, "Configuracin1", QStringLiteral("Configuración"));
+    Configuracin1 = MenuItem(this, "Configuracin1", QStringLiteral("C&onfiguración"));
     Configuracin1->setIcon(Picture("preferences-system", QStyle::SP_FileDialogInfoView));
-    Ayuda1 = MenuItem(this, "Ayuda1", QStringLiteral("Ayuda"));
+    Ayuda1 = MenuItem(this, "Ayuda1", QStringLiteral("&Ayuda"));
     Ayuda1->setIcon(ThemeOrGlyphPicture("help-about", QStringLiteral("?"), QColor(0x2A, 0x5D, 0xB0)));
-    Salir1 = MenuItem(this, "Salir1", QStringLiteral("Salir"));
+    Ayuda1->setShortcut(QKeySequence(Qt::Key_F1));
+    Salir1 = MenuItem(this, "Salir1", QStringLiteral("&Salir"));
     Salir1->setIcon(Picture("application-exit", QStyle::SP_DialogCloseButton));
+    Salir1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     MainMenu1->addActions({mmRenombrador, mmCvTag, Configuracin1, Ayuda1, Salir1});
     connect(mmRenombrador, &QAction::triggered, this, &TfUtilities::mmRenombradorClick);

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTabBar>
@@ -48,6 +49,7 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
     pcPrincipal = new QTabWidget(this);
     pcPrincipal->setObjectName(QStringLiteral("pcPrincipal"));
     pcPrincipal->setDocumentMode(true);
+    pcPrincipal->installEventFilter(this);
     setCentralWidget(pcPrincipal);
     BuildRenamerPage();
     BuildTagPage();
@@ -78,6 +80,8 @@ void TfUtilities::FormCreate()
     TagList.clear();
     FillGenreLists();
     pcPrincipal->tabBar()->hide();
+    // Hidden, it would still be where Tab goes next, and hold the focus there.
+    pcPrincipal->tabBar()->setFocusPolicy(Qt::NoFocus);
     pcPrincipal->setCurrentWidget(tsRenombrador);
     pcID3->setCurrentWidget(tsID3v1);
     UpdateTitle(mmRenombrador->text());
@@ -167,6 +171,22 @@ void TfUtilities::Ayuda1Click()
 }
 
 void TfUtilities::Salir1Click() { close(); }
+
+bool TfUtilities::eventFilter(QObject *watched, QEvent *event)
+{
+    // The pages change only through the menu, which names them in the title: the page
+    // control's own keys would switch them behind its back.
+    if (watched == pcPrincipal && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool pageKey = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
+                             || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown;
+        if (pageKey && key->modifiers().testFlag(Qt::ControlModifier)) {
+            key->accept();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void TfUtilities::showEvent(QShowEvent *event)
 {

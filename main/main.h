@@ -20,13 +20,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenuBar;
 class QMenu;
 class QPlainTextEdit;
 class RadioGroup;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
-class QToolBar;
 class QToolButton;
 class QWidget;
 
@@ -77,7 +77,7 @@ public:
     void SortExtensionList();
 
     // Controls, named as their objectName.
-    QToolBar *MainMenu1 = nullptr;
+    QMenuBar *MainMenu1 = nullptr;
     QAction *mmRenombrador = nullptr;
     QAction *mmCvTag = nullptr;
     QAction *Configuracin1 = nullptr;
@@ -304,6 +304,7 @@ private:
     QStringList renameNames_;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
