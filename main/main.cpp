@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -118,6 +119,32 @@ void TfUtilities::RestoreFolder(const QString &path, FolderTree *tree, FileListV
     tree->SetSelectedPath(path);
     tree->OpenFolder(path);
     list->SetDirectory(path);
+}
+
+void TfUtilities::OpenPath(const QString &path)
+{
+    const QFileInfo target(path);
+    if (path.isEmpty() || !target.exists())
+        return;
+    if (target.isDir()) {
+        mmRenombradorClick();
+        RestoreFolder(target.absoluteFilePath(), Carpetas, Ficheros);
+        Ficheros->View()->setFocus();
+        return;
+    }
+    const bool mp3 = target.suffix().compare(QStringLiteral("mp3"), Qt::CaseInsensitive) == 0;
+    mp3 ? mmCvTagClick() : mmRenombradorClick();
+    FileListView *list = mp3 ? FicherosTag : Ficheros;
+    RestoreFolder(target.absolutePath(), mp3 ? CarpetasTag : Carpetas, list);
+    for (int i = 0; i < list->Count(); ++i) {
+        const bool chosen = list->Kind(i) == FileListView::EntryKind::File && list->Caption(i) == target.fileName();
+        list->SetSelected(i, chosen);
+        if (chosen)
+            list->View()->scrollTo(list->View()->model()->index(i, 0, list->View()->rootIndex()));
+    }
+    if (mp3)
+        FicherosTagClick();
+    list->View()->setFocus();
 }
 
 bool TfUtilities::ReadFileVersion()

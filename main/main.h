@@ -59,6 +59,10 @@ public:
 
     bool ReadFileVersion();
     void UpdateTitle(const QString &pageName);
+    // Opens what the command line named: a folder in the renamer; an MP3 file in the tag page,
+    // in its folder, selected and its tags shown as a click would; any other file in the
+    // renamer, in its folder, selected. Nothing for an empty or missing path.
+    void OpenPath(const QString &path);
 
     // Panes
     void RefreshRenamerPanes();

@@ -27,6 +27,51 @@ class TestMainWindow : public QObject {
 private slots:
     void initTestCase() { QApplication::setApplicationName(QStringLiteral("CarventoUtilities")); }
 
+    void opensWhatTheCommandLineNamed_data()
+    {
+        QTest::addColumn<QString>("target");    // under the folder; "" the folder itself
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("selected");
+        QTest::newRow("folder") << "" << "tsRenombrador" << QStringList{};
+        QTest::newRow("MP3 file") << "dos.MP3" << "tsTag" << QStringList{"dos.MP3"};
+        QTest::newRow("other file") << "notas.txt" << "tsRenombrador" << QStringList{"notas.txt"};
+        QTest::newRow("a file named like the parent entry") << " <- Anterior" << "tsRenombrador"
+                                                            << QStringList{" <- Anterior"};
+    }
+    void opensWhatTheCommandLineNamed()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, page);
+        QFETCH(QStringList, selected);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        for (const QString &name : {"uno.mp3", "dos.MP3", "notas.txt", " <- Anterior"})
+            dir.CreateFile(name);
+        TestDir other;
+        // The folders of the last run give way to what was asked for.
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), other.Path());
+        env.WriteKeyText(QStringLiteral("RUTA TAG"), other.Path());
+        auto w = env.NewWindow();
+        w->OpenPath(target.isEmpty() ? dir.Path() : dir.FilePath(target));
+        QCOMPARE(w->pcPrincipal->currentWidget()->objectName(), page);
+        QVERIFY(w->windowTitle().endsWith(page == u"tsTag" ? QStringLiteral(" - Cv-Tag") : QStringLiteral(" - Renombrador")));
+        FileListView *list = page == u"tsTag" ? w->FicherosTag : w->Ficheros;
+        QCOMPARE(list->Directory(), dir.Path() + u'/');
+        QVERIFY((page == u"tsTag" ? w->CarpetasTag : w->Carpetas)->SelectedPath().startsWith(dir.Path()));
+        QStringList chosen;
+        for (const auto &entry : list->SelectedEntries())
+            chosen.append(entry.name);
+        QCOMPARE(chosen, selected);
+        // An MP3 file's tags are read and shown, as a click would.
+        QCOMPARE(int(w->TagList.size()), page == u"tsTag" ? 1 : 0);
+        if (page == u"tsTag") {
+            QCOMPARE(w->TagList.front()->FilePath, dir.FilePath(target));
+            QCOMPARE(w->CurrentIndex, 0);
+        }
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
     void menuBarFromTheKeyboard_data()
     {
         QTest::addColumn<QString>("keys");     // what is pressed, from the file list

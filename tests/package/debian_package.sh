@@ -38,8 +38,8 @@ for package in libqt6widgets6 libc6 qt6-qpa-plugins libqt6svg6; do
 done
 
 dpkg-deb -x "$deb" "$scratch/root"
-grep -qx "Exec=/usr/bin/carvento-utilities" "$scratch/root/usr/share/applications/$id.desktop" \
-    || fail "the desktop entry does not start /usr/bin/carvento-utilities"
+grep -qx "Exec=/usr/bin/carvento-utilities %f" "$scratch/root/usr/share/applications/$id.desktop" \
+    || fail "the desktop entry does not start /usr/bin/carvento-utilities with the file"
 grep -q "<release version=\"$version\"" "$scratch/root/usr/share/metainfo/$id.metainfo.xml" \
     || fail "the metainfo names no release $version"
 echo "package ok"
