@@ -172,10 +172,10 @@ void TfUtilities::BuildRenamerPage()
     Label1 = Named(new QLabel(QStringLiteral("Extensión :"), tsRenombrador), "Label1");
     sbAnhadirExtension = FlatButton(tsRenombrador, "sbAnhadirExtension",
                                     QStringLiteral("Añade extensión a la lista de extensiones"),
-                                    Picture("list-add", QStyle::SP_FileDialogNewFolder));
+                                    Picture("list-add", Line::Plus));
     sbBorrarExtension = FlatButton(tsRenombrador, "sbBorrarExtension",
                                    QStringLiteral("Elimina extensión de la lista de extensiones"),
-                                   Picture("list-remove", QStyle::SP_TrashIcon));
+                                   Picture("list-remove", Line::Minus));
     cbExtensiones = Named(new QComboBox(tsRenombrador), "cbExtensiones");
     cbExtensiones->setEditable(false);
     cbExtensiones->addItems({QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("mp3"),
@@ -185,17 +185,17 @@ void TfUtilities::BuildRenamerPage()
     Label2 = Named(new QLabel(QStringLiteral("Ficheros :"), tsRenombrador), "Label2");
     sbCambiarExtension = FlatButton(tsRenombrador, "sbCambiarExtension",
                                     QStringLiteral("Cambia la extensión de todos los ficheros seleccionados"),
-                                    Picture("view-refresh", QStyle::SP_BrowserReload));
+                                    LinePicture(Line::ChangeExtension));
     sbAnhadirExtensionAFicheros = FlatButton(
         tsRenombrador, "sbAnhadirExtensionAFicheros",
         QStringLiteral("Añade la extensión a todos los ficheros seleccionados"),
-        Picture("document-new", QStyle::SP_FileDialogStart));
+        LinePicture(Line::AddExtension));
     sbEliminaExtension = FlatButton(tsRenombrador, "sbEliminaExtension",
                                     QStringLiteral("Elimina la extensión a todos los ficheros seleccionados"),
-                                    Picture("edit-delete", QStyle::SP_DialogDiscardButton));
+                                    LinePicture(Line::RemoveExtension));
     sbAvanzadas = FlatButton(tsRenombrador, "sbAvanzadas", QStringLiteral("Opciones de renombrado avanzado"),
                              Picture("edit-rename", QStyle::SP_FileDialogDetailedView),
-                             QStringLiteral("Renombrar avanzado"));
+                             QStringLiteral("Renombrar a&vanzado"));
     connect(sbAvanzadas, &QToolButton::clicked, this, &TfUtilities::sbAvanzadasClick);
 
     bar->addWidget(Label1, 0, 0, 1, 3);
