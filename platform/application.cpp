@@ -82,8 +82,30 @@ std::unique_ptr<QApplication> StartApplication(int &argc, char **argv)
     return application;
 }
 
+namespace {
+// Texts Qt's Spanish translations of this version lack: the type column of the file dialog.
+class MissingQtTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        static const std::pair<const char *, const char *> texts[] = {
+            {"Folder", "Carpeta"}, {"Drive", "Unidad"}, {"File", "Fichero"},
+            {"%1 File", "Fichero %1"}, {"Shortcut", "Acceso directo"}, {"Alias", "Alias"}};
+        if (qstrcmp(context, "QAbstractFileIconProvider") == 0)
+            for (const auto &[english, spanish] : texts)
+                if (qstrcmp(source, english) == 0)
+                    return QString::fromUtf8(spanish);
+        return QString();
+    }
+};
+} // namespace
+
 bool LoadQtTranslations()
 {
+    // Searched last, so Qt's own translation of the same text wins where there is one.
+    QCoreApplication::installTranslator(new MissingQtTexts(QCoreApplication::instance()));
     auto *translator = new QTranslator(QCoreApplication::instance());
     if (!translator->load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
