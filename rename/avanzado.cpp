@@ -67,7 +67,7 @@ void TfAvanzado::BuildControls()
                            Qt::TabFocus);
     sbAgregar =
         FlatButton(this, "sbAgregar", QStringLiteral("Agregar cadena"),
-                   Picture("list-add", QStyle::SP_FileDialogNewFolder), QStringLiteral("&Agregar"), Qt::TabFocus);
+                   Picture("list-add", Line::Plus), QStringLiteral("&Agregar"), Qt::TabFocus);
     sbEliminar =
         FlatButton(this, "sbEliminar", QStringLiteral("Elimina caracteres"),
                    Picture("edit-delete", QStyle::SP_DialogDiscardButton), QStringLiteral("&Eliminar"), Qt::TabFocus);

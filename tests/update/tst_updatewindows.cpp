@@ -1,6 +1,7 @@
 #include "tests/main/windowfixture.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/update/httpstub.h"
+#include "tests/support/tabcycle.h"
 
 #include "help/ayuda.h"
 #include "widgets/linepicture.h"
@@ -23,6 +24,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <memory>
+
 class UrlCatcher : public QObject {
     Q_OBJECT
 public:
@@ -41,6 +44,22 @@ static QString StoredRevisar(const WindowEnvironment &env)
 class TestUpdateWindows : public QObject {
     Q_OBJECT
 private slots:
+    void tabVisitsEveryControlOnce()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        for (QDialog *dialog : std::initializer_list<QDialog *>{new TfConfiguracion, new TfAyuda}) {
+            const std::unique_ptr<QDialog> owned(dialog);
+            dialog->show();
+            dialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            if (!QApplication::focusWidget())
+                TabStops(dialog).first()->setFocus();
+            const QString fault = TabCycleFault(dialog);
+            QVERIFY2(fault.isEmpty(), qPrintable(dialog->windowTitle() + QStringLiteral(": ") + fault));
+        }
+    }
+
     void initTestCase()
     {
         QApplication::setApplicationName(QStringLiteral("CarventoUtilities"));
