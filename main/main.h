@@ -19,13 +19,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenuBar;
 class QMenu;
 class QPlainTextEdit;
 class RadioGroup;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
-class QToolBar;
 class QToolButton;
 class QWidget;
 
@@ -54,6 +54,10 @@ public:
 
     bool ReadFileVersion();
     void UpdateTitle(const QString &pageName);
+    // Opens what the command line named: a folder in the renamer; an MP3 file in the tag page,
+    // in its folder, selected and its tags shown as a click would; any other file in the
+    // renamer, in its folder, selected. Nothing for an empty or missing path.
+    void OpenPath(const QString &path);
 
     // Panes
     void RefreshRenamerPanes();
@@ -72,7 +76,7 @@ public:
     void SortExtensionList();
 
     // Controls, named as their objectName.
-    QToolBar *MainMenu1 = nullptr;
+    QMenuBar *MainMenu1 = nullptr;
     QAction *mmRenombrador = nullptr;
     QAction *mmCvTag = nullptr;
     QAction *Configuracin1 = nullptr;
@@ -313,6 +317,7 @@ private:
     QStringList renameNames_;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -55,6 +55,8 @@ void TfAvanzado::BuildControls()
     mRenombrados->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mRenombrados->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mRenombrados->setMinimumWidth(120);
+    // A name never holds a tab: Tab goes on to the next control, as everywhere else.
+    mRenombrados->setTabChangesFocus(true);
     lbPosicion = Named(new QLabel(QStringLiteral("Posición : 0"), this), "lbPosicion");
 
     sbCargarFichero = FlatButton(this, "sbCargarFichero", QStringLiteral("Cargar texto desde un fichero"),
@@ -65,7 +67,7 @@ void TfAvanzado::BuildControls()
                            Qt::TabFocus);
     sbAgregar =
         FlatButton(this, "sbAgregar", QStringLiteral("Agregar cadena"),
-                   Picture("list-add", QStyle::SP_FileDialogNewFolder), QStringLiteral("&Agregar"), Qt::TabFocus);
+                   Picture("list-add", Line::Plus), QStringLiteral("&Agregar"), Qt::TabFocus);
     sbEliminar =
         FlatButton(this, "sbEliminar", QStringLiteral("Elimina caracteres"),
                    Picture("edit-delete", QStyle::SP_DialogDiscardButton), QStringLiteral("&Eliminar"), Qt::TabFocus);
@@ -124,6 +126,17 @@ void TfAvanzado::BuildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Splitter1, 1);
     layout->addLayout(bar);
+
+    // Left to right: the old names, the copy button between them, the new names, the bar.
+    QWidget::setTabOrder(lbOriginal, sbTraspasar);
+    QWidget::setTabOrder(sbTraspasar, mRenombrados);
+    QWidget *previous = mRenombrados;
+    for (QToolButton *button :
+         {sbCargarFichero, sbNumerar, sbAgregar, sbEliminar, sbSustituir, sbDeshacer, sbRenombrar, sbCerrar}) {
+        QWidget::setTabOrder(previous, button);
+        previous = button;
+    }
+    mRenombrados->setFocus();
 
     lbOriginal->installEventFilter(this);
     mRenombrados->installEventFilter(this);
@@ -207,10 +220,15 @@ void TfAvanzado::keyPressEvent(QKeyEvent *event)
 bool TfAvanzado::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == lbOriginal && event->type() == QEvent::KeyPress) {
+        // The handler accepts what it takes; anything else goes on as it came, so a key the
+        // list acts on (Tab) is not passed on to the dialog to be acted on again.
         auto *key = static_cast<QKeyEvent *>(event);
+        const bool accepted = key->isAccepted();
+        key->ignore();
         lbOriginalKeyDown(key);
         if (key->isAccepted())
             return true;
+        key->setAccepted(accepted);
     } else if (watched == mRenombrados && event->type() == QEvent::KeyRelease) {
         mRenombradosKeyUp(static_cast<QKeyEvent *>(event));
     } else if (watched == mRenombrados->viewport() && event->type() == QEvent::MouseButtonRelease) {
@@ -228,8 +246,6 @@ void TfAvanzado::lbOriginalKeyDown(QKeyEvent *event)
     } else if (modifiers == Qt::ShiftModifier && event->key() == Qt::Key_Up) {
         event->accept();
         MoveOriginalUp();
-    } else {
-        event->ignore();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "tests/main/windowfixture.h"
 #include "tests/rename/renamefixture.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/tabcycle.h"
 #include "tests/support/testdir.h"
 
 #include "main/main.h"
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 
 namespace {
@@ -61,6 +63,50 @@ class TestAdvancedRename : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QApplication::setApplicationName(QStringLiteral("CarventoUtilities")); }
+
+    void keyboardOnly()
+    {
+        ScriptedDialogs dialogs;
+        TfAvanzado dialog(Entries({"a.txt", "b.txt"}));
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        // It opens where the new names are typed.
+        QCOMPARE(QApplication::focusWidget(), dialog.mRenombrados);
+
+        // Left to right, each control once ("&Deshacer" is off until a bulk change).
+        dialog.lbOriginal->setFocus();
+        const QList<QWidget *> expected{dialog.sbTraspasar, dialog.mRenombrados, dialog.sbCargarFichero,
+                                        dialog.sbNumerar,   dialog.sbAgregar,    dialog.sbEliminar,
+                                        dialog.sbSustituir, dialog.sbRenombrar,  dialog.sbCerrar,
+                                        dialog.lbOriginal};
+        QCOMPARE(WidgetNames(TabCycle()), WidgetNames(expected));
+        const QString fault = TabCycleFault(&dialog);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+
+        // Tab leaves the editor and Shift+Tab comes back: no tab reaches a name.
+        dialog.mRenombrados->setFocus();
+        QTest::keyClicks(dialog.mRenombrados, QStringLiteral("q"));
+        QTest::keyClick(dialog.mRenombrados, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.sbCargarFichero);
+        QTest::keyClick(dialog.sbCargarFichero, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), dialog.mRenombrados);
+        QTest::keyClicks(dialog.mRenombrados, QStringLiteral("r.txt"));
+        QCOMPARE(dialog.Lines().first(), QStringLiteral("qr.txt"));
+        QVERIFY(!dialog.mRenombrados->toPlainText().contains(u'\t'));
+
+        // Shift+Down in the list still moves the entry, and only by one.
+        dialog.lbOriginal->setFocus();
+        dialog.lbOriginal->setCurrentRow(0);
+        QTest::keyClick(dialog.lbOriginal, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(dialog.lbOriginal->item(1)->text(), QStringLiteral("a.txt"));
+        QCOMPARE(QApplication::focusWidget(), dialog.lbOriginal);
+        // The accelerators of the bar: Alt+R renames (here: the line counts differ).
+        QTest::keyClick(dialog.lbOriginal, Qt::Key_R, Qt::AltModifier);
+        QTRY_COMPARE(dialogs.Of(QStringLiteral("Message")).size(), 1);
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).first().text.startsWith(
+            QStringLiteral("El número de ficheros en las listas no coincide.")));
+    }
 
     void applyPlan_data()
     {

@@ -3,6 +3,7 @@
 #include "tests/main/windowfixture.h"
 #include "tests/rename/renamefixture.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/tabcycle.h"
 #include "tests/support/testdir.h"
 
 #include "platform/dialogs.h"
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -67,6 +69,35 @@ Q_DECLARE_METATYPE(DialogSteps)
 class TestRenameDialogs : public QObject {
     Q_OBJECT
 private slots:
+    void tabVisitsEveryControlOnce_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char *name : {"Numerar", "Agregar", "Eliminar", "Sustituir", "Vista previa"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void tabVisitsEveryControlOnce()
+    {
+        QFETCH(QString, window);
+        ScriptedDialogs dialogs;
+        std::unique_ptr<QDialog> dialog;
+        if (window == u"Numerar")
+            dialog = std::make_unique<TfNumerar>();
+        else if (window == u"Agregar")
+            dialog = std::make_unique<TfAgregar>();
+        else if (window == u"Eliminar")
+            dialog = std::make_unique<TfEliminar>();
+        else if (window == u"Sustituir")
+            dialog = std::make_unique<TfSustituir>();
+        else
+            dialog = std::make_unique<TfVistaPrevia>();
+        dialog->show();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QVERIFY(QApplication::focusWidget());
+        const QString fault = TabCycleFault(dialog.get());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
+
     void initTestCase()
     {
         QApplication::setApplicationName(QStringLiteral("CarventoUtilities"));
@@ -714,6 +745,8 @@ private slots:
             QWidget *box = QApplication::activeModalWidget();
             if (!box)
                 return;
+            // Whatever is found, the box goes, so a failure cannot leave the test waiting.
+            const auto close = qScopeGuard([box] { box->close(); });
             QCOMPARE(box->windowTitle(), QStringLiteral("Atención"));
             QVERIFY(box->frameGeometry().height() <= screen.height());
             QVERIFY(box->geometry().top() >= screen.top());
@@ -728,10 +761,10 @@ private slots:
             for (QPushButton *button : box->findChildren<QPushButton *>())
                 buttons.append(button->text());
             buttons.sort();
-            QCOMPARE(buttons, question ? QStringList({"No", "Sí"}) : QStringList({"Aceptar"}));
+            QCOMPARE(buttons, question ? QStringList({"&No", "&Sí"}) : QStringList({"Aceptar"}));
             checked = true;
             for (QPushButton *button : box->findChildren<QPushButton *>())
-                if (button->text() == (question ? u"Sí" : u"Aceptar"))
+                if (button->text() == (question ? u"&Sí" : u"Aceptar"))
                     button->click();
         });
         if (question)
