@@ -314,6 +314,33 @@ private slots:
         QCOMPARE(w->TagList[0]->V1.Title(), std::string("Nuevo t\xEDtulo"));
     }
 
+    // The version 2 genre box keeps what is typed; its list still offers every name.
+    void genreIsSavedAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("Electro") << "Electro";
+        QTest::newRow("Hard") << "Hard";
+        QTest::newRow("Power") << "Power";
+    }
+    void genreIsSavedAsTyped()
+    {
+        QFETCH(QString, typed);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QString path = MakeMp3(dir.FilePath(QStringLiteral("a.mp3")));
+        auto w = TagWindow(env, dir, {"a.mp3"});
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->cbGeneroV2->setFocus();
+        QTest::keyClicks(w->cbGeneroV2->lineEdit(), typed);
+        QCOMPARE(w->cbGeneroV2->currentText(), typed);
+        w->sbActual->click();
+        QCOMPARE(Fields(path)["v2.genre"], typed.toLatin1());
+        QCOMPARE(w->cbGeneroV2->count(), 149);
+    }
+
     void actualKeepsValuesTheBoxesCannotShow()
     {
         WindowEnvironment env;
