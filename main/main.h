@@ -303,6 +303,7 @@ private:
     // The tag editor's operations on every listed file: with the busy pointer and the progress
     // window; then the first record shown and the files that could not be saved listed.
     void ForEveryRecord(const QString &label, const std::function<Failures(const Progress &)> &operation);
+    void CopyToAll(TagVersion from, const QString &label);
     // What the edit sheets hold now.
     TagSheets EnteredSheets() const;
     TagVersion ShownVersion() const;

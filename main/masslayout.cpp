@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -109,20 +108,6 @@ void TfUtilities::BuildMassSheet()
     connect(SpeedButton26, &QToolButton::clicked, this, &TfUtilities::SpeedButton26Click);
     connect(SpeedButton27, &QToolButton::clicked, this, &TfUtilities::SpeedButton27Click);
     connect(SpeedButton28, &QToolButton::clicked, this, &TfUtilities::SpeedButton28Click);
-    // Qt keeps the chosen index while its text is edited; an edited text is a typed value.
-    connect(cbValores, &QComboBox::editTextChanged, this, [this](const QString &text) {
-        if (cbValores->currentIndex() < 0 || text == cbValores->itemText(cbValores->currentIndex()))
-            return;
-        // Dropping the choice empties the edit: put back what is being typed.
-        QLineEdit *edit = cbValores->lineEdit();
-        const int cursor = edit->cursorPosition();
-        {
-            const QSignalBlocker block(cbValores);
-            cbValores->setCurrentIndex(-1);
-        }
-        edit->setText(text);
-        edit->setCursorPosition(cursor);
-    });
 }
 
 // "Renombrar ficheros": options on the left, the preview filling the right.
