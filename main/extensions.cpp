@@ -85,8 +85,7 @@ void TfUtilities::RebuildExtensionMenus()
     pmAnhadirExtension->clear();
     for (const QString &extension : Items(cbExtensiones)) {
         // The entry keeps its extension apart from the caption, where "&" marks an accelerator.
-        QString caption = extension;
-        caption.replace(u'&', QStringLiteral("&&"));
+        const QString caption = MenuCaption(extension);
         QAction *change = pmCambiarExtension->addAction(caption);
         change->setData(extension);
         connect(change, &QAction::triggered, this, [this, change] { ChangeExtension(change->data().toString()); });

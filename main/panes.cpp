@@ -97,7 +97,7 @@ void TfUtilities::Marcartodoslosficherosconestaextensin1Click()
 {
     const QString extension = SelectedFileExtension();
     if (!extension.isEmpty())
-        pmExtension->setText(QStringLiteral("Todos los ficheros con la extensión: ") + extension);
+        pmExtension->setText(QStringLiteral("Todos los ficheros con la extensión: ") + MenuCaption(extension));
     pmExtension->setEnabled(!extension.isEmpty());
 }
 
@@ -109,7 +109,8 @@ void TfUtilities::pmFicherosPopup()
     const QString extension = SelectedFileExtension();
     pmAnadir->setEnabled(anySelected && !extension.isEmpty());
     RebuildExtensionMenus();
-    pmAnadir->setText(QStringLiteral("Añadir '") + extension + QStringLiteral("' a la lista de extensiones"));
+    pmAnadir->setText(QStringLiteral("Añadir '") + MenuCaption(extension)
+                      + QStringLiteral("' a la lista de extensiones"));
 }
 
 void TfUtilities::ShowPanePopup(QMenu *menu, QWidget *pane, const QPoint &pos)
