@@ -183,8 +183,6 @@ QStringList TfAvanzado::Lines() const
     // so is whatever shows as a line of its own: Shift+Enter's line separator, or a carriage
     // return that came in through the clipboard.
     QString text = mRenombrados->document()->toRawText();
-    if (text.isEmpty())
-        return {};
     text.replace(QStringLiteral("\r\n"), QString(QChar::ParagraphSeparator));
     for (QChar &c : text)
         if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator)

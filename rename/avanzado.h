@@ -29,7 +29,8 @@ public:
 
     // The entries as now ordered in lbOriginal.
     std::vector<FileListView::SelectedEntry> Entries() const;
-    // The lines of mRenombrados: its text split at line breaks; no text holds no lines.
+    // The lines of mRenombrados: its text split at line breaks. An empty editor holds one
+    // empty line, as it shows.
     QStringList Lines() const;
     void SetLines(const QStringList &lines);
 
@@ -88,7 +89,7 @@ private:
     void MoveOriginalDown();
     void MoveOriginal(int step);
     void SaveUndo();
-    void TrimNewNames();
+    QStringList TrimNewNames();
     bool CheckNewNames();
     void UpdatePositionLabel();
     // Replaces every line by what the transformation gives for it and its index.
