@@ -75,9 +75,11 @@ public:
     void mRenombradosKeyUp(QKeyEvent *event);
     void mRenombradosMouseUp(QMouseEvent *event);
 
-    // Every way out (the title bar's close box gives Rejected, like "&Cerrar") drops the
-    // undo snapshot.
+    // Every way out but a successful "&Renombrar" drops the undo snapshot; after that one the
+    // dialog may be shown again with its names, when the preview is left without accepting.
     void done(int result) override;
+    // "&Cerrar" and the title bar's close box: with new names written, asks first.
+    void reject() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -180,9 +180,6 @@ private slots:
         QTest::newRow("numbered, filled")
             << QStringList{"a.mp3", "b.mp3", "other"} << QStringList{"a.mp3", "b.mp3"} << "copy number" << true
             << QStringList{"a.mp3|001a.mp3", "b.mp3|002b.mp3"} << QStringList{"001a.mp3", "002b.mp3", "other"} << "";
-        QTest::newRow("preview cancelled renames nothing")
-            << QStringList{"a.mp3"} << QStringList{"a.mp3"} << "copy number" << false
-            << QStringList{"a.mp3|001a.mp3"} << QStringList{"a.mp3"} << "";
         QTest::newRow("advanced dialog closed") << QStringList{"a.mp3"} << QStringList{"a.mp3"} << "close" << false
                                                 << QStringList{} << QStringList{"a.mp3"} << "";
         QTest::newRow("first fails, others renamed")
@@ -265,6 +262,57 @@ private slots:
         listed.removeAll(FileListView::ParentCaption);
         listed.sort();
         QCOMPARE(listed, after);
+    }
+
+    // Leaving the preview goes back to the names as they were, undo included; closing the
+    // advanced dialog with names written asks first.
+    void leavingThePreviewGoesBackToTheNames()
+    {
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, {"a.mp3", "b.mp3"});
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        dialogs.askAnswers = {false, true};
+        int advancedShown = 0;
+        QStringList linesBack;
+        bool undoBack = false;
+        bool openAfterNo = false;
+        dialogs.onExec = [&](QDialog &dialog) {
+            if (auto *advanced = qobject_cast<TfAvanzado *>(&dialog)) {
+                advanced->show();
+                if (advancedShown++ == 0) {
+                    advanced->sbTraspasar->click();
+                    advanced->mRenombrados->setPlainText(QStringLiteral("uno.mp3\ndos.mp3"));
+                    advanced->sbRenombrar->click();
+                } else {
+                    linesBack = advanced->Lines();
+                    undoBack = advanced->sbDeshacer->isEnabled();
+                    advanced->close();
+                    openAfterNo = advanced->isVisible();
+                    advanced->close();
+                }
+                return advanced->result();
+            }
+            dialog.show();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            return dialog.result();
+        };
+        auto w = env.NewWindow();
+        SelectEntries(w->Ficheros, {"a.mp3", "b.mp3"});
+        QTest::mouseClick(w->sbAvanzadas, Qt::LeftButton);
+
+        QCOMPARE(advancedShown, 2);
+        QCOMPARE(linesBack, (QStringList{"uno.mp3", "dos.mp3"}));
+        QVERIFY(undoBack);
+        QVERIFY(openAfterNo);
+        const auto asked = dialogs.Of(QStringLiteral("Ask"));
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].caption, QStringLiteral("Confirmación"));
+        QCOMPARE(asked[0].text, QStringLiteral("Los nombres nuevos escritos se perderán. ¿Cerrar sin renombrar?"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Question);
+        QCOMPARE(NamesIn(dir), (QStringList{"a.mp3", "b.mp3"}));
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
     }
 };
 
