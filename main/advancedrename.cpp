@@ -52,6 +52,6 @@ void TfUtilities::sbAvanzadasClick()
         BusyCursor busy;
         failed = ApplyRenames(plan);
     }
-    Ficheros->RereadFolder();
+    RereadRenamedFolder(folder);
     ReportFailureList(this, RenameFailureHeading, failed);
 }

@@ -58,6 +58,10 @@ public:
     // Panes
     void RefreshRenamerPanes();
     void RefreshTagPanes();
+    // Every operation that renames entries of `folder` ends with this: the file lists that
+    // show the folder read it again, and both trees show its current sub-folders, keeping
+    // what was expanded.
+    void RereadRenamedFolder(const QString &folder);
     void SelectByExtension(const QString &extension);
 
     // Extension operations on the entries selected in Ficheros.

@@ -7,6 +7,7 @@
 #include "widgets/foldertree.h"
 
 #include <QAction>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -43,6 +44,16 @@ void TfUtilities::SpeedButton5Click() { FicherosTag->SetViewStyle(ViewStyle::vsR
 
 void TfUtilities::RefreshRenamerPanes() { Refresh(Carpetas, Ficheros); }
 void TfUtilities::RefreshTagPanes() { Refresh(CarpetasTag, FicherosTag); }
+
+void TfUtilities::RereadRenamedFolder(const QString &folder)
+{
+    for (FolderTree *tree : {Carpetas, CarpetasTag})
+        tree->RereadSubfolders(folder);
+    const QString shown = QDir::cleanPath(folder);
+    for (FileListView *list : {Ficheros, FicherosTag})
+        if (QDir::cleanPath(list->Directory()) == shown)
+            list->RereadFolder();
+}
 
 // F5, whatever modifiers are held, refreshes the page of the pane; other keys stay the pane's.
 void TfUtilities::CarpetasKeyDown(QKeyEvent *event)

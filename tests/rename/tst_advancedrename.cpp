@@ -11,6 +11,7 @@
 #include "rename/numerar.h"
 #include "rename/renameplan.h"
 #include "rename/spinedit.h"
+#include "widgets/foldertree.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -262,6 +263,61 @@ private slots:
         listed.removeAll(FileListView::ParentCaption);
         listed.sort();
         QCOMPARE(listed, after);
+    }
+
+    // After a rename the folder tree shows the folder's sub-folders as they are now, and what
+    // was expanded stays expanded; choosing the renamed one shows it in the list.
+    void treeFollowsRenamedFolders_data()
+    {
+        QTest::addColumn<bool>("advanced"); // else the extension operation
+        QTest::newRow("extension added") << false;
+        QTest::newRow("advanced rename") << true;
+    }
+    void treeFollowsRenamedFolders()
+    {
+        QFETCH(bool, advanced);
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, {"alfa/", "alfa/dentro/", "beta/", "f.txt"});
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        dialogs.onExec = [](QDialog &dialog) {
+            if (auto *names = qobject_cast<TfAvanzado *>(&dialog)) {
+                names->mRenombrados->setPlainText(QStringLiteral("beta.old"));
+                names->sbRenombrar->click();
+            } else {
+                dialog.accept();
+            }
+            return dialog.result();
+        };
+        auto w = env.NewWindow();
+        FolderTree *tree = w->Carpetas;
+        const QModelIndex shown = tree->currentIndex();
+        const auto children = [tree](const QModelIndex &parent) {
+            QStringList names;
+            for (int row = 0; row < tree->model()->rowCount(parent); ++row)
+                names << tree->model()->index(row, 0, parent).data().toString();
+            return names;
+        };
+        tree->expand(shown);
+        QCOMPARE(children(shown), (QStringList{"alfa", "beta"}));
+        tree->expand(tree->model()->index(0, 0, shown));
+
+        SelectEntries(w->Ficheros, {"beta"});
+        if (advanced)
+            w->sbAvanzadasClick();
+        else
+            w->AddExtension(QStringLiteral("old"));
+
+        QCOMPARE(NamesIn(dir), (QStringList{"alfa", "beta.old", "f.txt"}));
+        QCOMPARE(tree->currentIndex(), shown);
+        QCOMPARE(children(shown), (QStringList{"alfa", "beta.old"}));
+        const QModelIndex alfa = tree->model()->index(0, 0, shown);
+        QVERIFY(tree->isExpanded(alfa));
+        QCOMPARE(children(alfa), QStringList{"dentro"});
+        tree->setCurrentIndex(tree->model()->index(1, 0, shown));
+        QCOMPARE(w->Ficheros->Directory(), dir.FilePath(QStringLiteral("beta.old/")));
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
     }
 
     // Leaving the preview goes back to the names as they were, undo included; closing the
