@@ -148,11 +148,14 @@ void TfUtilities::BuildRenameSheet()
                            QStringLiteral("Renombrar todos los ficheros"));
     SpeedButton32->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     clbCampos->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    // All four fields in view, no more.
-    // Before the list is shown its rows measure short; a row holds a check box beside a line of text.
-    const int rowHeight = std::max({clbCampos->sizeHintForRow(0), clbCampos->fontMetrics().height() + 4,
-                                    clbCampos->style()->pixelMetric(QStyle::PM_IndicatorHeight) + 4});
-    const int listHeight = rowHeight * clbCampos->count() + 2 * clbCampos->frameWidth();
+    // All four fields in view, no more, each row a check box beside a line of text, with room
+    // between the boxes.
+    constexpr int gap = 2; // around each row
+    clbCampos->setSpacing(gap);
+    const int rowHeight = std::max(clbCampos->fontMetrics().height(),
+                                   clbCampos->style()->pixelMetric(QStyle::PM_IndicatorHeight))
+                          + 2 * gap;
+    const int listHeight = (rowHeight + gap) * clbCampos->count() + gap + 2 * clbCampos->frameWidth();
     clbCampos->setFixedHeight(listHeight);
     int textWidth = 0;
     for (int i = 0; i < clbCampos->count(); ++i)

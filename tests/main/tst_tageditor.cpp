@@ -20,6 +20,9 @@
 #include <QProgressDialog>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTabBar>
+#include <QListWidget>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 
@@ -671,7 +674,10 @@ private slots:
         }
     }
 
-    void sheetChangeShowsThePanelOnlyForEditSheets()
+    // The sheets are switched by flat buttons, the current one pressed; the bottom panel is
+    // there for the edit sheets only. The field check boxes stand apart, and the progress
+    // window is wide enough for its whole title.
+    void sheetsAndTheirLayout()
     {
         WindowEnvironment env;
         ScriptedDialogs dialogs;
@@ -680,12 +686,42 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QVERIFY(w->pAbajoTag->isVisible());
-        w->pcID3->setCurrentWidget(w->tsMasivo);
-        QVERIFY(!w->pAbajoTag->isVisible());
+        QVERIFY(!w->pcID3->tabBar()->isVisible());
+        auto *row = w->findChild<QWidget *>(QStringLiteral("pcID3Tabs"));
+        QVERIFY(row && row->isVisible());
+        const QList<QToolButton *> buttons = row->findChildren<QToolButton *>();
+        QStringList captions;
+        for (QToolButton *button : buttons) {
+            captions << button->text();
+            QVERIFY(button->autoRaise() && button->isCheckable());
+        }
+        QCOMPARE(captions, (QStringList{"ID3v1", "ID3v2", "Masivo", "Renombrar ficheros"}));
+        const QList<std::pair<QWidget *, bool>> sheets{
+            {w->tsMasivo, false}, {w->tsRenombrar, false}, {w->tsID3v2, true}, {w->tsID3v1, true}};
+        for (const auto &[sheet, panel] : sheets) {
+            const int index = w->pcID3->indexOf(sheet);
+            QTest::mouseClick(buttons[index], Qt::LeftButton);
+            QCOMPARE(w->pcID3->currentWidget(), sheet);
+            QCOMPARE(w->pAbajoTag->isVisible(), panel);
+            for (int i = 0; i < int(buttons.size()); ++i)
+                QCOMPARE(buttons[i]->isChecked(), i == index);
+        }
         w->pcID3->setCurrentWidget(w->tsRenombrar);
-        QVERIFY(!w->pAbajoTag->isVisible());
-        w->pcID3->setCurrentWidget(w->tsID3v2);
-        QVERIFY(w->pAbajoTag->isVisible());
+        QVERIFY(buttons[3]->isChecked() && !buttons[0]->isChecked());
+
+        for (int i = 0; i + 1 < w->clbCampos->count(); ++i)
+            QVERIFY(w->clbCampos->visualItemRect(w->clbCampos->item(i)).bottom() + 2
+                    < w->clbCampos->visualItemRect(w->clbCampos->item(i + 1)).top());
+        const QRect last = w->clbCampos->visualItemRect(w->clbCampos->item(w->clbCampos->count() - 1));
+        QVERIFY(last.bottom() < w->clbCampos->viewport()->height());
+
+        FileProgress progress(w.get(), QStringLiteral("Guardando…"), 3);
+        progress.Dialog()->show();
+        QFont bold = progress.Dialog()->font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(progress.Dialog()->windowTitle());
+        const int titleButton = progress.Dialog()->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        QVERIFY(progress.Dialog()->width() >= title + 4 * titleButton);
     }
 
     void progressStopsWhenCancelled()
