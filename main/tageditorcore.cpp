@@ -131,11 +131,13 @@ Failures TagEditorCore::SaveCurrent(const TagSheets &entered, const QString &sho
         if (!WriteTag(*record, version) && failed.isEmpty())
             failed.append({name, ReasonText(cvtags::LastError())});
     };
-    // A version the file lacks is made only when the user changed one of its boxes.
     TagSheets shown = SheetsOf(*record);
     shown.v2.comment = shownComment;
+    // A version the file lacks is made only when its boxes hold something, typed by the user
+    // or copied from the other version: a file without it shows them empty.
+    const TagSheets empty;
 
-    if (record->V1InFile || entered.v1 != shown.v1) {
+    if (record->V1InFile || entered.v1 != empty.v1) {
         TID3v1 &v1 = record->V1;
         v1.SetTitle(V1TextToSave(entered.v1.title, shown.v1.title, v1.Title()));
         v1.SetArtist(V1TextToSave(entered.v1.artist, shown.v1.artist, v1.Artist()));
@@ -147,7 +149,7 @@ Failures TagEditorCore::SaveCurrent(const TagSheets &entered, const QString &sho
         save(TagVersion::V1);
     }
 
-    if (record->V2InFile || entered.v2 != shown.v2) {
+    if (record->V2InFile || entered.v2 != empty.v2) {
         TID3v2 &v2 = record->V2;
         v2.SetTitle(V2TextToSave(entered.v2.title, shown.v2.title, v2.Title()));
         v2.SetArtist(V2TextToSave(entered.v2.artist, shown.v2.artist, v2.Artist()));

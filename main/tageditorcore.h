@@ -72,7 +72,7 @@ public:
     // Both tags of the shown record from what the sheets hold, then written. A value the
     // sheets still show as they were given it keeps the record's own bytes: a year "19xx" or
     // none, a track above 99, a genre number without a name, a comment's line breaks. A
-    // version the file lacks is written only when one of its boxes was changed. `shownComment`
+    // version the file lacks is written only when its boxes hold something. `shownComment`
     // is the version 2 comment as its box gave it back when the record was shown.
     Failures SaveCurrent(const TagSheets &entered, const QString &shownComment);
 

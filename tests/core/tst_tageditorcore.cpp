@@ -273,11 +273,11 @@ private slots:
                  QStringLiteral("3 ficheros no tienen tag ID3v2; su tag ID3v1 no se ha cambiado."));
     }
 
-    // "Actual" writes a version the file lacks only when one of its boxes was changed, and an
-    // empty year left alone stays empty.
+    // "Actual" writes a version the file lacks only when its boxes hold something, typed or
+    // copied from the other version, and an empty year left alone stays empty.
     void actualWritesOnlyWhatWasChanged_data()
     {
-        using Change = std::function<void(TagSheets &)>;
+        using Change = std::function<void(TagEditorCore &, TagSheets &)>;
         QTest::addColumn<Mp3Tags>("tags");
         QTest::addColumn<Change>("change");
         QTest::addColumn<QByteArray>("v1Year"); // after the save; "-" for no trailer
@@ -285,24 +285,28 @@ private slots:
         const auto v1 = [](TID3v1 &t) { t.SetTitle("uno"); };
         const auto v2 = [](TID3v2 &t) { t.SetTitle("dos"); };
         const auto v1Year = [](TID3v1 &t) { t.SetYear("1999"); };
-        const Change none = [](TagSheets &) {};
+        const Change none = [](TagEditorCore &, TagSheets &) {};
         QTest::newRow("only v1, nothing changed") << Mp3Tags{v1, {}} << none << QByteArray() << QByteArray("-");
         QTest::newRow("only v2, nothing changed") << Mp3Tags{{}, v2} << none << QByteArray("-") << QByteArray();
         QTest::newRow("no tags, nothing changed") << Mp3Tags{} << none << QByteArray("-") << QByteArray("-");
         QTest::newRow("only v1, v2 title typed")
-            << Mp3Tags{v1, {}} << Change([](TagSheets &s) { s.v2.title = QStringLiteral("nuevo"); }) << QByteArray()
+            << Mp3Tags{v1, {}} << Change([](TagEditorCore &, TagSheets &s) { s.v2.title = QStringLiteral("nuevo"); }) << QByteArray()
             << QByteArray();
         QTest::newRow("only v2, v1 genre chosen")
-            << Mp3Tags{{}, v2} << Change([](TagSheets &s) { s.v1.genreItem = 18; }) << QByteArray() << QByteArray();
+            << Mp3Tags{{}, v2} << Change([](TagEditorCore &, TagSheets &s) { s.v1.genreItem = 18; }) << QByteArray() << QByteArray();
         QTest::newRow("only v1, v2 year typed")
-            << Mp3Tags{v1Year, {}} << Change([](TagSheets &s) { s.v2.year = 2001; }) << QByteArray("1999")
+            << Mp3Tags{v1Year, {}} << Change([](TagEditorCore &, TagSheets &s) { s.v2.year = 2001; }) << QByteArray("1999")
             << QByteArray("2001");
+        QTest::newRow("only v1, copied to v2") << Mp3Tags{v1Year, {}} << Change([](TagEditorCore &c, TagSheets &s) {
+            c.CopyCurrentV1ToV2({});
+            s = TagEditorCore::SheetsOf(*c.Current());
+        }) << QByteArray("1999") << QByteArray("1999");
         QTest::newRow("no tags, v1 year typed")
-            << Mp3Tags{} << Change([](TagSheets &s) { s.v1.year = 1984; }) << QByteArray("1984") << QByteArray("-");
+            << Mp3Tags{} << Change([](TagEditorCore &, TagSheets &s) { s.v1.year = 1984; }) << QByteArray("1984") << QByteArray("-");
     }
     void actualWritesOnlyWhatWasChanged()
     {
-        using Change = std::function<void(TagSheets &)>;
+        using Change = std::function<void(TagEditorCore &, TagSheets &)>;
         QFETCH(Mp3Tags, tags);
         QFETCH(Change, change);
         QFETCH(QByteArray, v1Year);
@@ -315,7 +319,7 @@ private slots:
         TagSheets sheets = TagEditorCore::SheetsOf(*core.ShowRecord(0));
         const bool changed = [&] {
             const TagSheets shown = sheets;
-            change(sheets);
+            change(core, sheets);
             return !(sheets.v1 == shown.v1 && sheets.v2 == shown.v2);
         }();
         QCOMPARE(core.SaveCurrent(sheets, sheets.v2.comment), Failures());
