@@ -6,6 +6,7 @@
 #include "main/tagvalues.h"
 #include "widgets/buttons.h"
 #include "widgets/filelistview.h"
+#include "widgets/flattabs.h"
 #include "widgets/foldertree.h"
 #include "widgets/picturemenubar.h"
 
@@ -259,6 +260,7 @@ void TfUtilities::BuildTagPage()
     tsMasivo = sheet("tsMasivo", QStringLiteral("Masivo"));
     tsRenombrar = sheet("tsRenombrar", QStringLiteral("Renombrar ficheros"));
 
+    editorLayout->insertWidget(0, FlatTabButtons(pcID3, editor));
     editorLayout->addWidget(BuildTagEditor());
     BuildMassSheet();
     BuildRenameSheet();

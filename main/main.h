@@ -62,6 +62,10 @@ public:
     // Panes
     void RefreshRenamerPanes();
     void RefreshTagPanes();
+    // Every operation that renames entries of `folder` ends with this: the file lists that
+    // show the folder read it again, and both trees show its current sub-folders, keeping
+    // what was expanded.
+    void RereadRenamedFolder(const QString &folder);
     void SelectByExtension(const QString &extension);
 
     // Extension operations on the entries selected in Ficheros.
@@ -307,6 +311,7 @@ private:
     // The tag editor's operations on every listed file: with the busy pointer and the progress
     // window; then the first record shown and the files that could not be saved listed.
     void ForEveryRecord(const QString &label, const std::function<Failures(const Progress &)> &operation);
+    void CopyToAll(TagVersion from, const QString &label);
     // What the edit sheets hold now.
     TagSheets EnteredSheets() const;
     TagVersion ShownVersion() const;

@@ -6,4 +6,6 @@
 TID3::TID3(const QString &filePath) : FilePath(filePath)
 {
     ReadTags(TagFilePath(filePath), V1, V2); // both versions through one open file
+    V1InFile = V1.Present();
+    V2InFile = V2.Present();
 }

@@ -19,6 +19,10 @@ public:
     TID3v1 V1;
     TID3v2 V2;
     QString FilePath;
+    // Whether the file holds a tag of each version as far as the editor knows: found when the
+    // list was built or written since, and not removed since. (`Present` tells only the first.)
+    bool V1InFile = false;
+    bool V2InFile = false;
 };
 
 // The tag editor's records, in the order of the file list.

@@ -1,6 +1,7 @@
 // The advanced-rename dialog: its controls, the old-name list and the editor of new names.
 #include "rename/avanzado.h"
 
+#include "platform/dialogs.h"
 #include "rename/formparts.h"
 
 #include <QAction>
@@ -17,6 +18,8 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr int KindRole = Qt::UserRole;
@@ -175,8 +178,21 @@ void TfAvanzado::FormClose(QCloseEvent *) { UndoLines = QStringList(); }
 
 void TfAvanzado::done(int result)
 {
-    FormClose(nullptr);
+    if (result != QDialog::Accepted)
+        FormClose(nullptr);
     QDialog::done(result);
+}
+
+void TfAvanzado::reject()
+{
+    const QStringList lines = Lines();
+    const bool written = std::any_of(lines.begin(), lines.end(), [](const QString &line) { return !line.isEmpty(); });
+    if (written
+        && !Dialogs::Current().Ask(this, QStringLiteral("Confirmación"),
+                                   QStringLiteral("Los nombres nuevos escritos se perderán. ¿Cerrar sin renombrar?"),
+                                   Dialogs::Icon::Question))
+        return;
+    QDialog::reject();
 }
 
 std::vector<FileListView::SelectedEntry> TfAvanzado::Entries() const
@@ -196,8 +212,6 @@ QStringList TfAvanzado::Lines() const
     // so is whatever shows as a line of its own: Shift+Enter's line separator, or a carriage
     // return that came in through the clipboard.
     QString text = mRenombrados->document()->toRawText();
-    if (text.isEmpty())
-        return {};
     text.replace(QStringLiteral("\r\n"), QString(QChar::ParagraphSeparator));
     for (QChar &c : text)
         if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator)
@@ -288,4 +302,4 @@ void TfAvanzado::MoveOriginal(int step)
     item->setSelected(true);
 }
 
-void TfAvanzado::sbCerrarClick() { done(QDialog::Rejected); }
+void TfAvanzado::sbCerrarClick() { reject(); }

@@ -166,3 +166,12 @@ void FolderTree::RebuildTree()
     scrollToTop();
     quiet_ = false;
 }
+
+void FolderTree::RereadSubfolders(const QString &folder)
+{
+    if (!QDir::isAbsolutePath(folder))
+        return;
+    quiet_ = true;
+    model_->Reread(QDir::cleanPath(folder));
+    quiet_ = false;
+}

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QSet>
 #include <QStyle>
 
 #include <algorithm>
@@ -21,17 +22,18 @@ bool NameBefore(const QString &a, const QString &b)
     return c != 0 ? c < 0 : a < b;
 }
 
-// Names of the sub-folders (hidden ones included), links to folders counted as folders.
-QStringList ReadSubfolders(const QString &folder)
+// Names of the sub-folders (hidden ones included), links to folders counted as folders, in
+// tree order; false when the folder cannot be listed.
+bool ReadSubfolders(const QString &folder, QStringList &names)
 {
-    QStringList names;
+    names.clear();
     const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
-        return names;
+        return false;
     DIR *dir = ::fdopendir(dirFd);
     if (!dir) {
         ::close(dirFd);
-        return names;
+        return false;
     }
     while (const dirent *item = ::readdir(dir)) {
         const char *raw = item->d_name;
@@ -47,7 +49,7 @@ QStringList ReadSubfolders(const QString &folder)
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end(), NameBefore);
-    return names;
+    return true;
 }
 
 QString JoinPath(const QString &folder, const QString &name)
@@ -126,7 +128,8 @@ void FolderTreeModel::Load(Node *node)
     if (node->loaded)
         return;
     node->loaded = true;
-    const QStringList names = ReadSubfolders(node->path);
+    QStringList names;
+    ReadSubfolders(node->path, names);
     if (names.isEmpty())
         return;
     beginInsertRows(IndexOf(node), 0, static_cast<int>(names.size()) - 1);
@@ -166,12 +169,12 @@ FolderTreeModel::Node *FolderTreeModel::ChildNamed(Node *node, const QString &na
     return added;
 }
 
-QModelIndex FolderTreeModel::IndexForPath(const QString &path)
+FolderTreeModel::Node *FolderTreeModel::VolumeOf(const QString &path) const
 {
     if (!path.startsWith(u'/'))
-        return {};
+        return nullptr;
     // The volume mounted deepest along the path holds it.
-    Node *drives = root_->children.front().get();
+    const Node *drives = root_->children.front().get();
     Node *best = nullptr;
     for (const auto &drive : drives->children) {
         const QString &rootPath = drive->path;
@@ -179,13 +182,85 @@ QModelIndex FolderTreeModel::IndexForPath(const QString &path)
         if (holds && (!best || rootPath.size() > best->path.size()))
             best = drive.get();
     }
-    if (!best)
+    return best;
+}
+
+QStringList FolderTreeModel::PartsBelow(const Node *volume, const QString &path)
+{
+    const QString rest = volume->path == u"/" ? path : path.mid(volume->path.size());
+    return rest.split(u'/', Qt::SkipEmptyParts);
+}
+
+QModelIndex FolderTreeModel::IndexForPath(const QString &path)
+{
+    Node *node = VolumeOf(path);
+    if (!node)
         return {};
-    Node *node = best;
-    const QString rest = best->path == u"/" ? path : path.mid(best->path.size());
-    for (const QString &part : rest.split(u'/', Qt::SkipEmptyParts))
+    for (const QString &part : PartsBelow(node, path))
         node = ChildNamed(node, part);
     return IndexOf(node);
+}
+
+void FolderTreeModel::Reread(const QString &path)
+{
+    Node *node = VolumeOf(path);
+    if (!node)
+        return;
+    for (const QString &part : PartsBelow(node, path)) {
+        const auto &children = node->children;
+        const auto child = std::find_if(children.begin(), children.end(),
+                                        [&part](const auto &c) { return c->name == part; });
+        if (child == children.end())
+            return; // never shown: it is read when it is first expanded
+        node = child->get();
+    }
+    QStringList names;
+    if (!node->loaded || !ReadSubfolders(node->path, names))
+        return;
+
+    // Both lists are in tree order: the folders gone go, the new ones go to their places, and
+    // every folder still there keeps its node, so what was expanded stays expanded.
+    auto &children = node->children;
+    const QModelIndex parent = IndexOf(node);
+    // The views ask for the parents of deeper nodes while they follow a change.
+    const auto renumber = [&children] {
+        for (std::size_t row = 0; row < children.size(); ++row)
+            children[row]->row = int(row);
+    };
+    const QSet<QString> present(names.begin(), names.end());
+    for (int end = int(children.size()); end > 0;) {
+        int start = end;
+        while (start > 0 && !present.contains(children[std::size_t(start - 1)]->name))
+            --start;
+        if (start < end) {
+            beginRemoveRows(parent, start, end - 1);
+            children.erase(children.begin() + start, children.begin() + end);
+            renumber();
+            endRemoveRows();
+        }
+        end = start - 1;
+    }
+    std::size_t at = 0;
+    for (qsizetype i = 0; i < names.size();) {
+        if (at < children.size() && children[at]->name == names[i]) {
+            ++at;
+            ++i;
+            continue;
+        }
+        qsizetype last = i;
+        while (last + 1 < names.size() && (at >= children.size() || children[at]->name != names[last + 1]))
+            ++last;
+        beginInsertRows(parent, int(at), int(at + std::size_t(last - i)));
+        for (; i <= last; ++i, ++at) {
+            auto child = std::make_unique<Node>();
+            child->name = names[i];
+            child->path = JoinPath(node->path, names[i]);
+            child->parent = node;
+            children.insert(children.begin() + std::ptrdiff_t(at), std::move(child));
+        }
+        renumber();
+        endInsertRows();
+    }
 }
 
 QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex &parent) const

@@ -24,6 +24,10 @@ public:
     QString PathOf(const QModelIndex &index) const;
     // The node of an absolute, clean folder path, reading and adding nodes on the way.
     QModelIndex IndexForPath(const QString &path);
+    // Reads the sub-folders of an absolute, clean folder path again when its node has been
+    // read: gone ones leave, new ones come, the others keep their nodes. Nothing for a
+    // folder the tree has not read, or cannot read now.
+    void Reread(const QString &path);
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -51,6 +55,9 @@ private:
     QModelIndex IndexOf(const Node *node) const;
     void Load(Node *node);
     Node *ChildNamed(Node *node, const QString &name);
+    // The volume node that holds a path; nullptr for none.
+    Node *VolumeOf(const QString &path) const;
+    static QStringList PartsBelow(const Node *volume, const QString &path);
 
     std::unique_ptr<Node> root_;
     QIcon drivesIcon_, driveIcon_, folderIcon_;

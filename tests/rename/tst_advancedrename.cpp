@@ -12,6 +12,7 @@
 #include "rename/numerar.h"
 #include "rename/renameplan.h"
 #include "rename/spinedit.h"
+#include "widgets/foldertree.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -226,9 +227,6 @@ private slots:
         QTest::newRow("numbered, filled")
             << QStringList{"a.mp3", "b.mp3", "other"} << QStringList{"a.mp3", "b.mp3"} << "copy number" << true
             << QStringList{"a.mp3|001a.mp3", "b.mp3|002b.mp3"} << QStringList{"001a.mp3", "002b.mp3", "other"} << "";
-        QTest::newRow("preview cancelled renames nothing")
-            << QStringList{"a.mp3"} << QStringList{"a.mp3"} << "copy number" << false
-            << QStringList{"a.mp3|001a.mp3"} << QStringList{"a.mp3"} << "";
         QTest::newRow("advanced dialog closed") << QStringList{"a.mp3"} << QStringList{"a.mp3"} << "close" << false
                                                 << QStringList{} << QStringList{"a.mp3"} << "";
         QTest::newRow("first fails, others renamed")
@@ -311,6 +309,112 @@ private slots:
         listed.removeAll(FileListView::ParentCaption);
         listed.sort();
         QCOMPARE(listed, after);
+    }
+
+    // After a rename the folder tree shows the folder's sub-folders as they are now, and what
+    // was expanded stays expanded; choosing the renamed one shows it in the list.
+    void treeFollowsRenamedFolders_data()
+    {
+        QTest::addColumn<bool>("advanced"); // else the extension operation
+        QTest::newRow("extension added") << false;
+        QTest::newRow("advanced rename") << true;
+    }
+    void treeFollowsRenamedFolders()
+    {
+        QFETCH(bool, advanced);
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, {"alfa/", "alfa/dentro/", "beta/", "f.txt"});
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        dialogs.onExec = [](QDialog &dialog) {
+            if (auto *names = qobject_cast<TfAvanzado *>(&dialog)) {
+                names->mRenombrados->setPlainText(QStringLiteral("beta.old"));
+                names->sbRenombrar->click();
+            } else {
+                dialog.accept();
+            }
+            return dialog.result();
+        };
+        auto w = env.NewWindow();
+        FolderTree *tree = w->Carpetas;
+        const QModelIndex shown = tree->currentIndex();
+        const auto children = [tree](const QModelIndex &parent) {
+            QStringList names;
+            for (int row = 0; row < tree->model()->rowCount(parent); ++row)
+                names << tree->model()->index(row, 0, parent).data().toString();
+            return names;
+        };
+        tree->expand(shown);
+        QCOMPARE(children(shown), (QStringList{"alfa", "beta"}));
+        tree->expand(tree->model()->index(0, 0, shown));
+
+        SelectEntries(w->Ficheros, {"beta"});
+        if (advanced)
+            w->sbAvanzadasClick();
+        else
+            w->AddExtension(QStringLiteral("old"));
+
+        QCOMPARE(NamesIn(dir), (QStringList{"alfa", "beta.old", "f.txt"}));
+        QCOMPARE(tree->currentIndex(), shown);
+        QCOMPARE(children(shown), (QStringList{"alfa", "beta.old"}));
+        const QModelIndex alfa = tree->model()->index(0, 0, shown);
+        QVERIFY(tree->isExpanded(alfa));
+        QCOMPARE(children(alfa), QStringList{"dentro"});
+        tree->setCurrentIndex(tree->model()->index(1, 0, shown));
+        QCOMPARE(w->Ficheros->Directory(), dir.FilePath(QStringLiteral("beta.old/")));
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
+    }
+
+    // Leaving the preview goes back to the names as they were, undo included; closing the
+    // advanced dialog with names written asks first.
+    void leavingThePreviewGoesBackToTheNames()
+    {
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, {"a.mp3", "b.mp3"});
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        dialogs.askAnswers = {false, true};
+        int advancedShown = 0;
+        QStringList linesBack;
+        bool undoBack = false;
+        bool openAfterNo = false;
+        dialogs.onExec = [&](QDialog &dialog) {
+            if (auto *advanced = qobject_cast<TfAvanzado *>(&dialog)) {
+                advanced->show();
+                if (advancedShown++ == 0) {
+                    advanced->sbTraspasar->click();
+                    advanced->mRenombrados->setPlainText(QStringLiteral("uno.mp3\ndos.mp3"));
+                    advanced->sbRenombrar->click();
+                } else {
+                    linesBack = advanced->Lines();
+                    undoBack = advanced->sbDeshacer->isEnabled();
+                    advanced->close();
+                    openAfterNo = advanced->isVisible();
+                    advanced->close();
+                }
+                return advanced->result();
+            }
+            dialog.show();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            return dialog.result();
+        };
+        auto w = env.NewWindow();
+        SelectEntries(w->Ficheros, {"a.mp3", "b.mp3"});
+        QTest::mouseClick(w->sbAvanzadas, Qt::LeftButton);
+
+        QCOMPARE(advancedShown, 2);
+        QCOMPARE(linesBack, (QStringList{"uno.mp3", "dos.mp3"}));
+        QVERIFY(undoBack);
+        QVERIFY(openAfterNo);
+        const auto asked = dialogs.Of(QStringLiteral("Ask"));
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].caption, QStringLiteral("Confirmación"));
+        QCOMPARE(asked[0].text, QStringLiteral("Los nombres nuevos escritos se perderán. ¿Cerrar sin renombrar?"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Question);
+        QCOMPARE(NamesIn(dir), (QStringList{"a.mp3", "b.mp3"}));
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
     }
 };
 

@@ -373,10 +373,13 @@ private slots:
         const QString mismatch = QStringLiteral("Message: El número de ficheros en las listas no coincide.\n\n"
                                                 "Ficheros originales: %1\nFicheros renombrados: %2");
         const QString bad = QStringLiteral(" no está permitido para los nombres de ficheros.\n");
-        QTest::newRow("empty lines at once") << three << "\n\n" << QList<bool>{} << QStringList{} << false
+        // Every line deleted leaves the editor's one empty line, and no name.
+        QTest::newRow("empty lines at once") << three << "\n\n" << QList<bool>{} << QStringList{""} << false
                                              << QStringList{mismatch.arg(3).arg(0)};
-        QTest::newRow("one entry, no text") << QStringList{"a"} << "" << QList<bool>{} << QStringList{} << false
+        QTest::newRow("one entry, no text") << QStringList{"a"} << "" << QList<bool>{} << QStringList{""} << false
                                             << QStringList{mismatch.arg(1).arg(0)};
+        QTest::newRow("one entry, only spaces") << QStringList{"a"} << "   " << QList<bool>{} << QStringList{""}
+                                                << true << QStringList{};
         QTest::newRow("names match") << three << " x.mp3 \ny\nz z" << QList<bool>{}
                                      << QStringList{"x.mp3", "y", "z z"} << true << QStringList{};
         QTest::newRow("forbidden, No") << QStringList{"a"} << "a?b:c" << QList<bool>{false} << QStringList{"a?b:c"}
@@ -453,6 +456,7 @@ private slots:
         QTest::newRow("numerar filled") << "sbNumerar" << number(1, true, 3, 0) << "a.mp3\nb.mp3"
                                         << "001a.mp3\n002b.mp3";
         QTest::newRow("numerar empty lines") << "sbNumerar" << number(9, false, 2, 0) << "\n\n" << "9\n10\n11";
+        QTest::newRow("numerar the one empty line") << "sbNumerar" << number(1, false, 2, 0) << "" << "1";
         QTest::newRow("numerar cancelled") << "sbNumerar" << DialogSteps([](QDialog &d) {
             static_cast<TfNumerar &>(d).sbSalir->click();
             return d.result();
@@ -464,6 +468,12 @@ private slots:
             dialog.sbAceptar->click();
             return dialog.result();
         }) << "ab\n\nxyz" << "a - b\n - \nx - yz";
+        QTest::newRow("agregar to the one empty line") << "sbAgregar" << DialogSteps([](QDialog &d) {
+            auto &dialog = static_cast<TfAgregar &>(d);
+            TypeInto(dialog.edCadena, QStringLiteral("x"));
+            dialog.sbAceptar->click();
+            return dialog.result();
+        }) << "" << "x";
         QTest::newRow("eliminar position") << "sbEliminar" << DialogSteps([](QDialog &d) {
             auto &dialog = static_cast<TfEliminar &>(d);
             dialog.pcPrincipal->setCurrentWidget(dialog.tsPosicion);

@@ -814,6 +814,58 @@ private slots:
         QVERIFY(!tree.currentIndex().isValid());
         QCOMPARE(tree.SelectedPath(), later + "/");
     }
+
+    // Re-reading a folder's sub-folders: gone ones leave, new ones come in tree order, and
+    // each one still there keeps its node, expanded or not.
+    void rereadSubfolders_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("one renamed") << QStringList{"a", "b", "c"} << QStringList{"a", "b2", "c"};
+        QTest::newRow("every other one renamed") << QStringList{"a", "c", "e", "g"} << QStringList{"b", "c", "f", "g", "h"};
+        QTest::newRow("runs at both ends") << QStringList{"m", "n"} << QStringList{"A", "B", "m", "n", "y", "z"};
+        QTest::newRow("all gone") << QStringList{"a", "b"} << QStringList{};
+        QTest::newRow("from none") << QStringList{} << QStringList{"X", "x"};
+        QTest::newRow("letter case only") << QStringList{"abc", "k"} << QStringList{"ABC", "k"};
+    }
+    void rereadSubfolders()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        TestDir dir;
+        const QString top = dir.CreateDir("top");
+        for (const QString &name : before)
+            dir.CreateDir("top/" + name + "/dentro");
+        FolderTree tree;
+        tree.OpenFolder(top);
+        const QModelIndex shown = tree.currentIndex();
+        tree.expand(shown);
+        const auto children = [&tree](const QModelIndex &parent) {
+            QStringList names;
+            for (int row = 0; row < tree.model()->rowCount(parent); ++row)
+                names << tree.model()->index(row, 0, parent).data().toString();
+            return names;
+        };
+        QCOMPARE(children(shown), before);
+        for (int row = 0; row < int(before.size()); ++row)
+            tree.expand(tree.model()->index(row, 0, shown));
+        for (const QString &name : before)
+            if (!after.contains(name))
+                QVERIFY(QDir(top).rename(name, name + "~tmp") && QDir(top + "/" + name + "~tmp").removeRecursively());
+        for (const QString &name : after)
+            if (!before.contains(name))
+                dir.CreateDir("top/" + name);
+
+        tree.RereadSubfolders(top + "/");
+        QCOMPARE(tree.currentIndex(), shown);
+        QCOMPARE(children(shown), after);
+        for (int row = 0; row < int(after.size()); ++row) {
+            const QModelIndex child = tree.model()->index(row, 0, shown);
+            QCOMPARE(tree.model()->parent(child), shown);
+            QCOMPARE(tree.isExpanded(child), before.contains(after[row]));
+            QCOMPARE(children(child), before.contains(after[row]) ? QStringList{"dentro"} : QStringList{});
+        }
+    }
 };
 
 QTEST_MAIN(TestWidgets)
