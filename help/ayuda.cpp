@@ -2,6 +2,8 @@
 
 #include "platform/placement.h"
 #include "update/addresses.h"
+#include "widgets/buttons.h"
+#include "widgets/linepicture.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -67,33 +69,19 @@ QIcon MailIcon()
     return QIcon(picture);
 }
 
-// The lines of the text are broken by hand; a font that lets the longest of them fit keeps
-// them as written instead of wrapping each one raggedly. Too small a font would be unreadable,
-// so below that the text wraps after all.
-void FitTextToWidth(QPlainTextEdit *memo, int windowWidth)
+// The lines of the text are broken by hand: the window is as wide as its longest line in the
+// user's own font (at least its design width, at most the screen's), and scrolls sideways
+// beyond that, rather than wrapping the lines raggedly or shrinking the letters.
+int WidthForText(const QPlainTextEdit *memo, const QStringList &lines, int least, const QScreen *screen)
 {
+    const QFontMetrics metrics(memo->font());
+    int widest = 0;
+    for (const QString &line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
     const int scrollBar = memo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, memo);
-    const int room = windowWidth - 2 * memo->frameWidth() - scrollBar
-                   - 2 * int(memo->document()->documentMargin()) - 4;
-    const QStringList lines = memo->toPlainText().split(u'\n');
-    QFont font = memo->font();
-    if (font.pointSizeF() <= 0)
-        return;
-    for (qreal size = font.pointSizeF(); size >= 7.0; size -= 0.25) {
-        for (const int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
-            font.setPointSizeF(size);
-            font.setStretch(stretch);
-            const QFontMetrics metrics(font);
-            int widest = 0;
-            for (const QString &line : lines)
-                widest = std::max(widest, metrics.horizontalAdvance(line));
-            if (widest <= room) {
-                memo->setFont(font);
-                memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-                return;
-            }
-        }
-    }
+    const int wanted = widest + 2 * memo->frameWidth() + scrollBar + 2 * int(memo->document()->documentMargin()) + 4;
+    const int room = screen ? screen->availableGeometry().width() : wanted;
+    return std::max(least, std::min(wanted, room));
 }
 
 QToolButton *FlatButton(QWidget *parent, const char *name)
@@ -111,22 +99,24 @@ TfAyuda::TfAyuda(QWidget *parent)
 {
     setObjectName(QStringLiteral("fAyuda"));
     setWindowTitle(QStringLiteral("Ayuda"));
-    setMinimumSize(412, 120);
-    setMaximumWidth(412);
-    resize(412, 355);
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setPlainText(HelpLines().join(u'\n'));
+    // The grey of the window, light or dark as the scheme is.
     QPalette palette = Memo1->palette();
-    palette.setColor(QPalette::Base, QColor(0xE8, 0xE8, 0xE8));
-    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    palette.setColor(QPalette::Text, palette.color(QPalette::WindowText));
     Memo1->setPalette(palette);
-    FitTextToWidth(Memo1, 412);
+    const QScreen *screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    const int width = WidthForText(Memo1, HelpLines(), 412, screen);
+    setMinimumSize(width, 120);
+    setMaximumWidth(width);
+    resize(width, 355);
 
-    const QStyle *style = QApplication::style();
     const QString web = QString::fromLatin1(Addresses::WebPage);
     const QString mail = QString::fromLatin1(Addresses::Mail);
 
@@ -142,12 +132,12 @@ TfAyuda::TfAyuda(QWidget *parent)
     bold.setBold(true);
     sbWeb->setFont(bold);
     QPalette blue = sbWeb->palette();
-    blue.setColor(QPalette::ButtonText, QColor(0x00, 0x00, 0x80));
+    blue.setColor(QPalette::ButtonText, ReadableBlue(blue));
     sbWeb->setPalette(blue);
     sbWeb->setToolTip(QStringLiteral("Abrir página ") + web);
     sbSalir = FlatButton(Panel1, "sbSalir");
     sbSalir->setText(QStringLiteral("&Cerrar"));
-    sbSalir->setIcon(QIcon::fromTheme(QStringLiteral("window-close"), style->standardIcon(QStyle::SP_DialogCloseButton)));
+    sbSalir->setIcon(Picture("window-close", QStyle::SP_DialogCloseButton));
     sbSalir->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(sbMail, &QToolButton::clicked, this, &TfAyuda::sbMailClick);
     connect(sbWeb, &QToolButton::clicked, this, &TfAyuda::sbWebClick);

@@ -9,6 +9,25 @@
 #include "rename/renameplan.h"
 #include "widgets/filelistview.h"
 
+namespace {
+// Shows the old names beside the new ones; true when the user accepts them.
+bool PreviewAccepted(QWidget *parent, const std::vector<RenameStep> &plan)
+{
+    TfVistaPrevia preview(parent);
+    QStringList oldNames;
+    QStringList newNames;
+    oldNames.reserve(qsizetype(plan.size()));
+    newNames.reserve(qsizetype(plan.size()));
+    for (const RenameStep &step : plan) {
+        oldNames.append(step.name);
+        newNames.append(step.newName);
+    }
+    preview.ShowNames(oldNames, newNames);
+    preview.MarkLines(PreviewMarks(plan));
+    return Dialogs::Current().Exec(preview) == QDialog::Accepted;
+}
+} // namespace
+
 void TfUtilities::sbAvanzadasClick()
 {
     const std::vector<FileListView::SelectedEntry> selected = Ficheros->SelectedEntries();
@@ -21,29 +40,19 @@ void TfUtilities::sbAvanzadasClick()
     const QByteArray folder = Ficheros->NativeDirectory();
 
     TfAvanzado avanzado(selected, this);
-    if (Dialogs::Current().Exec(avanzado) != QDialog::Accepted)
-        return;
-    const std::vector<RenameStep> plan = PlanRenames(folder, avanzado.Entries(), avanzado.Lines());
-
-    TfVistaPrevia preview(this);
-    QStringList oldNames;
-    QStringList newNames;
-    oldNames.reserve(qsizetype(plan.size()));
-    newNames.reserve(qsizetype(plan.size()));
-    for (const RenameStep &step : plan) {
-        oldNames.append(step.name);
-        newNames.append(step.newName);
-    }
-    preview.ShowNames(oldNames, newNames);
-    preview.MarkLines(PreviewMarks(plan));
-    if (Dialogs::Current().Exec(preview) != QDialog::Accepted)
-        return;
+    std::vector<RenameStep> plan;
+    // Leaving the preview without accepting it goes back to the names as they were.
+    do {
+        if (Dialogs::Current().Exec(avanzado) != QDialog::Accepted)
+            return;
+        plan = PlanRenames(folder, avanzado.Entries(), avanzado.Lines());
+    } while (!PreviewAccepted(this, plan));
 
     Failures failed;
     {
         BusyCursor busy;
         failed = ApplyRenames(plan);
     }
-    Ficheros->RereadFolder();
+    RereadRenamedFolder(folder);
     ReportFailureList(this, RenameFailureHeading, failed);
 }

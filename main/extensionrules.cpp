@@ -6,6 +6,12 @@
 
 #include <algorithm>
 
+QString MenuCaption(const QString &text)
+{
+    QString caption = text;
+    return caption.replace(u'&', QStringLiteral("&&"));
+}
+
 int InvalidSymbolPos(const QString &text)
 {
     for (qsizetype i = text.size() - 1; i >= 0; --i)

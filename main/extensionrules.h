@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+// A text as a menu caption that shows it as it is: every "&" doubled, so none becomes an
+// accelerator mark.
+QString MenuCaption(const QString &text);
+
 // 1-based position of the forbidden symbol nearest to the end of the text, -1 when none.
 int InvalidSymbolPos(const QString &text);
 

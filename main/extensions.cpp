@@ -26,7 +26,7 @@ QStringList Items(const QComboBox *box)
 // Plans on a snapshot of the selection, asking the questions first, then renames, reports
 // every entry that could not be renamed in one message and re-reads the list. The list may
 // be re-read while a question is open; the snapshot is not.
-void RunExtensionOperation(QWidget *window, FileListView *list, ExtensionOperation operation,
+void RunExtensionOperation(TfUtilities *window, FileListView *list, ExtensionOperation operation,
                            const QString &extension)
 {
     const QByteArray folder = list->NativeDirectory();
@@ -46,7 +46,7 @@ void RunExtensionOperation(QWidget *window, FileListView *list, ExtensionOperati
         failed = ApplyRenames(plan);
     }
     ReportFailureList(window, ExtensionFailureHeading(operation), failed);
-    list->RereadFolder();
+    window->RereadRenamedFolder(folder);
 }
 } // namespace
 
@@ -85,8 +85,7 @@ void TfUtilities::RebuildExtensionMenus()
     pmAnhadirExtension->clear();
     for (const QString &extension : Items(cbExtensiones)) {
         // The entry keeps its extension apart from the caption, where "&" marks an accelerator.
-        QString caption = extension;
-        caption.replace(u'&', QStringLiteral("&&"));
+        const QString caption = MenuCaption(extension);
         QAction *change = pmCambiarExtension->addAction(caption);
         change->setData(extension);
         connect(change, &QAction::triggered, this, [this, change] { ChangeExtension(change->data().toString()); });

@@ -3,7 +3,11 @@
 #include "platform/busycursor.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QProgressDialog>
+#include <QStyle>
+
+#include <algorithm>
 
 FileProgress::FileProgress(QWidget *parent, const QString &label, int fileCount)
     : dialog_(std::make_unique<QProgressDialog>(label, QStringLiteral("Cancelar"), 0, fileCount, parent))
@@ -15,6 +19,12 @@ FileProgress::FileProgress(QWidget *parent, const QString &label, int fileCount)
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     dialog_->setValue(0);
+    // Wide enough for its whole title beside the title bar's buttons, whatever the label.
+    QFont titleFont = dialog_->font();
+    titleFont.setBold(true);
+    const int title = QFontMetrics(titleFont).horizontalAdvance(dialog_->windowTitle());
+    const int titleButton = dialog_->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    dialog_->setMinimumWidth(std::max(dialog_->sizeHint().width(), title * 3 / 2 + 6 * titleButton));
 }
 
 FileProgress::~FileProgress() = default;

@@ -6,7 +6,9 @@
 #include "main/tagvalues.h"
 #include "widgets/buttons.h"
 #include "widgets/filelistview.h"
+#include "widgets/flattabs.h"
 #include "widgets/foldertree.h"
+#include "widgets/picturemenubar.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -22,7 +24,6 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -128,25 +129,22 @@ QVBoxLayout *AddPage(QTabWidget *pages, const char *name, const QString &caption
 
 void TfUtilities::BuildMenu()
 {
-    // A bar of its own, so every entry shows its picture beside the caption.
-    MainMenu1 = Named(new QToolBar(this), "MainMenu1");
-    MainMenu1->setMovable(false);
-    MainMenu1->setFloatable(false);
-    MainMenu1->setContextMenuPolicy(Qt::PreventContextMenu);
-    MainMenu1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    MainMenu1->setIconSize(QSize(24, 24));
-    addToolBar(Qt::TopToolBarArea, MainMenu1);
+    // Five commands and no submenus: each entry shows its picture beside its caption.
+    MainMenu1 = Named(new PictureMenuBar(this), "MainMenu1");
+    setMenuBar(MainMenu1);
 
-    mmRenombrador = MenuItem(this, "mmRenombrador", QStringLiteral("Renombrador"));
+    mmRenombrador = MenuItem(this, "mmRenombrador", QStringLiteral("&Renombrador"));
     mmRenombrador->setIcon(Picture("edit-rename", QStyle::SP_FileIcon));
-    mmCvTag = MenuItem(this, "mmCvTag", QStringLiteral("Cv-Tag"));
+    mmCvTag = MenuItem(this, "mmCvTag", QStringLiteral("&Cv-Tag"));
     mmCvTag->setIcon(Picture("audio-x-generic", QStyle::SP_MediaVolume));
-    Configuracin1 = MenuItem(this, "Configuracin1", QStringLiteral("Configuración"));
+    Configuracin1 = MenuItem(this, "Configuracin1", QStringLiteral("C&onfiguración"));
     Configuracin1->setIcon(Picture("preferences-system", QStyle::SP_FileDialogInfoView));
-    Ayuda1 = MenuItem(this, "Ayuda1", QStringLiteral("Ayuda"));
+    Ayuda1 = MenuItem(this, "Ayuda1", QStringLiteral("&Ayuda"));
     Ayuda1->setIcon(ThemeOrGlyphPicture("help-about", QStringLiteral("?"), QColor(0x2A, 0x5D, 0xB0)));
-    Salir1 = MenuItem(this, "Salir1", QStringLiteral("Salir"));
+    Ayuda1->setShortcut(QKeySequence(Qt::Key_F1));
+    Salir1 = MenuItem(this, "Salir1", QStringLiteral("&Salir"));
     Salir1->setIcon(Picture("application-exit", QStyle::SP_DialogCloseButton));
+    Salir1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     MainMenu1->addActions({mmRenombrador, mmCvTag, Configuracin1, Ayuda1, Salir1});
     connect(mmRenombrador, &QAction::triggered, this, &TfUtilities::mmRenombradorClick);
@@ -173,10 +171,10 @@ void TfUtilities::BuildRenamerPage()
     Label1 = Named(new QLabel(QStringLiteral("Extensión :"), tsRenombrador), "Label1");
     sbAnhadirExtension = FlatButton(tsRenombrador, "sbAnhadirExtension",
                                     QStringLiteral("Añade extensión a la lista de extensiones"),
-                                    Picture("list-add", QStyle::SP_FileDialogNewFolder));
+                                    Picture("list-add", Line::Plus));
     sbBorrarExtension = FlatButton(tsRenombrador, "sbBorrarExtension",
                                    QStringLiteral("Elimina extensión de la lista de extensiones"),
-                                   Picture("list-remove", QStyle::SP_TrashIcon));
+                                   Picture("list-remove", Line::Minus));
     cbExtensiones = Named(new QComboBox(tsRenombrador), "cbExtensiones");
     cbExtensiones->setEditable(false);
     cbExtensiones->addItems({QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("mp3"),
@@ -186,17 +184,17 @@ void TfUtilities::BuildRenamerPage()
     Label2 = Named(new QLabel(QStringLiteral("Ficheros :"), tsRenombrador), "Label2");
     sbCambiarExtension = FlatButton(tsRenombrador, "sbCambiarExtension",
                                     QStringLiteral("Cambia la extensión de todos los ficheros seleccionados"),
-                                    Picture("view-refresh", QStyle::SP_BrowserReload));
+                                    LinePicture(Line::ChangeExtension));
     sbAnhadirExtensionAFicheros = FlatButton(
         tsRenombrador, "sbAnhadirExtensionAFicheros",
         QStringLiteral("Añade la extensión a todos los ficheros seleccionados"),
-        Picture("document-new", QStyle::SP_FileDialogStart));
+        LinePicture(Line::AddExtension));
     sbEliminaExtension = FlatButton(tsRenombrador, "sbEliminaExtension",
                                     QStringLiteral("Elimina la extensión a todos los ficheros seleccionados"),
-                                    Picture("edit-delete", QStyle::SP_DialogDiscardButton));
+                                    LinePicture(Line::RemoveExtension));
     sbAvanzadas = FlatButton(tsRenombrador, "sbAvanzadas", QStringLiteral("Opciones de renombrado avanzado"),
                              Picture("edit-rename", QStyle::SP_FileDialogDetailedView),
-                             QStringLiteral("Renombrar avanzado"));
+                             QStringLiteral("Renombrar a&vanzado"));
     connect(sbAvanzadas, &QToolButton::clicked, this, &TfUtilities::sbAvanzadasClick);
 
     bar->addWidget(Label1, 0, 0, 1, 3);
@@ -262,6 +260,7 @@ void TfUtilities::BuildTagPage()
     tsMasivo = sheet("tsMasivo", QStringLiteral("Masivo"));
     tsRenombrar = sheet("tsRenombrar", QStringLiteral("Renombrar ficheros"));
 
+    editorLayout->insertWidget(0, FlatTabButtons(pcID3, editor));
     editorLayout->addWidget(BuildTagEditor());
     BuildMassSheet();
     BuildRenameSheet();

@@ -18,6 +18,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QAbstractItemView>
+#include <QKeyEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -34,6 +37,7 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
     pcPrincipal = new QTabWidget(this);
     pcPrincipal->setObjectName(QStringLiteral("pcPrincipal"));
     pcPrincipal->setDocumentMode(true);
+    pcPrincipal->installEventFilter(this);
     setCentralWidget(pcPrincipal);
     BuildRenamerPage();
     BuildTagPage();
@@ -63,6 +67,8 @@ void TfUtilities::FormCreate()
     ClearTagList();
     FillGenreLists();
     pcPrincipal->tabBar()->hide();
+    // Hidden, it would still be where Tab goes next, and hold the focus there.
+    pcPrincipal->tabBar()->setFocusPolicy(Qt::NoFocus);
     pcPrincipal->setCurrentWidget(tsRenombrador);
     pcID3->setCurrentWidget(tsID3v1);
     UpdateTitle(mmRenombrador->text());
@@ -120,6 +126,32 @@ QString StoredFolder(const FolderTree *tree)
 }
 } // namespace
 
+void TfUtilities::OpenPath(const QString &path)
+{
+    const QFileInfo target(path);
+    if (path.isEmpty() || !target.exists())
+        return;
+    if (target.isDir()) {
+        mmRenombradorClick();
+        RestoreFolder(target.absoluteFilePath(), Carpetas, Ficheros);
+        Ficheros->View()->setFocus();
+        return;
+    }
+    const bool mp3 = target.suffix().compare(QStringLiteral("mp3"), Qt::CaseInsensitive) == 0;
+    mp3 ? mmCvTagClick() : mmRenombradorClick();
+    FileListView *list = mp3 ? FicherosTag : Ficheros;
+    RestoreFolder(target.absolutePath(), mp3 ? CarpetasTag : Carpetas, list);
+    for (int i = 0; i < list->Count(); ++i) {
+        const bool chosen = list->Kind(i) == FileListView::EntryKind::File && list->Caption(i) == target.fileName();
+        list->SetSelected(i, chosen);
+        if (chosen)
+            list->View()->scrollTo(list->View()->model()->index(i, 0, list->View()->rootIndex()));
+    }
+    if (mp3)
+        FicherosTagClick();
+    list->View()->setFocus();
+}
+
 bool TfUtilities::ReadFileVersion()
 {
     const FileVersion version = ProgramVersion();
@@ -168,6 +200,22 @@ void TfUtilities::Ayuda1Click()
 }
 
 void TfUtilities::Salir1Click() { close(); }
+
+bool TfUtilities::eventFilter(QObject *watched, QEvent *event)
+{
+    // The pages change only through the menu, which names them in the title: the page
+    // control's own keys would switch them behind its back.
+    if (watched == pcPrincipal && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool pageKey = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
+                             || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown;
+        if (pageKey && key->modifiers().testFlag(Qt::ControlModifier)) {
+            key->accept();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void TfUtilities::showEvent(QShowEvent *event)
 {

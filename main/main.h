@@ -19,13 +19,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenuBar;
 class QMenu;
 class QPlainTextEdit;
 class RadioGroup;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
-class QToolBar;
 class QToolButton;
 class QWidget;
 
@@ -54,10 +54,18 @@ public:
 
     bool ReadFileVersion();
     void UpdateTitle(const QString &pageName);
+    // Opens what the command line named: a folder in the renamer; an MP3 file in the tag page,
+    // in its folder, selected and its tags shown as a click would; any other file in the
+    // renamer, in its folder, selected. Nothing for an empty or missing path.
+    void OpenPath(const QString &path);
 
     // Panes
     void RefreshRenamerPanes();
     void RefreshTagPanes();
+    // Every operation that renames entries of `folder` ends with this: the file lists that
+    // show the folder read it again, and both trees show its current sub-folders, keeping
+    // what was expanded.
+    void RereadRenamedFolder(const QByteArray &folder);
     void SelectByExtension(const QString &extension);
 
     // Extension operations on the entries selected in Ficheros.
@@ -72,7 +80,7 @@ public:
     void SortExtensionList();
 
     // Controls, named as their objectName.
-    QToolBar *MainMenu1 = nullptr;
+    QMenuBar *MainMenu1 = nullptr;
     QAction *mmRenombrador = nullptr;
     QAction *mmCvTag = nullptr;
     QAction *Configuracin1 = nullptr;
@@ -303,6 +311,7 @@ private:
     // The tag editor's operations on every listed file: with the busy pointer and the progress
     // window; then the first record shown and the files that could not be saved listed.
     void ForEveryRecord(const QString &label, const std::function<Failures(const Progress &)> &operation);
+    void CopyToAll(TagVersion from, const QString &label);
     // What the edit sheets hold now.
     TagSheets EnteredSheets() const;
     TagVersion ShownVersion() const;
@@ -313,6 +322,7 @@ private:
     QStringList renameNames_;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

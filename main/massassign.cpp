@@ -44,25 +44,35 @@ void TfUtilities::SpeedButton29Click()
         return;
     }
     const auto field = MassField(fieldItem);
-    const int chosen = cbValores->currentIndex();
-    const MassValue choice = chosen >= 0 && chosen < MassValueChoices().size() ? MassValue(chosen) : MassValue::Typed;
-    const QString typed = cbValores->currentText();
+    const QString value = cbValores->currentText();
     const TagVersion version = rgID3->ItemIndex() == 1 ? TagVersion::V2 : TagVersion::V1;
     ForEveryRecord(QStringLiteral("Guardando los valores…"), [&](const Progress &progress) {
-        return tagEditor_.AssignToAll(version, field, choice, typed, progress);
+        return tagEditor_.AssignToAll(version, field, value, progress);
     });
+}
+
+// The files without a tag to copy from are told after the failures.
+void TfUtilities::CopyToAll(TagVersion from, const QString &label)
+{
+    int withoutSource = 0;
+    ForEveryRecord(label, [&](const Progress &progress) {
+        TagEditorCore::CopyOutcome outcome = tagEditor_.CopyToAll(from, progress);
+        withoutSource = outcome.withoutSource;
+        return outcome.failed;
+    });
+    if (withoutSource > 0)
+        Dialogs::Current().Message(this, QStringLiteral("Atención"), WithoutSourceTagText(from, withoutSource),
+                                   Dialogs::Icon::Information);
 }
 
 void TfUtilities::SpeedButton25Click()
 {
-    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v1 al ID3v2…"),
-                   [this](const Progress &progress) { return tagEditor_.CopyToAll(TagVersion::V1, progress); });
+    CopyToAll(TagVersion::V1, QStringLiteral("Traspasando los valores del ID3v1 al ID3v2…"));
 }
 
 void TfUtilities::SpeedButton26Click()
 {
-    ForEveryRecord(QStringLiteral("Traspasando los valores del ID3v2 al ID3v1…"),
-                   [this](const Progress &progress) { return tagEditor_.CopyToAll(TagVersion::V2, progress); });
+    CopyToAll(TagVersion::V2, QStringLiteral("Traspasando los valores del ID3v2 al ID3v1…"));
 }
 
 void TfUtilities::SpeedButton27Click()

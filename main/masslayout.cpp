@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -109,20 +108,6 @@ void TfUtilities::BuildMassSheet()
     connect(SpeedButton26, &QToolButton::clicked, this, &TfUtilities::SpeedButton26Click);
     connect(SpeedButton27, &QToolButton::clicked, this, &TfUtilities::SpeedButton27Click);
     connect(SpeedButton28, &QToolButton::clicked, this, &TfUtilities::SpeedButton28Click);
-    // Qt keeps the chosen index while its text is edited; an edited text is a typed value.
-    connect(cbValores, &QComboBox::editTextChanged, this, [this](const QString &text) {
-        if (cbValores->currentIndex() < 0 || text == cbValores->itemText(cbValores->currentIndex()))
-            return;
-        // Dropping the choice empties the edit: put back what is being typed.
-        QLineEdit *edit = cbValores->lineEdit();
-        const int cursor = edit->cursorPosition();
-        {
-            const QSignalBlocker block(cbValores);
-            cbValores->setCurrentIndex(-1);
-        }
-        edit->setText(text);
-        edit->setCursorPosition(cursor);
-    });
 }
 
 // "Renombrar ficheros": options on the left, the preview filling the right.
@@ -163,11 +148,14 @@ void TfUtilities::BuildRenameSheet()
                            QStringLiteral("Renombrar todos los ficheros"));
     SpeedButton32->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     clbCampos->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    // All four fields in view, no more.
-    // Before the list is shown its rows measure short; a row holds a check box beside a line of text.
-    const int rowHeight = std::max({clbCampos->sizeHintForRow(0), clbCampos->fontMetrics().height() + 4,
-                                    clbCampos->style()->pixelMetric(QStyle::PM_IndicatorHeight) + 4});
-    const int listHeight = rowHeight * clbCampos->count() + 2 * clbCampos->frameWidth();
+    // All four fields in view, no more, each row a check box beside a line of text, with room
+    // between the boxes.
+    constexpr int gap = 2; // around each row
+    clbCampos->setSpacing(gap);
+    const int rowHeight = std::max(clbCampos->fontMetrics().height(),
+                                   clbCampos->style()->pixelMetric(QStyle::PM_IndicatorHeight))
+                          + 2 * gap;
+    const int listHeight = (rowHeight + gap) * clbCampos->count() + gap + 2 * clbCampos->frameWidth();
     clbCampos->setFixedHeight(listHeight);
     int textWidth = 0;
     for (int i = 0; i < clbCampos->count(); ++i)

@@ -18,6 +18,12 @@ QStringList MassFieldChoices()
             QStringLiteral("Comentario")};
 }
 
+MassValue MassValueOf(const QString &text)
+{
+    const int choice = int(MassValueChoices().indexOf(text));
+    return choice < 0 ? MassValue::Typed : MassValue(choice);
+}
+
 int NumberWidth(int count) { return count < 100 ? 2 : 3; }
 
 QString MassValueFor(MassValue choice, const QString &typed, const QString &path, int position, int count)

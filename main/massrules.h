@@ -16,6 +16,8 @@ class TID3v2;
 // The value choices, in their order: positions 0, 1 and 2 of MassValueChoices().
 enum class MassValue { Typed = -1, FileName = 0, NumberedFileName = 1, FolderName = 2 };
 QStringList MassValueChoices();
+// The choice a text of the value box stands for: the one it equals letter for letter, else Typed.
+MassValue MassValueOf(const QString &text);
 // The field choices, in their order.
 enum class MassField { None = -1, Title = 0, Artist = 1, Album = 2, Comment = 3 };
 QStringList MassFieldChoices();

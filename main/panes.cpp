@@ -3,6 +3,7 @@
 
 #include "main/extensionrules.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 
@@ -43,6 +44,16 @@ void TfUtilities::SpeedButton5Click() { FicherosTag->SetViewStyle(ViewStyle::vsR
 
 void TfUtilities::RefreshRenamerPanes() { Refresh(Carpetas, Ficheros); }
 void TfUtilities::RefreshTagPanes() { Refresh(CarpetasTag, FicherosTag); }
+
+void TfUtilities::RereadRenamedFolder(const QByteArray &folder)
+{
+    for (FolderTree *tree : {Carpetas, CarpetasTag})
+        tree->RereadSubfolders(folder);
+    const QByteArray shown = CleanNativePath(folder);
+    for (FileListView *list : {Ficheros, FicherosTag})
+        if (CleanNativePath(list->NativeDirectory()) == shown)
+            list->RereadFolder();
+}
 
 // F5, whatever modifiers are held, refreshes the page of the pane; other keys stay the pane's.
 void TfUtilities::CarpetasKeyDown(QKeyEvent *event)
@@ -97,7 +108,7 @@ void TfUtilities::Marcartodoslosficherosconestaextensin1Click()
 {
     const QString extension = SelectedFileExtension();
     if (!extension.isEmpty())
-        pmExtension->setText(QStringLiteral("Todos los ficheros con la extensión: ") + extension);
+        pmExtension->setText(QStringLiteral("Todos los ficheros con la extensión: ") + MenuCaption(extension));
     pmExtension->setEnabled(!extension.isEmpty());
 }
 
@@ -109,7 +120,8 @@ void TfUtilities::pmFicherosPopup()
     const QString extension = SelectedFileExtension();
     pmAnadir->setEnabled(anySelected && !extension.isEmpty());
     RebuildExtensionMenus();
-    pmAnadir->setText(QStringLiteral("Añadir '") + extension + QStringLiteral("' a la lista de extensiones"));
+    pmAnadir->setText(QStringLiteral("Añadir '") + MenuCaption(extension)
+                      + QStringLiteral("' a la lista de extensiones"));
 }
 
 void TfUtilities::ShowPanePopup(QMenu *menu, QWidget *pane, const QPoint &pos)

@@ -9,10 +9,18 @@
 
 namespace {
 
-bool WriteTag(const TID3 &record, TagVersion version)
+bool &InFile(TID3 &record, TagVersion version)
+{
+    return version == TagVersion::V1 ? record.V1InFile : record.V2InFile;
+}
+
+bool WriteTag(TID3 &record, TagVersion version)
 {
     const std::filesystem::path path = TagFilePath(record.NativeFilePath);
-    return version == TagVersion::V1 ? record.V1.WriteTag(path) : record.V2.WriteTag(path);
+    const bool written = version == TagVersion::V1 ? record.V1.WriteTag(path) : record.V2.WriteTag(path);
+    if (written)
+        InFile(record, version) = true;
+    return written;
 }
 
 std::string TextFor(TagVersion version, const QString &text)
@@ -126,26 +134,35 @@ Failures TagEditorCore::SaveCurrent(const TagSheets &entered, const QString &sho
         if (!WriteTag(*record, version) && failed.isEmpty())
             failed.append({name, ReasonText(cvtags::LastError())});
     };
+    TagSheets shown = SheetsOf(*record);
+    shown.v2.comment = shownComment;
+    // A version the file lacks is made only when its boxes hold something, typed by the user
+    // or copied from the other version: a file without it shows them empty.
+    const TagSheets empty;
 
-    TID3v1 &v1 = record->V1;
-    v1.SetTitle(V1TextToSave(entered.v1.title, TagValueText(v1.Title()), v1.Title()));
-    v1.SetArtist(V1TextToSave(entered.v1.artist, TagValueText(v1.Artist()), v1.Artist()));
-    v1.SetAlbum(V1TextToSave(entered.v1.album, TagValueText(v1.Album()), v1.Album()));
-    v1.SetTrack(TrackToSave(entered.v1.track, v1.Track()));
-    v1.SetYear(YearToSave(entered.v1.year, v1.Year()));
-    v1.SetGenreIndex(GenreIndexToSave(entered.v1.genreItem, v1.GenreIndex()));
-    v1.SetComment(V1TextToSave(entered.v1.comment, TagValueText(v1.Comment()), v1.Comment()));
-    save(TagVersion::V1);
+    if (record->V1InFile || entered.v1 != empty.v1) {
+        TID3v1 &v1 = record->V1;
+        v1.SetTitle(V1TextToSave(entered.v1.title, shown.v1.title, v1.Title()));
+        v1.SetArtist(V1TextToSave(entered.v1.artist, shown.v1.artist, v1.Artist()));
+        v1.SetAlbum(V1TextToSave(entered.v1.album, shown.v1.album, v1.Album()));
+        v1.SetTrack(TrackToSave(entered.v1.track, v1.Track()));
+        v1.SetYear(YearToSave(entered.v1.year, v1.Year()));
+        v1.SetGenreIndex(GenreIndexToSave(entered.v1.genreItem, v1.GenreIndex()));
+        v1.SetComment(V1TextToSave(entered.v1.comment, shown.v1.comment, v1.Comment()));
+        save(TagVersion::V1);
+    }
 
-    TID3v2 &v2 = record->V2;
-    v2.SetTitle(V2TextToSave(entered.v2.title, TagValueText(v2.Title()), v2.Title()));
-    v2.SetArtist(V2TextToSave(entered.v2.artist, TagValueText(v2.Artist()), v2.Artist()));
-    v2.SetAlbum(V2TextToSave(entered.v2.album, TagValueText(v2.Album()), v2.Album()));
-    v2.SetTrack(TrackToSave(entered.v2.track, v2.Track()));
-    v2.SetYear(YearToSave(entered.v2.year, v2.Year()));
-    v2.SetGenre(V2TextToSave(entered.v2.genre, TagValueText(v2.Genre()), v2.Genre()));
-    v2.SetComment(V2TextToSave(entered.v2.comment, shownComment, v2.Comment()));
-    save(TagVersion::V2);
+    if (record->V2InFile || entered.v2 != empty.v2) {
+        TID3v2 &v2 = record->V2;
+        v2.SetTitle(V2TextToSave(entered.v2.title, shown.v2.title, v2.Title()));
+        v2.SetArtist(V2TextToSave(entered.v2.artist, shown.v2.artist, v2.Artist()));
+        v2.SetAlbum(V2TextToSave(entered.v2.album, shown.v2.album, v2.Album()));
+        v2.SetTrack(TrackToSave(entered.v2.track, v2.Track()));
+        v2.SetYear(YearToSave(entered.v2.year, v2.Year()));
+        v2.SetGenre(V2TextToSave(entered.v2.genre, shown.v2.genre, v2.Genre()));
+        v2.SetComment(V2TextToSave(entered.v2.comment, shownComment, v2.Comment()));
+        save(TagVersion::V2);
+    }
     return failed;
 }
 
@@ -216,27 +233,52 @@ bool TagEditorCore::CopyCurrentV2ToV1(const QString &shownGenre)
     return true;
 }
 
-Failures TagEditorCore::AssignToAll(TagVersion version, MassField field, MassValue choice, const QString &typed,
+Failures TagEditorCore::AssignToAll(TagVersion version, MassField field, const QString &value,
                                     const Progress &progress)
 {
+    const MassValue choice = MassValueOf(value);
     const int count = int(records_.size());
     return AssignAndWrite(
         version,
         [&](TID3 &record, int position) {
-            const std::string value = TagValueOf(MassValueFor(choice, typed, record.FilePath, position, count));
+            const std::string text = TagValueOf(MassValueFor(choice, value, record.FilePath, position, count));
             if (version == TagVersion::V1)
-                SetMassField(record.V1, field, value);
+                SetMassField(record.V1, field, text);
             else
-                SetMassField(record.V2, field, value);
+                SetMassField(record.V2, field, text);
         },
         progress);
 }
 
-Failures TagEditorCore::CopyToAll(TagVersion from, const Progress &progress)
+TagEditorCore::CopyOutcome TagEditorCore::CopyToAll(TagVersion from, const Progress &progress)
 {
-    if (from == TagVersion::V1)
-        return AssignAndWrite(TagVersion::V2, [](TID3 &record, int) { CopyV1ToV2(record.V1, record.V2); }, progress);
-    return AssignAndWrite(TagVersion::V1, [](TID3 &record, int) { CopyV2ToV1(record.V2, record.V1); }, progress);
+    CopyOutcome outcome;
+    const TagVersion to = from == TagVersion::V1 ? TagVersion::V2 : TagVersion::V1;
+    outcome.failed = WorkOnRecords(
+        [&](TID3 &record, int) {
+            // Empty values copied from a tag the file lacks would wipe the other version.
+            if (!InFile(record, from)) {
+                ++outcome.withoutSource;
+                return true;
+            }
+            if (from == TagVersion::V1)
+                CopyV1ToV2(record.V1, record.V2);
+            else
+                CopyV2ToV1(record.V2, record.V1);
+            return WriteTag(record, to);
+        },
+        progress);
+    return outcome;
+}
+
+QString WithoutSourceTagText(TagVersion from, int count)
+{
+    const QString source = from == TagVersion::V1 ? QStringLiteral("ID3v1") : QStringLiteral("ID3v2");
+    const QString target = from == TagVersion::V1 ? QStringLiteral("ID3v2") : QStringLiteral("ID3v1");
+    if (count == 1)
+        return QStringLiteral("1 fichero no tiene tag %1; su tag %2 no se ha cambiado.").arg(source, target);
+    return QStringLiteral("%1 ficheros no tienen tag %2; su tag %3 no se ha cambiado.")
+        .arg(QString::number(count), source, target);
 }
 
 namespace {
@@ -244,16 +286,21 @@ namespace {
 bool RemoveTag(TID3 &record, TagVersion version)
 {
     const std::filesystem::path path = TagFilePath(record.NativeFilePath);
+    bool removed = true;
     if (version == TagVersion::V1) {
         if (!record.V1.Present())
             return true;
         record.V1.ClearFields();
-        return record.V1.DeleteTag(path);
+        removed = record.V1.DeleteTag(path);
+    } else {
+        if (!record.V2.Present())
+            return true;
+        record.V2.ClearFields();
+        removed = record.V2.DeleteTag(path);
     }
-    if (!record.V2.Present())
-        return true;
-    record.V2.ClearFields();
-    return record.V2.DeleteTag(path);
+    if (removed)
+        InFile(record, version) = false;
+    return removed;
 }
 } // namespace
 

@@ -29,13 +29,18 @@ struct TagSheets {
         int track = 0;
         int year = 0;
         int genreItem = 0;
+        bool operator==(const Version1 &) const = default;
     } v1;
     struct Version2 {
         QString title, artist, album, genre, comment;
         int track = 0;
         int year = 0;
+        bool operator==(const Version2 &) const = default;
     } v2;
 };
+
+// What the user is told after CopyToAll passed over `count` files (at least 1).
+QString WithoutSourceTagText(TagVersion from, int count);
 
 class TagEditorCore {
 public:
@@ -67,8 +72,9 @@ public:
     bool SaveV2(int position);
 
     // Both tags of the shown record from what the sheets hold, then written. A value the
-    // sheets still show as they were given it keeps the record's own bytes: a year "19xx", a
-    // track above 99, a genre number without a name, a comment's line breaks. `shownComment`
+    // sheets still show as they were given it keeps the record's own bytes: a year "19xx" or
+    // none, a track above 99, a genre number without a name, a comment's line breaks. A
+    // version the file lacks is written only when its boxes hold something. `shownComment`
     // is the version 2 comment as its box gave it back when the record was shown.
     Failures SaveCurrent(const TagSheets &entered, const QString &shownComment);
 
@@ -87,12 +93,17 @@ public:
     bool CopyCurrentV1ToV2(const QString &shownGenre);
     bool CopyCurrentV2ToV1(const QString &shownGenre);
 
-    // Mass assignment: one value, typed or derived from each file's path, into one field of
-    // one version of every record.
-    Failures AssignToAll(TagVersion version, MassField field, MassValue choice, const QString &typed,
-                         const Progress &progress = {});
-    // Every value of one version into the other for every record, then written.
-    Failures CopyToAll(TagVersion from, const Progress &progress = {});
+    // Mass assignment: one value into one field of one version of every record. A value
+    // that is one of MassValueChoices() letter for letter is derived from each file's path;
+    // any other is written as it stands.
+    Failures AssignToAll(TagVersion version, MassField field, const QString &value, const Progress &progress = {});
+    // Every value of one version into the other for every record, then written. A record
+    // whose file lacks the source version is passed over and counted.
+    struct CopyOutcome {
+        Failures failed;
+        int withoutSource = 0;
+    };
+    CopyOutcome CopyToAll(TagVersion from, const Progress &progress = {});
 
     // Removes the shown record's tag of that version. False, changing nothing, when no record
     // is shown or its tag was not found when the list was built; a removal that fails is in

@@ -70,8 +70,11 @@ QComboBox *GenreBox(QWidget *parent, const char *name, bool editable)
 {
     auto *box = Named(new QComboBox(parent), name);
     box->setEditable(editable);
-    if (editable)
+    if (editable) {
         box->setInsertPolicy(QComboBox::NoInsert);
+        // A typed genre is saved as it stands: never complete it unasked.
+        box->setCompleter(nullptr);
+    }
     box->setMaxVisibleItems(20);
     // A scrolling list of twenty rows, not a menu as high as the screen.
     box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));

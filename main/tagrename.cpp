@@ -60,7 +60,7 @@ void TfUtilities::SpeedButton32Click()
         WithFileProgress(this, QStringLiteral("Renombrando los ficheros…"), int(TagList.size()),
                          [&](const Progress &progress) { return tagEditor_.RenameFiles(renameNames_, folder, progress); });
     ReportFailureList(this, RenameFailureHeading, failed);
-    FicherosTag->RereadFolder();
+    RereadRenamedFolder(folder);
     mPrevioRenombre->clear();
     renameNames_.clear();
 }

@@ -59,8 +59,8 @@ std::string YearText(int value) { return std::to_string(value); }
 
 std::string YearToSave(int shown, const std::string &current)
 {
-    // An empty year shows as 0 and is saved as "0", like any year the box shows as it is.
-    if (!current.empty() && shown == YearToShow(current))
+    // An empty year shows as 0; left at 0 it stays empty.
+    if (shown == YearToShow(current))
         return current;
     return YearText(shown);
 }

@@ -43,8 +43,8 @@ int YearToShow(std::string_view year);
 std::string YearText(int value);
 
 // Values saved from a box that still shows what the record holds keep the record's own value,
-// so a year like "19xx", a track above 99 or a genre number without a name survives a save
-// of the other fields. A box the user changed gives the box's value.
+// so a year like "19xx" (or none), a track above 99 or a genre number without a name survives
+// a save of the other fields. A box the user changed gives the box's value.
 std::string YearToSave(int shown, const std::string &current);
 std::uint8_t TrackToSave(int shown, std::uint8_t current);
 std::uint8_t GenreIndexToSave(int item, std::uint8_t current);

@@ -23,6 +23,10 @@ public:
     TID3v2 V2;
     QString FilePath;            // the path as shown
     QByteArray NativeFilePath;   // the path as the file system names it: what reads and writes use
+    // Whether the file holds a tag of each version as far as the editor knows: found when the
+    // list was built or written since, and not removed since. (`Present` tells only the first.)
+    bool V1InFile = false;
+    bool V2InFile = false;
 };
 
 // The tag editor's records, in the order of the file list.

@@ -2,6 +2,7 @@
 
 #include "platform/application.h"
 #include "platform/placement.h"
+#include "platform/busycursor.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -15,8 +16,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStringList>
 #include <QStyle>
+
+#include <tuple>
 
 namespace {
 
@@ -101,10 +105,15 @@ QMessageBox::StandardButton LongMessageBox(QWidget *parent, const QString &capti
     auto *bar = new QDialogButtonBox(QDialogButtonBox::StandardButtons(int(buttons)), &box);
     if (QPushButton *ok = bar->button(QDialogButtonBox::Ok))
         ok->setText(QStringLiteral("Aceptar"));
-    if (QPushButton *yes = bar->button(QDialogButtonBox::Yes))
-        yes->setText(QStringLiteral("Sí"));
-    if (QPushButton *no = bar->button(QDialogButtonBox::No))
-        no->setText(QStringLiteral("No"));
+    // S and N answer, alone or with Alt, as in the short boxes.
+    for (const auto &[which, label, key] : {std::tuple(QDialogButtonBox::Yes, "&Sí", Qt::Key_S),
+                                              std::tuple(QDialogButtonBox::No, "&No", Qt::Key_N)}) {
+        if (QPushButton *button = bar->button(which)) {
+            button->setText(QString::fromUtf8(label));
+            QObject::connect(new QShortcut(QKeySequence(key), &box), &QShortcut::activated, button,
+                             &QPushButton::click);
+        }
+    }
     if (QPushButton *chosen = bar->button(QDialogButtonBox::StandardButton(int(defaultButton)))) {
         chosen->setDefault(true);
         chosen->setFocus();
@@ -154,6 +163,7 @@ class RealDialogs final : public Dialogs {
 public:
     void Message(QWidget *parent, const QString &caption, const QString &text, Icon icon) override
     {
+        const UserPointer pointer;
         if (!FitsOnScreen(parent, text)) {
             LongMessageBox(parent, caption, text, icon, QMessageBox::Ok, QMessageBox::Ok);
             return;
@@ -165,12 +175,14 @@ public:
 
     bool Ask(QWidget *parent, const QString &caption, const QString &text, Icon icon) override
     {
+        const UserPointer pointer;
         if (!FitsOnScreen(parent, text))
             return LongMessageBox(parent, caption, text, icon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
                 == QMessageBox::Yes;
         QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Yes | QMessageBox::No, parent);
-        SetButtonText(box, QMessageBox::Yes, QStringLiteral("Sí"));
-        SetButtonText(box, QMessageBox::No, QStringLiteral("No"));
+        // "&" marks the letters that answer: S or N, alone or with Alt.
+        SetButtonText(box, QMessageBox::Yes, QStringLiteral("&Sí"));
+        SetButtonText(box, QMessageBox::No, QStringLiteral("&No"));
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
@@ -178,6 +190,7 @@ public:
 
     bool PromptText(QWidget *parent, const QString &caption, const QString &prompt, QString &text) override
     {
+        const UserPointer pointer;
         QInputDialog dialog(parent);
         dialog.setInputMode(QInputDialog::TextInput);
         dialog.setWindowTitle(caption);
@@ -193,6 +206,7 @@ public:
 
     QString OpenFile(QWidget *parent, const QString &filter, const QString &defaultSuffix) override
     {
+        const UserPointer pointer;
         QFileDialog dialog(parent);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -206,10 +220,15 @@ public:
         return files.isEmpty() ? QString() : files.first();
     }
 
-    int Exec(QDialog &dialog) override { return dialog.exec(); }
+    int Exec(QDialog &dialog) override
+    {
+        const UserPointer pointer;
+        return dialog.exec();
+    }
 
     void ReportError(QWidget *parent, const QString &text) override
     {
+        const UserPointer pointer;
         if (!FitsOnScreen(parent, text)) {
             LongMessageBox(parent, ProgramName(), text, Icon::Critical, QMessageBox::Ok,
                            QMessageBox::Ok);

@@ -1,6 +1,7 @@
 // The advanced-rename dialog: its controls, the old-name list and the editor of new names.
 #include "rename/avanzado.h"
 
+#include "platform/dialogs.h"
 #include "rename/formparts.h"
 
 #include <QAction>
@@ -17,6 +18,8 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr int KindRole = Qt::UserRole;
@@ -56,6 +59,8 @@ void TfAvanzado::BuildControls()
     mRenombrados->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mRenombrados->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mRenombrados->setMinimumWidth(120);
+    // A name never holds a tab: Tab goes on to the next control, as everywhere else.
+    mRenombrados->setTabChangesFocus(true);
     lbPosicion = Named(new QLabel(QStringLiteral("Posición : 0"), this), "lbPosicion");
 
     sbCargarFichero = FlatButton(this, "sbCargarFichero", QStringLiteral("Cargar texto desde un fichero"),
@@ -66,7 +71,7 @@ void TfAvanzado::BuildControls()
                            Qt::TabFocus);
     sbAgregar =
         FlatButton(this, "sbAgregar", QStringLiteral("Agregar cadena"),
-                   Picture("list-add", QStyle::SP_FileDialogNewFolder), QStringLiteral("&Agregar"), Qt::TabFocus);
+                   Picture("list-add", Line::Plus), QStringLiteral("&Agregar"), Qt::TabFocus);
     sbEliminar =
         FlatButton(this, "sbEliminar", QStringLiteral("Elimina caracteres"),
                    Picture("edit-delete", QStyle::SP_DialogDiscardButton), QStringLiteral("&Eliminar"), Qt::TabFocus);
@@ -126,6 +131,17 @@ void TfAvanzado::BuildControls()
     layout->addWidget(Splitter1, 1);
     layout->addLayout(bar);
 
+    // Left to right: the old names, the copy button between them, the new names, the bar.
+    QWidget::setTabOrder(lbOriginal, sbTraspasar);
+    QWidget::setTabOrder(sbTraspasar, mRenombrados);
+    QWidget *previous = mRenombrados;
+    for (QToolButton *button :
+         {sbCargarFichero, sbNumerar, sbAgregar, sbEliminar, sbSustituir, sbDeshacer, sbRenombrar, sbCerrar}) {
+        QWidget::setTabOrder(previous, button);
+        previous = button;
+    }
+    mRenombrados->setFocus();
+
     lbOriginal->installEventFilter(this);
     mRenombrados->installEventFilter(this);
     mRenombrados->viewport()->installEventFilter(this);
@@ -164,8 +180,21 @@ void TfAvanzado::FormClose(QCloseEvent *) { UndoLines = QStringList(); }
 
 void TfAvanzado::done(int result)
 {
-    FormClose(nullptr);
+    if (result != QDialog::Accepted)
+        FormClose(nullptr);
     QDialog::done(result);
+}
+
+void TfAvanzado::reject()
+{
+    const QStringList lines = Lines();
+    const bool written = std::any_of(lines.begin(), lines.end(), [](const QString &line) { return !line.isEmpty(); });
+    if (written
+        && !Dialogs::Current().Ask(this, QStringLiteral("Confirmación"),
+                                   QStringLiteral("Los nombres nuevos escritos se perderán. ¿Cerrar sin renombrar?"),
+                                   Dialogs::Icon::Question))
+        return;
+    QDialog::reject();
 }
 
 std::vector<FileListView::SelectedEntry> TfAvanzado::Entries() const
@@ -186,8 +215,6 @@ QStringList TfAvanzado::Lines() const
     // so is whatever shows as a line of its own: Shift+Enter's line separator, or a carriage
     // return that came in through the clipboard.
     QString text = mRenombrados->document()->toRawText();
-    if (text.isEmpty())
-        return {};
     text.replace(QStringLiteral("\r\n"), QString(QChar::ParagraphSeparator));
     for (QChar &c : text)
         if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator)
@@ -210,10 +237,15 @@ void TfAvanzado::keyPressEvent(QKeyEvent *event)
 bool TfAvanzado::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == lbOriginal && event->type() == QEvent::KeyPress) {
+        // The handler accepts what it takes; anything else goes on as it came, so a key the
+        // list acts on (Tab) is not passed on to the dialog to be acted on again.
         auto *key = static_cast<QKeyEvent *>(event);
+        const bool accepted = key->isAccepted();
+        key->ignore();
         lbOriginalKeyDown(key);
         if (key->isAccepted())
             return true;
+        key->setAccepted(accepted);
     } else if (watched == mRenombrados && event->type() == QEvent::KeyRelease) {
         mRenombradosKeyUp(static_cast<QKeyEvent *>(event));
     } else if (watched == mRenombrados->viewport() && event->type() == QEvent::MouseButtonRelease) {
@@ -231,8 +263,6 @@ void TfAvanzado::lbOriginalKeyDown(QKeyEvent *event)
     } else if (modifiers == Qt::ShiftModifier && event->key() == Qt::Key_Up) {
         event->accept();
         MoveOriginalUp();
-    } else {
-        event->ignore();
     }
 }
 
@@ -275,4 +305,4 @@ void TfAvanzado::MoveOriginal(int step)
     item->setSelected(true);
 }
 
-void TfAvanzado::sbCerrarClick() { done(QDialog::Rejected); }
+void TfAvanzado::sbCerrarClick() { reject(); }

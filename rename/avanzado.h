@@ -29,7 +29,8 @@ public:
 
     // The entries as now ordered in lbOriginal.
     std::vector<FileListView::SelectedEntry> Entries() const;
-    // The lines of mRenombrados: its text split at line breaks; no text holds no lines.
+    // The lines of mRenombrados: its text split at line breaks. An empty editor holds one
+    // empty line, as it shows.
     QStringList Lines() const;
     void SetLines(const QStringList &lines);
 
@@ -74,9 +75,11 @@ public:
     void mRenombradosKeyUp(QKeyEvent *event);
     void mRenombradosMouseUp(QMouseEvent *event);
 
-    // Every way out (the title bar's close box gives Rejected, like "&Cerrar") drops the
-    // undo snapshot.
+    // Every way out but a successful "&Renombrar" drops the undo snapshot; after that one the
+    // dialog may be shown again with its names, when the preview is left without accepting.
     void done(int result) override;
+    // "&Cerrar" and the title bar's close box: with new names written, asks first.
+    void reject() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -88,7 +91,7 @@ private:
     void MoveOriginalDown();
     void MoveOriginal(int step);
     void SaveUndo();
-    void TrimNewNames();
+    QStringList TrimNewNames();
     bool CheckNewNames();
     void UpdatePositionLabel();
     // Replaces every line by what the transformation gives for it and its index.

@@ -124,20 +124,22 @@ bool TfAvanzado::CheckNewNames()
     return true;
 }
 
-void TfAvanzado::TrimNewNames()
+// Gives the names as trimmed: with every line deleted they are none, though the editor still
+// shows its one empty line.
+QStringList TfAvanzado::TrimNewNames()
 {
     const QStringList lines = Lines();
     const QStringList trimmed = ::TrimNewNames(lines);
     if (trimmed != lines)
         SetLines(trimmed);
+    return trimmed;
 }
 
 void TfAvanzado::sbRenombrarClick()
 {
     if (!CheckNewNames())
         return;
-    TrimNewNames();
-    const qsizetype renamed = Lines().size();
+    const qsizetype renamed = TrimNewNames().size();
     if (lbOriginal->count() == renamed) {
         done(QDialog::Accepted);
         return;

@@ -331,8 +331,11 @@ bool ReplaceContent(const std::filesystem::path &file, int source, const struct 
               && CopyToEnd(source, offset, out, head.size(), static_cast<std::uint64_t>(sourceStat.st_blksize));
     if (ok) {
         // Ownership first: changing it may clear set-id bits that the mode then restores.
-        if (::fchown(out, sourceStat.st_uid, sourceStat.st_gid) != 0)
-            (void)::fchown(out, static_cast<uid_t>(-1), sourceStat.st_gid);
+        // Not the owner's: at least the group, when the user belongs to it.
+        if (::fchown(out, sourceStat.st_uid, sourceStat.st_gid) != 0
+            && ::fchown(out, static_cast<uid_t>(-1), sourceStat.st_gid) != 0) {
+            // The new content is the user's, with the user's group: still a whole file.
+        }
         ok = ::fchmod(out, (sourceStat.st_mode & 07777) | S_IWUSR) == 0 && ::fsync(out) == 0;
     }
     if (!ok)

@@ -83,8 +83,9 @@ bool ChangeTrailer(const std::filesystem::path &fileName, std::string_view block
             cvtags::WriteAt(fd.Get(), size - kTrailerSize, old);
     } else {
         ok = cvtags::WriteAt(fd.Get(), size, block);
-        if (!ok)
-            (void)::ftruncate(fd.Get(), static_cast<off_t>(size));
+        // Best effort: should the cut fail too, the bytes that arrived stay behind the audio.
+        if (!ok && ::ftruncate(fd.Get(), static_cast<off_t>(size)) != 0)
+            ok = false;
     }
     ok = fd.Close() && ok;
     if (ok)

@@ -1,7 +1,8 @@
 # Sourced by run.sh and test.sh: installs the Debian packages that are missing.
 CV_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev)
-# The program's SVG icon, and the checks of the desktop entry, the metainfo and the Debian package.
-CV_PACKAGES+=(libqt6svg6 desktop-file-utils appstream dpkg-dev file)
+# The program's SVG icon and Qt's own texts in Spanish; the checks of the desktop entry, the
+# metainfo and the Debian package (lintian included).
+CV_PACKAGES+=(libqt6svg6 qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian)
 
 cv_install_missing() {
     local missing=() package

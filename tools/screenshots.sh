@@ -3,15 +3,25 @@
 # Xvfb with sample files made here and a settings folder of its own, shows each page and saves
 # docs/renombrador.png and docs/cv-tag.png.
 #
-#   tools/screenshots.sh [DISPLAY]      (display :96 unless given)
+#   tools/screenshots.sh [DISPLAY]                        (display :96 unless given)
+#   tools/screenshots.sh --every-window FOLDER [DISPLAY]
+#
+# The second form shows every window of the program instead, once in a light and once in a
+# dark colour scheme (Fusion with the "darker" scheme of qt6ct, as a user would choose it), and
+# saves them as FOLDER/light-*.png and FOLDER/dark-*.png, to be looked at; docs/ is left alone.
 #
 # Nothing of the user's is read or changed: the samples live in /var/tmp/muestras (a short
 # path, so the folder tree in the pictures stays readable) and are removed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
-cv_install_missing xvfb xdotool imagemagick python3
+cv_install_missing xvfb xdotool imagemagick python3 qt6ct
 
+every=""
+if [ "${1:-}" = --every-window ]; then
+    every=$(realpath -m "${2:?tools/screenshots.sh --every-window FOLDER [DISPLAY]}")
+    shift 2
+fi
 display=${1:-:96}
 samples=/var/tmp/muestras
 docs=$PWD/docs
@@ -103,14 +113,18 @@ for track, title in enumerate(titles, 1):
     os.utime(path, (1561900000, 1561900000))
 EOF
 
-# Settings of its own: both pages open at the samples, no version check.
-mkdir -p "$scratch/config/CarventoUtilities"
-cat >"$scratch/config/CarventoUtilities/settings.ini" <<EOF
-[General]
-RUTA%20RENOMBRADOR=$samples/Fotos/Lisboa 2025
-RUTA%20TAG=$samples/Música/Al sur del faro
-REVISAR=0
-EOF
+
+# Settings of its own: both pages open at the samples, no version check; and the dark scheme
+# as qt6ct writes it, used only when the program is started with qt6ct as its platform theme.
+settings() {
+    rm -rf "$scratch/config"
+    mkdir -p "$scratch/config/CarventoUtilities" "$scratch/config/qt6ct"
+    printf '[General]\nRUTA%%20RENOMBRADOR=%s\nRUTA%%20TAG=%s\nREVISAR=0\n' \
+        "$samples/Fotos/Lisboa 2025" "$samples/Música/Al sur del faro" \
+        >"$scratch/config/CarventoUtilities/settings.ini"
+    printf '[Appearance]\ncolor_scheme_path=%s\ncustom_palette=true\nstandard_dialogs=default\nstyle=Fusion\n' \
+        /usr/share/qt6ct/colors/darker.conf >"$scratch/config/qt6ct/qt6ct.conf"
+}
 
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
@@ -119,41 +133,117 @@ for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; slee
 # A display that is already taken would show someone else's windows.
 kill -0 "$xvfb_pid" 2>/dev/null || { cat "$scratch/xvfb.log" >&2; echo "Xvfb could not start on $display." >&2; exit 1; }
 
-XDG_CONFIG_HOME=$scratch/config LANG=es_ES.UTF-8 LC_ALL= "$program" >"$scratch/program.log" 2>&1 &
-program_pid=$!
-window=$(timeout 20 xdotool search --sync --name '^Carvento utilities v\.' | head -1)
-[ -n "$window" ] || { cat "$scratch/program.log" >&2; echo "The window did not appear." >&2; exit 1; }
-
-title() { xdotool getwindowname "$window"; }
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
-shoot() {
-    xdotool mousemove 0 0   # no hover highlight in the picture
-    sleep 1
-    mkdir -p "$docs"
-    import -window "$window" "$docs/$1"
-    echo "docs/$1: $(title)"
+# Starts the program in the given scheme (light or dark) and waits for its window.
+start() {
+    settings
+    local theme=()
+    [ "$1" = dark ] && theme=(QT_QPA_PLATFORMTHEME=qt6ct)
+    env XDG_CONFIG_HOME="$scratch/config" LANG=es_ES.UTF-8 LC_ALL= "${theme[@]}" "$program" \
+        >"$scratch/program.log" 2>&1 &
+    program_pid=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Carvento utilities v\.' | head -1)
+    [ -n "$window" ] || { cat "$scratch/program.log" >&2; echo "The window did not appear." >&2; exit 1; }
+    # Roomier than the first-run size, so more of both lists shows.
+    xdotool windowsize "$window" 800 600
+    sleep 2
+}
+stop() {
+    kill "$program_pid" 2>/dev/null || true
+    wait "$program_pid" 2>/dev/null || true
+    program_pid=""
 }
 
-# Roomier than the first-run size, so more of both lists shows.
-xdotool windowsize "$window" 800 600
-sleep 1
+title() { xdotool getwindowname "$window"; }
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
+# The window whose title begins so (the newest, when several): the keyboard is given to it,
+# since without a window manager nothing else would. Titles are given by their ASCII
+# beginning: xdotool's patterns do not take the other letters in every locale.
+find_window() {
+    local found
+    found=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1" | tail -1)
+    if [ -z "$found" ]; then
+        echo "No window \"$1\" appeared; these are shown:" >&2
+        xdotool search --onlyvisible --name . getwindowname %@ >&2 || true
+        exit 1
+    fi
+    xdotool windowfocus --sync "$found"
+    echo "$found"
+}
+# Keys for the window of that title.
+keys_to() {
+    local target
+    target=$(find_window "$1")
+    shift
+    xdotool key --delay 100 "$@"
+    sleep 0.7
+}
+shoot() {
+    xdotool mousemove 0 0   # no hover highlight in the picture
+    sleep 0.8
+    mkdir -p "$(dirname "$2")"
+    import -window "$1" "$2"
+    echo "$2: $(xdotool getwindowname "$1")"
+}
 
-# Positions inside the window: the menu bar runs along the top; the file list's first file
-# lies below the pane buttons, the list's header and the parent-folder entry, right of the
-# folder tree.
-menu_y=19
+# Positions inside the main window: the file list's first file lies below the pane buttons,
+# the list's header and the parent-folder entry, right of the folder tree.
 first_file_x=480 first_file_y=114
+select_three_files() {
+    click "$window" "$first_file_x" "$first_file_y"
+    xdotool keydown shift; click "$window" "$first_file_x" $((first_file_y + 36)); xdotool keyup shift
+}
 
-click "$first_file_x" "$first_file_y"
-xdotool keydown shift; click "$first_file_x" $((first_file_y + 36)); xdotool keyup shift
-shoot renombrador.png
+main='Carvento utilities v\.'
+if [ -z "$every" ]; then
+    start light
+    select_three_files
+    shoot "$window" "$docs/renombrador.png"
+    keys_to "$main" alt+c
+    [[ "$(title)" == *" - Cv-Tag" ]] || { echo "Alt+C did not show the page Cv-Tag." >&2; exit 1; }
+    click "$window" "$first_file_x" "$first_file_y"
+    shoot "$window" "$docs/cv-tag.png"
+    exit 0
+fi
 
-# The menu entries' widths follow their captions: walk along the bar until the title names the
-# tag page. "Renombrador" comes first, so nothing else is chosen on the way.
-for x in $(seq 8 10 400); do
-    click "$x" "$menu_y"
-    [[ "$(title)" == *" - Cv-Tag" ]] && break
+for scheme in light dark; do
+    out=$every/$scheme
+    start "$scheme"
+    # A warning first: nothing is selected yet.
+    keys_to "$main" alt+v
+    shoot "$(find_window Atenci)" "$out-01-aviso.png"
+    keys_to Atenci Return
+    select_three_files
+    shoot "$window" "$out-02-renombrador.png"
+    keys_to "$main" alt+v
+    shoot "$(find_window 'Renombrar avanzado')" "$out-03-renombrar-avanzado.png"
+    for dialog in 04:n:Numerar 05:a:Agregar 06:e:Eliminar 07:s:Sustituir 08:f:Abrir; do
+        IFS=: read -r number key name <<<"$dialog"
+        keys_to 'Renombrar avanzado' "alt+$key"
+        shoot "$(find_window "$name")" "$out-$number-${name,,}.png"
+        keys_to "$name" Escape
+    done
+    # The old names across, a forbidden character typed, then the question and the preview.
+    keys_to 'Renombrar avanzado' shift+Tab space Tab End question alt+r
+    shoot "$(find_window Atenci)" "$out-09-pregunta.png"
+    keys_to Atenci s
+    shoot "$(find_window 'Vista previa')" "$out-10-vista-previa.png"
+    # Cancelling the preview closes both windows; nothing is renamed.
+    keys_to 'Vista previa' Escape
+    keys_to "$main" alt+o
+    shoot "$(find_window Configuraci)" "$out-11-configuracion.png"
+    keys_to Configuraci Escape
+    keys_to "$main" F1
+    shoot "$(find_window Ayuda)" "$out-12-ayuda.png"
+    keys_to Ayuda Escape
+    keys_to "$main" alt+c
+    click "$window" "$first_file_x" "$first_file_y"
+    shoot "$window" "$out-13-cv-tag-id3v1.png"
+    # From the file list, Tab reaches the editor's sheets.
+    keys_to "$main" Tab Right
+    shoot "$window" "$out-14-cv-tag-id3v2.png"
+    keys_to "$main" Right
+    shoot "$window" "$out-15-cv-tag-masivo.png"
+    keys_to "$main" Right
+    shoot "$window" "$out-16-cv-tag-renombrar-ficheros.png"
+    stop
 done
-[[ "$(title)" == *" - Cv-Tag" ]] || { echo "The menu entry Cv-Tag was not found." >&2; exit 1; }
-click "$first_file_x" "$first_file_y"
-shoot cv-tag.png

@@ -68,3 +68,8 @@ bool IsNewerVersion(const CheckedVersion &server, const CheckedVersion &running)
 }
 
 CheckedVersion CheckedVersionOf(const FileVersion &version) { return {version.Major, version.Minor, version.Build}; }
+
+QString VersionNumbers(const FileVersion &version)
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(version.Major).arg(version.Minor).arg(version.Release).arg(version.Build);
+}

@@ -21,6 +21,8 @@ struct FileVersion {
 
 // The running program's version, as project() in CMakeLists.txt names it (1.0.0.2).
 FileVersion ProgramVersion();
+// "1.0.0.2": the four numbers with dots, as the package names the version.
+QString VersionNumbers(const FileVersion &version);
 CheckedVersion CheckedVersionOf(const FileVersion &version);
 
 // An optional sign and one or more decimal digits within 32 bits, nothing else (no blanks).

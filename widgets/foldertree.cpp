@@ -205,3 +205,18 @@ void FolderTree::RebuildTree()
     scrollToTop();
     quiet_ = false;
 }
+
+void FolderTree::RereadSubfolders(const QString &folder)
+{
+    if (QDir::isAbsolutePath(folder))
+        RereadSubfolders(NativePath(folder));
+}
+
+void FolderTree::RereadSubfolders(const QByteArray &folder)
+{
+    if (!folder.startsWith('/'))
+        return;
+    quiet_ = true;
+    model_->Reread(CleanNativePath(folder));
+    quiet_ = false;
+}

@@ -34,6 +34,12 @@ public:
     // Discards every node and builds the tree again from the drives, showing its root level.
     void RebuildTree();
 
+    // Shows the current sub-folders of a folder whose entries were renamed, created or
+    // removed: each one still there stays as it was (expanded or not), the selection too.
+    // Nothing for a folder the tree has not read yet.
+    void RereadSubfolders(const QString &folder);
+    void RereadSubfolders(const QByteArray &folder);
+
     // Follows a folder the linked file list opened: "Drives" selects the top entry, a folder
     // ("/" included) is expanded and selected; it becomes SelectedPath and DirChange is raised.
     void ShowDirectory(const QString &directory);

@@ -4,6 +4,7 @@
 #include "widgets/volumes.h"
 
 #include <QApplication>
+#include <QSet>
 #include <QStyle>
 
 #include <algorithm>
@@ -29,17 +30,18 @@ bool NameBefore(const FolderName &a, const FolderName &b)
     return a.text != b.text ? a.text < b.text : a.native < b.native;
 }
 
-// Names of the sub-folders (hidden ones included), links to folders counted as folders.
-std::vector<FolderName> ReadSubfolders(const QByteArray &folder)
+// Names of the sub-folders (hidden ones included), links to folders counted as folders, in
+// tree order; false when the folder cannot be listed.
+bool ReadSubfolders(const QByteArray &folder, std::vector<FolderName> &names)
 {
-    std::vector<FolderName> names;
+    names.clear();
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
-        return names;
+        return false;
     DIR *dir = ::fdopendir(dirFd);
     if (!dir) {
         ::close(dirFd);
-        return names;
+        return false;
     }
     while (const dirent *item = ::readdir(dir)) {
         const char *raw = item->d_name;
@@ -57,7 +59,7 @@ std::vector<FolderName> ReadSubfolders(const QByteArray &folder)
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end(), NameBefore);
-    return names;
+    return true;
 }
 
 QByteArray JoinPath(const QByteArray &folder, const QByteArray &name)
@@ -141,7 +143,8 @@ void FolderTreeModel::Load(Node *node)
     if (node->loaded)
         return;
     node->loaded = true;
-    const std::vector<FolderName> names = ReadSubfolders(node->native);
+    std::vector<FolderName> names;
+    ReadSubfolders(node->native, names);
     if (names.empty())
         return;
     beginInsertRows(IndexOf(node), 0, static_cast<int>(names.size()) - 1);
@@ -184,12 +187,12 @@ FolderTreeModel::Node *FolderTreeModel::ChildNamed(Node *node, const QByteArray 
     return added;
 }
 
-QModelIndex FolderTreeModel::IndexForPath(const QByteArray &path)
+FolderTreeModel::Node *FolderTreeModel::VolumeOf(const QByteArray &path) const
 {
     if (!path.startsWith('/'))
-        return {};
+        return nullptr;
     // The volume mounted deepest along the path holds it.
-    Node *drives = root_->children.front().get();
+    const Node *drives = root_->children.front().get();
     Node *best = nullptr;
     for (const auto &drive : drives->children) {
         const QByteArray &rootPath = drive->native;
@@ -197,14 +200,95 @@ QModelIndex FolderTreeModel::IndexForPath(const QByteArray &path)
         if (holds && (!best || rootPath.size() > best->native.size()))
             best = drive.get();
     }
-    if (!best)
-        return {};
-    Node *node = best;
-    const QByteArray rest = best->native == "/" ? path : path.mid(best->native.size());
+    return best;
+}
+
+QByteArrayList FolderTreeModel::PartsBelow(const Node *volume, const QByteArray &path)
+{
+    const QByteArray rest = volume->native == "/" ? path : path.mid(volume->native.size());
+    QByteArrayList parts;
     for (const QByteArray &part : rest.split('/'))
         if (!part.isEmpty())
-            node = ChildNamed(node, part);
+            parts.append(part);
+    return parts;
+}
+
+QModelIndex FolderTreeModel::IndexForPath(const QByteArray &path)
+{
+    Node *node = VolumeOf(path);
+    if (!node)
+        return {};
+    for (const QByteArray &part : PartsBelow(node, path))
+        node = ChildNamed(node, part);
     return IndexOf(node);
+}
+
+void FolderTreeModel::Reread(const QByteArray &path)
+{
+    Node *node = VolumeOf(path);
+    if (!node)
+        return;
+    for (const QByteArray &part : PartsBelow(node, path)) {
+        const QByteArray childPath = JoinPath(node->native, part);
+        const auto &children = node->children;
+        const auto child = std::find_if(children.begin(), children.end(),
+                                        [&childPath](const auto &c) { return c->native == childPath; });
+        if (child == children.end())
+            return; // never shown: it is read when it is first expanded
+        node = child->get();
+    }
+    std::vector<FolderName> names;
+    if (!node->loaded || !ReadSubfolders(node->native, names))
+        return;
+
+    // Both lists are in tree order: the folders gone go, the new ones go to their places, and
+    // every folder still there keeps its node, so what was expanded stays expanded.
+    auto &children = node->children;
+    const QModelIndex parent = IndexOf(node);
+    // The views ask for the parents of deeper nodes while they follow a change.
+    const auto renumber = [&children] {
+        for (std::size_t row = 0; row < children.size(); ++row)
+            children[row]->row = int(row);
+    };
+    QSet<QByteArray> present;
+    for (const FolderName &name : names)
+        present.insert(JoinPath(node->native, name.native));
+    for (int end = int(children.size()); end > 0;) {
+        int start = end;
+        while (start > 0 && !present.contains(children[std::size_t(start - 1)]->native))
+            --start;
+        if (start < end) {
+            beginRemoveRows(parent, start, end - 1);
+            children.erase(children.begin() + start, children.begin() + end);
+            renumber();
+            endRemoveRows();
+        }
+        end = start - 1;
+    }
+    const auto same = [&](std::size_t at, std::size_t i) {
+        return at < children.size() && children[at]->native == JoinPath(node->native, names[i].native);
+    };
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < names.size();) {
+        if (same(at, i)) {
+            ++at;
+            ++i;
+            continue;
+        }
+        std::size_t last = i;
+        while (last + 1 < names.size() && !same(at, last + 1))
+            ++last;
+        beginInsertRows(parent, int(at), int(at + (last - i)));
+        for (; i <= last; ++i, ++at) {
+            auto child = std::make_unique<Node>();
+            child->name = names[i].text;
+            child->native = JoinPath(node->native, names[i].native);
+            child->parent = node;
+            children.insert(children.begin() + std::ptrdiff_t(at), std::move(child));
+        }
+        renumber();
+        endInsertRows();
+    }
 }
 
 QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex &parent) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QByteArrayList>
 #include <QIcon>
 #include <QString>
 
@@ -26,6 +27,10 @@ public:
     QByteArray NativePathOf(const QModelIndex &index) const;
     // The node of an absolute, clean folder path (its bytes), reading and adding nodes on the way.
     QModelIndex IndexForPath(const QByteArray &path);
+    // Reads the sub-folders of an absolute, clean folder path (its bytes) again when its node
+    // has been read: gone ones leave, new ones come, the others keep their nodes. Nothing for
+    // a folder the tree has not read, or cannot read now.
+    void Reread(const QByteArray &path);
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -53,6 +58,9 @@ private:
     QModelIndex IndexOf(const Node *node) const;
     void Load(Node *node);
     Node *ChildNamed(Node *node, const QByteArray &name);
+    // The volume node that holds a path; nullptr for none.
+    Node *VolumeOf(const QByteArray &path) const;
+    static QByteArrayList PartsBelow(const Node *volume, const QByteArray &path);
 
     std::unique_ptr<Node> root_;
     QIcon drivesIcon_, driveIcon_, folderIcon_;

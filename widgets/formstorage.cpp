@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/settingskey.h"
+#include "widgets/screenfit.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -248,7 +249,9 @@ int FormStorage::CurrentPixelsPerInch() const
     QScreen *screen = window_ ? window_->screen() : nullptr;
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+    // Qt keeps the logical resolution at 96 and scales by the device pixel ratio instead: their
+    // product is the resolution the desktop's scale factor gives, so a change of scale counts.
+    return screen ? qRound(screen->logicalDotsPerInch() * screen->devicePixelRatio()) : 96;
 }
 
 bool FormStorage::eventFilter(QObject *watched, QEvent *event)
@@ -366,6 +369,9 @@ void FormStorage::RestorePlacement(QSettings &settings)
             }
         }
     }
+
+    // Whatever was stored, or nothing, the window stands wholly on a screen.
+    FitOnScreen(window_, !IsFixedSize());
 
     int showCmd = 0;
     if (ReadEntry(settings, QStringLiteral("ShowCmd"), text))

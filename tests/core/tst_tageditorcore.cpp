@@ -76,9 +76,8 @@ private slots:
         QFETCH(QByteArray, year);
         QFETCH(int, shown);
         QCOMPARE(YearToShow(year.toStdString()), shown);
-        // A box left as shown keeps the text; a changed box gives its digits.
-        const std::string kept = year.isEmpty() ? "0" : year.toStdString();
-        QCOMPARE(YearToSave(shown, year.toStdString()), kept);
+        // A box left as shown keeps the text, an empty one too; a changed box gives its digits.
+        QCOMPARE(YearToSave(shown, year.toStdString()), year.toStdString());
         QCOMPARE(YearToSave(shown == 5 ? 6 : 5, year.toStdString()), shown == 5 ? "6" : "5");
     }
 
@@ -159,10 +158,10 @@ private slots:
         add("v1 numbering", [](TagEditorCore &c, const Progress &p) { return c.NumberTracks(TagVersion::V1, p); });
         add("v2 numbering", [](TagEditorCore &c, const Progress &p) { return c.NumberTracks(TagVersion::V2, p); });
         add("assignment", [](TagEditorCore &c, const Progress &p) {
-            return c.AssignToAll(TagVersion::V2, MassField::Album, MassValue::NumberedFileName, {}, p);
+            return c.AssignToAll(TagVersion::V2, MassField::Album, QStringLiteral("Número + Nombre de fichero"), p);
         });
-        add("v1 to v2", [](TagEditorCore &c, const Progress &p) { return c.CopyToAll(TagVersion::V1, p); });
-        add("v2 to v1", [](TagEditorCore &c, const Progress &p) { return c.CopyToAll(TagVersion::V2, p); });
+        add("v1 to v2", [](TagEditorCore &c, const Progress &p) { return c.CopyToAll(TagVersion::V1, p).failed; });
+        add("v2 to v1", [](TagEditorCore &c, const Progress &p) { return c.CopyToAll(TagVersion::V2, p).failed; });
         add("v1 removal", [](TagEditorCore &c, const Progress &p) { return c.RemoveFromAll(TagVersion::V1, p); });
         add("v2 removal", [](TagEditorCore &c, const Progress &p) { return c.RemoveFromAll(TagVersion::V2, p); });
     }
@@ -215,6 +214,120 @@ private slots:
                      qPrintable(failure.reason));
         }
         QCOMPARE(int(TID3(paths[1]).V2.Track()), 2);
+    }
+
+    // A copy between the versions for every file passes over the files without the source
+    // version: their other tag keeps its values, and no tag is made where there was none.
+    void copiesPassOverFilesWithoutTheSource_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::newRow("v1 to v2") << int(TagVersion::V1);
+        QTest::newRow("v2 to v1") << int(TagVersion::V2);
+    }
+    void copiesPassOverFilesWithoutTheSource()
+    {
+        QFETCH(int, from);
+        const auto source = TagVersion(from);
+        TestDir dir;
+        MakeThreeTagged(dir);
+        const auto v1 = [](TID3v1 &t) {
+            t.SetTitle("solo uno");
+            t.SetYear("1999");
+            t.SetGenreIndex(17);
+        };
+        const auto v2 = [](TID3v2 &t) {
+            t.SetTitle("solo dos");
+            t.SetComment(std::string(2800, 'c'));
+            t.SetGenre("Electro");
+        };
+        MakeMp3(dir.FilePath(QStringLiteral("sin fuente.mp3")),
+                source == TagVersion::V1 ? Mp3Tags{{}, v2} : Mp3Tags{v1, {}});
+        MakeMp3(dir.FilePath(QStringLiteral("sin tags.mp3")));
+        const QByteArray withoutSource = dir.Read(QStringLiteral("sin fuente.mp3"));
+        const QByteArray untagged = dir.Read(QStringLiteral("sin tags.mp3"));
+        TagEditorCore core;
+        core.BuildTagList(dir.Native(), Files({"f1.mp3", "sin fuente.mp3", "sin tags.mp3"}));
+
+        const TagEditorCore::CopyOutcome outcome = core.CopyToAll(source);
+        QCOMPARE(outcome.failed, Failures());
+        QCOMPARE(outcome.withoutSource, 2);
+        QCOMPARE(dir.Read(QStringLiteral("sin fuente.mp3")), withoutSource);
+        QCOMPARE(dir.Read(QStringLiteral("sin tags.mp3")), untagged);
+        const TID3 &passed = *core.TagList()[1];
+        QCOMPARE(source == TagVersion::V1 ? passed.V2.Title() : passed.V1.Title(),
+                 std::string(source == TagVersion::V1 ? "solo dos" : "solo uno"));
+        const TID3 copied(dir.FilePath(QStringLiteral("f1.mp3")));
+        QCOMPARE(copied.V1.Title(), copied.V2.Title());
+        QCOMPARE(copied.V1.Title(), std::string(source == TagVersion::V1 ? "t1-1" : "t2-1"));
+
+        // A version written since the list was built is there to copy from.
+        core.ShowRecord(2);
+        QVERIFY(core.SaveTextToAll(source, TagField::Title, QStringLiteral("nuevo")).isEmpty());
+        QCOMPARE(core.CopyToAll(source).withoutSource, 0);
+        const TID3 now(dir.FilePath(QStringLiteral("sin tags.mp3")));
+        QCOMPARE(now.V1.Title(), std::string("nuevo"));
+        QCOMPARE(now.V2.Title(), std::string("nuevo"));
+        QCOMPARE(WithoutSourceTagText(TagVersion::V1, 1),
+                 QStringLiteral("1 fichero no tiene tag ID3v1; su tag ID3v2 no se ha cambiado."));
+        QCOMPARE(WithoutSourceTagText(TagVersion::V2, 3),
+                 QStringLiteral("3 ficheros no tienen tag ID3v2; su tag ID3v1 no se ha cambiado."));
+    }
+
+    // "Actual" writes a version the file lacks only when its boxes hold something, typed or
+    // copied from the other version, and an empty year left alone stays empty.
+    void actualWritesOnlyWhatWasChanged_data()
+    {
+        using Change = std::function<void(TagEditorCore &, TagSheets &)>;
+        QTest::addColumn<Mp3Tags>("tags");
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QByteArray>("v1Year"); // after the save; "-" for no trailer
+        QTest::addColumn<QByteArray>("v2Year"); // "-" for no version 2 tag
+        const auto v1 = [](TID3v1 &t) { t.SetTitle("uno"); };
+        const auto v2 = [](TID3v2 &t) { t.SetTitle("dos"); };
+        const auto v1Year = [](TID3v1 &t) { t.SetYear("1999"); };
+        const Change none = [](TagEditorCore &, TagSheets &) {};
+        QTest::newRow("only v1, nothing changed") << Mp3Tags{v1, {}} << none << QByteArray() << QByteArray("-");
+        QTest::newRow("only v2, nothing changed") << Mp3Tags{{}, v2} << none << QByteArray("-") << QByteArray();
+        QTest::newRow("no tags, nothing changed") << Mp3Tags{} << none << QByteArray("-") << QByteArray("-");
+        QTest::newRow("only v1, v2 title typed")
+            << Mp3Tags{v1, {}} << Change([](TagEditorCore &, TagSheets &s) { s.v2.title = QStringLiteral("nuevo"); }) << QByteArray()
+            << QByteArray();
+        QTest::newRow("only v2, v1 genre chosen")
+            << Mp3Tags{{}, v2} << Change([](TagEditorCore &, TagSheets &s) { s.v1.genreItem = 18; }) << QByteArray() << QByteArray();
+        QTest::newRow("only v1, v2 year typed")
+            << Mp3Tags{v1Year, {}} << Change([](TagEditorCore &, TagSheets &s) { s.v2.year = 2001; }) << QByteArray("1999")
+            << QByteArray("2001");
+        QTest::newRow("only v1, copied to v2") << Mp3Tags{v1Year, {}} << Change([](TagEditorCore &c, TagSheets &s) {
+            c.CopyCurrentV1ToV2({});
+            s = TagEditorCore::SheetsOf(*c.Current());
+        }) << QByteArray("1999") << QByteArray("1999");
+        QTest::newRow("no tags, v1 year typed")
+            << Mp3Tags{} << Change([](TagEditorCore &, TagSheets &s) { s.v1.year = 1984; }) << QByteArray("1984") << QByteArray("-");
+    }
+    void actualWritesOnlyWhatWasChanged()
+    {
+        using Change = std::function<void(TagEditorCore &, TagSheets &)>;
+        QFETCH(Mp3Tags, tags);
+        QFETCH(Change, change);
+        QFETCH(QByteArray, v1Year);
+        QFETCH(QByteArray, v2Year);
+        TestDir dir;
+        const QString path = MakeMp3(dir.FilePath(QStringLiteral("a.mp3")), tags);
+        const QByteArray before = dir.Read(QStringLiteral("a.mp3"));
+        TagEditorCore core;
+        core.BuildTagList(dir.Native(), Files({"a.mp3"}));
+        TagSheets sheets = TagEditorCore::SheetsOf(*core.ShowRecord(0));
+        const bool changed = [&] {
+            const TagSheets shown = sheets;
+            change(core, sheets);
+            return !(sheets.v1 == shown.v1 && sheets.v2 == shown.v2);
+        }();
+        QCOMPARE(core.SaveCurrent(sheets, sheets.v2.comment), Failures());
+        const TID3 after(path);
+        QCOMPARE(after.V1.Present() ? QByteArray::fromStdString(after.V1.Year()) : QByteArray("-"), v1Year);
+        QCOMPARE(after.V2.Present() ? QByteArray::fromStdString(after.V2.Year()) : QByteArray("-"), v2Year);
+        if (!changed)
+            QCOMPARE(dir.Read(QStringLiteral("a.mp3")), before);
     }
 
     void removalOfTheShownRecord()

@@ -261,15 +261,17 @@ private slots:
         QCOMPARE(dir.Read("ro/a.mp3"), QByteArray("audio"));
     }
 
+    // The value box's text: one of the choices letter for letter is that choice, whether it
+    // was picked or typed; any other text is written as it stands.
     void massValue_data()
     {
-        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("value");
-        const int name = int(MassValue::FileName), numbered = int(MassValue::NumberedFileName),
-                  folder = int(MassValue::FolderName), typed = int(MassValue::Typed);
+        const QString name = QStringLiteral("Nombre de fichero"), numbered = QStringLiteral("Número + Nombre de fichero"),
+                      folder = QStringLiteral("Nombre de carpeta");
         QTest::newRow("name") << name << "/Música/07 - Intro.mp3" << 0 << 1 << "07 - Intro";
         QTest::newRow("name, two dots") << name << "/m/a.b.mp3" << 0 << 1 << "a.b";
         QTest::newRow("name, no extension") << name << "/m/Intro" << 0 << 1 << "Intro";
@@ -285,16 +287,20 @@ private slots:
         QTest::newRow("folder") << folder << "/Música/Grandes éxitos/a.mp3" << 0 << 1 << "Grandes éxitos";
         QTest::newRow("folder, doubled slash") << folder << "/Música//a.mp3" << 0 << 1 << "Música";
         QTest::newRow("folder, root") << folder << "/a.mp3" << 0 << 1 << "/";
-        QTest::newRow("typed stays whole") << typed << "/m/x.mp3" << 3 << 9 << "mi valor";
+        QTest::newRow("typed stays whole") << "mi valor" << "/m/x.mp3" << 3 << 9 << "mi valor";
+        QTest::newRow("a choice in other letters is typed") << "nombre de fichero" << "/m/x.mp3" << 0 << 1
+                                                            << "nombre de fichero";
+        QTest::newRow("a choice with more is typed") << "Nombre de carpeta!" << "/m/x.mp3" << 0 << 1
+                                                     << "Nombre de carpeta!";
     }
     void massValue()
     {
-        QFETCH(int, choice);
+        QFETCH(QString, text);
         QFETCH(QString, path);
         QFETCH(int, position);
         QFETCH(int, count);
         QFETCH(QString, value);
-        QCOMPARE(MassValueFor(MassValue(choice), "mi valor", path, position, count), value);
+        QCOMPARE(MassValueFor(MassValueOf(text), text, path, position, count), value);
     }
 
     void massFieldAndGenres()

@@ -263,6 +263,29 @@ private slots:
         QVERIFY(dialogs.shown.isEmpty());
     }
 
+    // The clicked file's extension in the captions shows its "&" as it is.
+    void ampersandInTheClickedFilesCaptions()
+    {
+        WindowEnvironment env;
+        TestDir dir;
+        dir.CreateFile(QStringLiteral("tema.r&b"));
+        dir.CreateFile(QStringLiteral("otro.r&b"));
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        ClickEntry(w->Ficheros, QStringLiteral("tema.r&b"));
+        w->pmFicherosPopup();
+        QCOMPARE(w->pmAnadir->text(), QStringLiteral("Añadir 'r&&b' a la lista de extensiones"));
+        w->Marcartodoslosficherosconestaextensin1Click();
+        QCOMPARE(w->pmExtension->text(), QStringLiteral("Todos los ficheros con la extensión: r&&b"));
+        w->pmExtension->trigger();
+        QCOMPARE(w->Ficheros->SelCount(), 2);
+        w->pmAnadir->trigger();
+        QVERIFY(Items(w->cbExtensiones).contains(QStringLiteral("r&b")));
+    }
+
     void noExtensionChosenDoesNothing()
     {
         WindowEnvironment env;

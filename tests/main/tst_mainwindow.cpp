@@ -1,5 +1,6 @@
 #include "tests/main/windowfixture.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/tabcycle.h"
 #include "tests/support/testdir.h"
 
 #include "main/main.h"
@@ -15,16 +16,214 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QApplication::setApplicationName(QStringLiteral("CarventoUtilities")); }
+
+    void opensWhatTheCommandLineNamed_data()
+    {
+        QTest::addColumn<QString>("target");    // under the folder; "" the folder itself
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("selected");
+        QTest::newRow("folder") << "" << "tsRenombrador" << QStringList{};
+        QTest::newRow("MP3 file") << "dos.MP3" << "tsTag" << QStringList{"dos.MP3"};
+        QTest::newRow("other file") << "notas.txt" << "tsRenombrador" << QStringList{"notas.txt"};
+        QTest::newRow("a file named like the parent entry") << " <- Anterior" << "tsRenombrador"
+                                                            << QStringList{" <- Anterior"};
+    }
+    void opensWhatTheCommandLineNamed()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, page);
+        QFETCH(QStringList, selected);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        for (const char *name : {"uno.mp3", "dos.MP3", "notas.txt", " <- Anterior"})
+            dir.CreateFile(QString::fromUtf8(name));
+        TestDir other;
+        // The folders of the last run give way to what was asked for.
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), other.Path());
+        env.WriteKeyText(QStringLiteral("RUTA TAG"), other.Path());
+        auto w = env.NewWindow();
+        w->OpenPath(target.isEmpty() ? dir.Path() : dir.FilePath(target));
+        QCOMPARE(w->pcPrincipal->currentWidget()->objectName(), page);
+        QVERIFY(w->windowTitle().endsWith(page == u"tsTag" ? QStringLiteral(" - Cv-Tag") : QStringLiteral(" - Renombrador")));
+        FileListView *list = page == u"tsTag" ? w->FicherosTag : w->Ficheros;
+        QCOMPARE(list->Directory(), dir.Path() + u'/');
+        QVERIFY((page == u"tsTag" ? w->CarpetasTag : w->Carpetas)->SelectedPath().startsWith(dir.Path()));
+        QStringList chosen;
+        for (const auto &entry : list->SelectedEntries())
+            chosen.append(entry.name);
+        QCOMPARE(chosen, selected);
+        // An MP3 file's tags are read and shown, as a click would.
+        QCOMPARE(int(w->TagList.size()), page == u"tsTag" ? 1 : 0);
+        if (page == u"tsTag") {
+            QCOMPARE(w->TagList.front()->FilePath, dir.FilePath(target));
+            QCOMPARE(w->CurrentIndex, 0);
+        }
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void menuBarFromTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("keys");     // what is pressed, from the file list
+        QTest::addColumn<QString>("page");     // the page shown afterwards
+        QTest::addColumn<QString>("window");   // the window opened, if any
+        QTest::newRow("Alt+C") << "Alt+C" << "tsTag" << "";
+        QTest::newRow("Alt+C, Alt+R") << "Alt+C Alt+R" << "tsRenombrador" << "";
+        QTest::newRow("Alt+O") << "Alt+O" << "tsRenombrador" << "fConfiguracion";
+        QTest::newRow("Alt+A") << "Alt+A" << "tsRenombrador" << "fAyuda";
+        QTest::newRow("F1") << "F1" << "tsRenombrador" << "fAyuda";
+        QTest::newRow("F10, Right, Return") << "F10 Right Return" << "tsTag" << "";
+        QTest::newRow("Alt, Right, Right, Return") << "Alt Right Right Return" << "tsRenombrador" << "fConfiguracion";
+        QTest::newRow("F10, Escape") << "F10 Escape" << "tsRenombrador" << "";
+        QTest::newRow("F10, F10") << "F10 F10" << "tsRenombrador" << "";
+        // The page control's own keys change nothing: only the menu switches the pages.
+        QTest::newRow("Ctrl+Tab") << "Ctrl+Tab" << "tsRenombrador" << "";
+        QTest::newRow("Ctrl+Shift+Tab") << "Ctrl+Shift+Tab" << "tsRenombrador" << "";
+        QTest::newRow("Ctrl+PgDown") << "Ctrl+PgDown" << "tsRenombrador" << "";
+        QTest::newRow("Alt+C, Ctrl+Tab") << "Alt+C Ctrl+Tab" << "tsTag" << "";
+    }
+    void menuBarFromTheKeyboard()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, page);
+        QFETCH(QString, window);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QCOMPARE(w->menuBar(), w->MainMenu1);
+        QWidget *list = w->Ficheros->View();
+        list->setFocus();
+        QCOMPARE(QApplication::focusWidget(), list);
+
+        for (const QString &key : keys.split(u' ')) {
+            QWidget *target = QApplication::focusWidget();
+            QVERIFY(target);
+            if (key == u"Alt") {
+                // A lone Alt: pressed and released with nothing in between.
+                QTest::sendKeyEvent(QTest::Press, target, Qt::Key_Alt, QString(), Qt::AltModifier);
+                QTest::sendKeyEvent(QTest::Release, target, Qt::Key_Alt, QString(), Qt::NoModifier);
+                QCOMPARE(QApplication::focusWidget(), w->MainMenu1);
+                QCOMPARE(w->MainMenu1->activeAction(), w->mmRenombrador);
+            } else {
+                const QKeyCombination combination = QKeySequence::fromString(key)[0];
+                QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
+            }
+            if (key == u"F10" && keys.startsWith(key + u' ') && !keys.contains(u"F10 F10")) {
+                QCOMPARE(QApplication::focusWidget(), w->MainMenu1);
+                QCOMPARE(w->MainMenu1->activeAction(), w->mmRenombrador);
+            }
+        }
+        QCOMPARE(w->pcPrincipal->currentWidget()->objectName(), page);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Carvento utilities v. 1.0 Build 2 - ")
+                                       + (page == u"tsTag" ? QStringLiteral("Cv-Tag") : QStringLiteral("Renombrador")));
+        const QList<ScriptedDialogs::Shown> opened = dialogs.Of(QStringLiteral("Exec"));
+        QCOMPARE(opened.size(), window.isEmpty() ? 0 : 1);
+        if (!window.isEmpty())
+            QCOMPARE(opened.first().text, window);
+        // Leaving the bar gives the keyboard back to the list, or to the page now shown.
+        if (page == u"tsRenombrador")
+            QCOMPARE(QApplication::focusWidget(), list);
+        else
+            QVERIFY(w->tsTag->isAncestorOf(QApplication::focusWidget()));
+        QTRY_VERIFY(!w->MainMenu1->activeAction());
+    }
+
+    void menuBarEntries()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        const QList<QAction *> entries{w->mmRenombrador, w->mmCvTag, w->Configuracin1, w->Ayuda1, w->Salir1};
+        QCOMPARE(w->MainMenu1->actions(), entries);
+        QStringList captions;
+        for (QAction *entry : entries) {
+            captions.append(entry->text());
+            QVERIFY2(!entry->icon().isNull(), qPrintable(entry->text()));
+            QVERIFY(!entry->menu());
+        }
+        QCOMPARE(captions, QStringList({"&Renombrador", "&Cv-Tag", "C&onfiguración", "&Ayuda", "&Salir"}));
+        QCOMPARE(w->Ayuda1->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(w->Salir1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        // Each entry is as wide as its picture and its caption side by side.
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const QFontMetrics metrics(w->MainMenu1->font());
+        for (QAction *entry : entries) {
+            const QRect area = w->MainMenu1->actionGeometry(entry);
+            QVERIFY2(area.width() > metrics.horizontalAdvance(QString(entry->text()).remove(u'&')) + 16,
+                     qPrintable(entry->text()));
+            QVERIFY(area.height() >= 24);
+        }
+    }
+
+    void ctrlQCloses()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        auto w = env.NewWindow();
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->Carpetas->setFocus();
+        QTest::keyClick(w->Carpetas, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!w->isVisible());
+        QVERIFY(env.ReadSettingsFile().contains("RUTA%20TAG"));
+    }
+
+    void tabVisitsEveryControlOnce_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("sheet");
+        QTest::newRow("renamer") << "tsRenombrador" << "";
+        QTest::newRow("ID3v1") << "tsTag" << "tsID3v1";
+        QTest::newRow("ID3v2") << "tsTag" << "tsID3v2";
+        QTest::newRow("Masivo") << "tsTag" << "tsMasivo";
+        QTest::newRow("Renombrar ficheros") << "tsTag" << "tsRenombrar";
+    }
+    void tabVisitsEveryControlOnce()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, sheet);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        dir.CreateFile(QStringLiteral("a.mp3"));
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.WriteKeyText(QStringLiteral("RUTA TAG"), dir.Path());
+        auto w = env.NewWindow();
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        if (page == u"tsTag") {
+            w->mmCvTag->trigger();
+            w->pcID3->setCurrentWidget(w->findChild<QWidget *>(sheet));
+            w->FicherosTag->View()->setFocus();
+        } else {
+            w->Ficheros->View()->setFocus();
+        }
+        const QString fault = TabCycleFault(w.get());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        // The buttons are reached by Tab, yet a click leaves the focus where a value is typed.
+        for (QToolButton *button : w->findChildren<QToolButton *>()) {
+            if (button->isVisibleTo(w.get()) && button->window() == w.get() && button->parent() != w->MainMenu1)
+                QVERIFY2(button->focusPolicy() == Qt::TabFocus, qPrintable(button->objectName()));
+        }
+    }
 
     void titleFollowsThePage()
     {

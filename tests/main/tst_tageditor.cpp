@@ -20,6 +20,9 @@
 #include <QProgressDialog>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTabBar>
+#include <QListWidget>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 
@@ -297,21 +300,48 @@ private slots:
         auto w = TagWindow(env, dir, {"sin tags.mp3"});
         TypeEverywhere(*w);
         w->seAnoV1->setValue(0);
-        w->seAnoV2->clear();    // an empty box reads as 0
+        w->seAnoV2->clear();    // an empty box reads as 0: no year, as the file had
         w->cbGeneroV1->setCurrentIndex(-1);
         w->sbActual->click();
         QVERIFY(dialogs.shown.isEmpty());
         const QMap<QString, QByteArray> expected{
             {"v1.present", "1"}, {"v1.title", "Nuevo t\xEDtulo"}, {"v1.artist", "Nuevo artista"},
-            {"v1.album", "Nuevo \xE1lbum"}, {"v1.track", "7"}, {"v1.year", "0"}, {"v1.genre", "254"},
+            {"v1.album", "Nuevo \xE1lbum"}, {"v1.track", "7"}, {"v1.year", ""}, {"v1.genre", "254"},
             {"v1.comment", "Nuevo comentario \x80"}, {"v2.present", "1"}, {"v2.title", "T\xEDtulo versi\xF3n 2 ?"},
-            {"v2.artist", "Artista 2"}, {"v2.album", "\xC1lbum 2"}, {"v2.track", "8"}, {"v2.year", "0"},
+            {"v2.artist", "Artista 2"}, {"v2.album", "\xC1lbum 2"}, {"v2.track", "8"}, {"v2.year", ""},
             {"v2.genre", "Mi g\xE9nero"}, {"v2.comment", "Dos\nl\xEDneas"}};
         QCOMPARE(Fields(path), expected);
         QVERIFY(dir.Read(QStringLiteral("sin tags.mp3")).contains(Audio()));
         // The edit keeps what was typed; the record holds what was stored.
         QCOMPARE(w->edTituloV1->text(), QStringLiteral("Nuevo título  "));
         QCOMPARE(w->TagList[0]->V1.Title(), std::string("Nuevo t\xEDtulo"));
+    }
+
+    // The version 2 genre box keeps what is typed; its list still offers every name.
+    void genreIsSavedAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("Electro") << "Electro";
+        QTest::newRow("Hard") << "Hard";
+        QTest::newRow("Power") << "Power";
+    }
+    void genreIsSavedAsTyped()
+    {
+        QFETCH(QString, typed);
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        TestDir dir;
+        const QString path = MakeMp3(dir.FilePath(QStringLiteral("a.mp3")));
+        auto w = TagWindow(env, dir, {"a.mp3"});
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->pcID3->setCurrentWidget(w->tsID3v2);
+        w->cbGeneroV2->setFocus();
+        QTest::keyClicks(w->cbGeneroV2->lineEdit(), typed);
+        QCOMPARE(w->cbGeneroV2->currentText(), typed);
+        w->sbActual->click();
+        QCOMPARE(Fields(path)["v2.genre"], typed.toLatin1());
+        QCOMPARE(w->cbGeneroV2->count(), 149);
     }
 
     void actualKeepsValuesTheBoxesCannotShow()
@@ -565,6 +595,7 @@ private slots:
         // Saving what the user typed keeps the file's own bytes after the tag; a file too short
         // for a version 1 trailer is reported.
         w->SpeedButton13->click();
+        w->edTituloV1->setText(QStringLiteral("Nota"));
         w->edTituloV2->setText(QStringLiteral("Nota"));
         w->sbActual->click();
         const QByteArray after = dir.Read(QStringLiteral("nota.mp3"));
@@ -601,7 +632,7 @@ private slots:
             QVERIFY2(control, name);
             QCOMPARE(control->toolTip(), hint);
             if (auto *button = qobject_cast<QToolButton *>(control))
-                QCOMPARE(button->focusPolicy(), Qt::NoFocus);    // a typed value stays as typed
+                QVERIFY(!(button->focusPolicy() & Qt::ClickFocus));    // a typed value stays as typed
         }
         QCOMPARE(w->sbActual->text(), QStringLiteral("Actual"));
         QCOMPARE(w->lbTantoDeTanto->text(), QStringLiteral("Fichero actual (0 de 0) :"));
@@ -643,7 +674,10 @@ private slots:
         }
     }
 
-    void sheetChangeShowsThePanelOnlyForEditSheets()
+    // The sheets are switched by flat buttons, the current one pressed; the bottom panel is
+    // there for the edit sheets only. The field check boxes stand apart, and the progress
+    // window is wide enough for its whole title.
+    void sheetsAndTheirLayout()
     {
         WindowEnvironment env;
         ScriptedDialogs dialogs;
@@ -652,12 +686,42 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QVERIFY(w->pAbajoTag->isVisible());
-        w->pcID3->setCurrentWidget(w->tsMasivo);
-        QVERIFY(!w->pAbajoTag->isVisible());
+        QVERIFY(!w->pcID3->tabBar()->isVisible());
+        auto *row = w->findChild<QWidget *>(QStringLiteral("pcID3Tabs"));
+        QVERIFY(row && row->isVisible());
+        const QList<QToolButton *> buttons = row->findChildren<QToolButton *>();
+        QStringList captions;
+        for (QToolButton *button : buttons) {
+            captions << button->text();
+            QVERIFY(button->autoRaise() && button->isCheckable());
+        }
+        QCOMPARE(captions, (QStringList{"ID3v1", "ID3v2", "Masivo", "Renombrar ficheros"}));
+        const QList<std::pair<QWidget *, bool>> sheets{
+            {w->tsMasivo, false}, {w->tsRenombrar, false}, {w->tsID3v2, true}, {w->tsID3v1, true}};
+        for (const auto &[sheet, panel] : sheets) {
+            const int index = w->pcID3->indexOf(sheet);
+            QTest::mouseClick(buttons[index], Qt::LeftButton);
+            QCOMPARE(w->pcID3->currentWidget(), sheet);
+            QCOMPARE(w->pAbajoTag->isVisible(), panel);
+            for (int i = 0; i < int(buttons.size()); ++i)
+                QCOMPARE(buttons[i]->isChecked(), i == index);
+        }
         w->pcID3->setCurrentWidget(w->tsRenombrar);
-        QVERIFY(!w->pAbajoTag->isVisible());
-        w->pcID3->setCurrentWidget(w->tsID3v2);
-        QVERIFY(w->pAbajoTag->isVisible());
+        QVERIFY(buttons[3]->isChecked() && !buttons[0]->isChecked());
+
+        for (int i = 0; i + 1 < w->clbCampos->count(); ++i)
+            QVERIFY(w->clbCampos->visualItemRect(w->clbCampos->item(i)).bottom() + 2
+                    < w->clbCampos->visualItemRect(w->clbCampos->item(i + 1)).top());
+        const QRect last = w->clbCampos->visualItemRect(w->clbCampos->item(w->clbCampos->count() - 1));
+        QVERIFY(last.bottom() < w->clbCampos->viewport()->height());
+
+        FileProgress progress(w.get(), QStringLiteral("Guardando…"), 3);
+        progress.Dialog()->show();
+        QFont bold = progress.Dialog()->font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(progress.Dialog()->windowTitle());
+        const int titleButton = progress.Dialog()->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        QVERIFY(progress.Dialog()->width() >= title + 4 * titleButton);
     }
 
     void progressStopsWhenCancelled()

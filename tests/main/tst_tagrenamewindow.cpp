@@ -317,6 +317,8 @@ private slots:
         QTest::newRow("empty removes the v2 comment") << -1 << "" << 3 << 1 << QStringList(3, QString());
         QTest::newRow("choice edited afterwards is literal") << 0 << "Nombre de fichero!" << 0 << 0
                                                              << QStringList(3, "Nombre de fichero!");
+        QTest::newRow("a choice typed is that choice") << -1 << "Nombre de carpeta" << 1 << 0
+                                                       << QStringList(3, "Grandes éxitos");
     }
     void massAssignment()
     {
@@ -383,8 +385,9 @@ private slots:
         QCOMPARE(dir_->Read("Grandes éxitos/a.mp3"), before);
     }
 
-    // Coming back to the sheet keeps the words of a picked choice but not the choice.
-    void choiceLostOnReentering()
+    // Coming back to the sheet keeps the words of a picked choice, and they are still that
+    // choice.
+    void choiceKeptOnReentering()
     {
         List({{"a.mp3", 1, "t1"}});
         w_->pcID3->setCurrentWidget(w_->tsMasivo);
@@ -392,11 +395,10 @@ private slots:
         w_->cbCampo->setCurrentIndex(0);
         w_->pcID3->setCurrentWidget(w_->tsID3v1);
         w_->pcID3->setCurrentWidget(w_->tsMasivo);
-        QCOMPARE(w_->cbValores->currentIndex(), -1);
         QCOMPARE(w_->cbValores->currentText(), "Nombre de fichero");
         ScriptedDialogs dialogs;
         w_->SpeedButton29->click();
-        QCOMPARE(Q(ReadV1(paths_[0]).Title()), "Nombre de fichero");
+        QCOMPARE(Q(ReadV1(paths_[0]).Title()), "a");
     }
 
     void numberWidthGrowsAtOneHundredFiles()
@@ -439,6 +441,44 @@ private slots:
         QCOMPARE(int(ReadV2(paths_[1]).Track()), 2);
         QCOMPARE(w_->CurrentIndex, 0);
         QCOMPARE(w_->cbGeneroV2->currentText(), "Rock");
+    }
+
+    // Files without the tag to copy from are passed over and counted after the failures.
+    void transfersTellTheFilesWithoutTheSource_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("v1");  // of the file without the source
+        QTest::addColumn<QString>("told");
+        QTest::newRow("v1 to v2") << "SpeedButton25" << false
+                                  << "2 ficheros no tienen tag ID3v1; su tag ID3v2 no se ha cambiado.";
+        QTest::newRow("v2 to v1") << "SpeedButton26" << true
+                                  << "2 ficheros no tienen tag ID3v2; su tag ID3v1 no se ha cambiado.";
+    }
+    void transfersTellTheFilesWithoutTheSource()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, v1);
+        QFETCH(QString, told);
+        List({{"a.mp3", 1, "Uno"},
+              {"b.mp3", 2, "Dos", "B", "Y", 17, "Pop", v1, !v1},
+              {"c.mp3", 3, "Tres", "C", "Z", 0, "Rock", v1, !v1},
+              {"d.mp3", 4, "Cuatro"}});
+        const QByteArray lacking = dir_->Read("Grandes éxitos/b.mp3");
+        QFile::remove(paths_[3]);
+        QFile::remove(paths_[2]);
+        w_->pcID3->setCurrentWidget(w_->tsMasivo);
+        ScriptedDialogs dialogs;
+        w_->findChild<QToolButton *>(button)->click();
+        QCOMPARE(dir_->Read("Grandes éxitos/b.mp3"), lacking);
+        QCOMPARE(dialogs.shown.size(), 2);
+        QVERIFY(dialogs.shown[0].text.startsWith("No se han podido guardar los siguientes ficheros:\n\nd.mp3 — "));
+        QCOMPARE(dialogs.shown[1].caption, "Atención");
+        QCOMPARE(dialogs.shown[1].text, told);
+        QCOMPARE(dialogs.shown[1].icon, Dialogs::Icon::Information);
+        if (button == "SpeedButton25")
+            QCOMPARE(Q(ReadV2(paths_[0]).Title()), "Uno");
+        else
+            QCOMPARE(Q(ReadV1(paths_[0]).Title()), "Uno2");
     }
 
     void removalsForAllFiles()

@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QKeySequence>
 #include <QPushButton>
 #include <QTimer>
 #include <QFile>
@@ -38,30 +39,59 @@ private slots:
     }
     void cleanup() { QFile::remove(SettingsKey::FilePath()); }
 
-    void realAskHasSpanishButtons_data()
+    void realAskAnswersFromTheKeyboard_data()
     {
+        QTest::addColumn<int>("lines");      // of the question: a long one scrolls in a box of its own
+        QTest::addColumn<QString>("keys");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("Sí") << true;
-        QTest::newRow("No") << false;
+        for (const int lines : {1, 400}) {
+            const QByteArray size = lines == 1 ? "short" : "long";
+            QTest::newRow(size + ", S") << lines << "S" << true;
+            QTest::newRow(size + ", N") << lines << "N" << false;
+            QTest::newRow(size + ", Alt+S") << lines << "Alt+S" << true;
+            QTest::newRow(size + ", Alt+N") << lines << "Alt+N" << false;
+            QTest::newRow(size + ", Return") << lines << "Return" << true;
+        }
+        QTest::newRow("short, Escape") << 1 << "Esc" << false;
     }
-    void realAskHasSpanishButtons()
+    void realAskAnswersFromTheKeyboard()
     {
+        QFETCH(int, lines);
+        QFETCH(QString, keys);
         QFETCH(bool, yes);
         QStringList texts;
         QString caption;
+        bool busyPointer = true;
+        bool activated = false;
         QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QWidget *box = QApplication::activeModalWidget();
             if (!box)
                 return;
             caption = box->windowTitle();
-            for (QAbstractButton *button : box->buttons())
+            for (const QAbstractButton *button : box->findChildren<QAbstractButton *>())
                 texts.append(button->text());
-            box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+            busyPointer = QApplication::overrideCursor() != nullptr;
+            box->activateWindow();
+            if (!(activated = QTest::qWaitForWindowActive(box))) {
+                box->close();
+                return;
+            }
+            const QKeyCombination key = QKeySequence::fromString(keys)[0];
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key.key(), key.keyboardModifiers());
         });
-        QCOMPARE(Dialogs::Current().Ask(nullptr, "Confirmación", "¿Seguro?", Dialogs::Icon::Question), yes);
+        // The busy pointer of a long action gives way while the box waits for the answer.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool answer = Dialogs::Current().Ask(nullptr, "Confirmación", QStringList(lines, "¿Seguro?").join(u'\n'),
+                                                   Dialogs::Icon::Question);
+        QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        QApplication::restoreOverrideCursor();
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(activated);
+        QVERIFY(!busyPointer);
         QCOMPARE(caption, QStringLiteral("Confirmación"));
         texts.sort();
-        QCOMPARE(texts, QStringList({"No", "Sí"}));
+        QCOMPARE(texts, QStringList({"&No", "&Sí"}));
+        QTRY_COMPARE(answer, yes);
     }
 
     void realPromptReturnsTypedText()

@@ -3,6 +3,7 @@
 #include "tests/main/windowfixture.h"
 #include "tests/rename/renamefixture.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/tabcycle.h"
 #include "tests/support/testdir.h"
 
 #include "main/main.h"
@@ -11,6 +12,7 @@
 #include "rename/numerar.h"
 #include "rename/renameplan.h"
 #include "rename/spinedit.h"
+#include "widgets/foldertree.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +21,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 
 namespace {
@@ -62,6 +65,50 @@ class TestAdvancedRename : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QApplication::setApplicationName(QStringLiteral("CarventoUtilities")); }
+
+    void keyboardOnly()
+    {
+        ScriptedDialogs dialogs;
+        TfAvanzado dialog(Entries({"a.txt", "b.txt"}));
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        // It opens where the new names are typed.
+        QCOMPARE(QApplication::focusWidget(), dialog.mRenombrados);
+
+        // Left to right, each control once ("&Deshacer" is off until a bulk change).
+        dialog.lbOriginal->setFocus();
+        const QList<QWidget *> expected{dialog.sbTraspasar, dialog.mRenombrados, dialog.sbCargarFichero,
+                                        dialog.sbNumerar,   dialog.sbAgregar,    dialog.sbEliminar,
+                                        dialog.sbSustituir, dialog.sbRenombrar,  dialog.sbCerrar,
+                                        dialog.lbOriginal};
+        QCOMPARE(WidgetNames(TabCycle()), WidgetNames(expected));
+        const QString fault = TabCycleFault(&dialog);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+
+        // Tab leaves the editor and Shift+Tab comes back: no tab reaches a name.
+        dialog.mRenombrados->setFocus();
+        QTest::keyClicks(dialog.mRenombrados, QStringLiteral("q"));
+        QTest::keyClick(dialog.mRenombrados, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.sbCargarFichero);
+        QTest::keyClick(dialog.sbCargarFichero, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), dialog.mRenombrados);
+        QTest::keyClicks(dialog.mRenombrados, QStringLiteral("r.txt"));
+        QCOMPARE(dialog.Lines().first(), QStringLiteral("qr.txt"));
+        QVERIFY(!dialog.mRenombrados->toPlainText().contains(u'\t'));
+
+        // Shift+Down in the list still moves the entry, and only by one.
+        dialog.lbOriginal->setFocus();
+        dialog.lbOriginal->setCurrentRow(0);
+        QTest::keyClick(dialog.lbOriginal, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(dialog.lbOriginal->item(1)->text(), QStringLiteral("a.txt"));
+        QCOMPARE(QApplication::focusWidget(), dialog.lbOriginal);
+        // The accelerators of the bar: Alt+R renames (here: the line counts differ).
+        QTest::keyClick(dialog.lbOriginal, Qt::Key_R, Qt::AltModifier);
+        QTRY_COMPARE(dialogs.Of(QStringLiteral("Message")).size(), 1);
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).first().text.startsWith(
+            QStringLiteral("El número de ficheros en las listas no coincide.")));
+    }
 
     void applyPlan_data()
     {
@@ -183,9 +230,6 @@ private slots:
         QTest::newRow("numbered, filled")
             << QStringList{"a.mp3", "b.mp3", "other"} << QStringList{"a.mp3", "b.mp3"} << "copy number" << true
             << QStringList{"a.mp3|001a.mp3", "b.mp3|002b.mp3"} << QStringList{"001a.mp3", "002b.mp3", "other"} << "";
-        QTest::newRow("preview cancelled renames nothing")
-            << QStringList{"a.mp3"} << QStringList{"a.mp3"} << "copy number" << false
-            << QStringList{"a.mp3|001a.mp3"} << QStringList{"a.mp3"} << "";
         QTest::newRow("advanced dialog closed") << QStringList{"a.mp3"} << QStringList{"a.mp3"} << "close" << false
                                                 << QStringList{} << QStringList{"a.mp3"} << "";
         QTest::newRow("first fails, others renamed")
@@ -312,6 +356,112 @@ private slots:
                                 "c — el nombre nuevo está repetido\nd — nombre demasiado largo\n"
                                 "e — el nombre tiene caracteres de control\n"));
         QCOMPARE(NamesIn(dir), (QStringList{"a", "b", "c", "d", "e", "fuera", "x"}));
+    }
+
+    // After a rename the folder tree shows the folder's sub-folders as they are now, and what
+    // was expanded stays expanded; choosing the renamed one shows it in the list.
+    void treeFollowsRenamedFolders_data()
+    {
+        QTest::addColumn<bool>("advanced"); // else the extension operation
+        QTest::newRow("extension added") << false;
+        QTest::newRow("advanced rename") << true;
+    }
+    void treeFollowsRenamedFolders()
+    {
+        QFETCH(bool, advanced);
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, {"alfa/", "alfa/dentro/", "beta/", "f.txt"});
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        dialogs.onExec = [](QDialog &dialog) {
+            if (auto *names = qobject_cast<TfAvanzado *>(&dialog)) {
+                names->mRenombrados->setPlainText(QStringLiteral("beta.old"));
+                names->sbRenombrar->click();
+            } else {
+                dialog.accept();
+            }
+            return dialog.result();
+        };
+        auto w = env.NewWindow();
+        FolderTree *tree = w->Carpetas;
+        const QModelIndex shown = tree->currentIndex();
+        const auto children = [tree](const QModelIndex &parent) {
+            QStringList names;
+            for (int row = 0; row < tree->model()->rowCount(parent); ++row)
+                names << tree->model()->index(row, 0, parent).data().toString();
+            return names;
+        };
+        tree->expand(shown);
+        QCOMPARE(children(shown), (QStringList{"alfa", "beta"}));
+        tree->expand(tree->model()->index(0, 0, shown));
+
+        SelectEntries(w->Ficheros, {"beta"});
+        if (advanced)
+            w->sbAvanzadasClick();
+        else
+            w->AddExtension(QStringLiteral("old"));
+
+        QCOMPARE(NamesIn(dir), (QStringList{"alfa", "beta.old", "f.txt"}));
+        QCOMPARE(tree->currentIndex(), shown);
+        QCOMPARE(children(shown), (QStringList{"alfa", "beta.old"}));
+        const QModelIndex alfa = tree->model()->index(0, 0, shown);
+        QVERIFY(tree->isExpanded(alfa));
+        QCOMPARE(children(alfa), QStringList{"dentro"});
+        tree->setCurrentIndex(tree->model()->index(1, 0, shown));
+        QCOMPARE(w->Ficheros->Directory(), dir.FilePath(QStringLiteral("beta.old/")));
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
+    }
+
+    // Leaving the preview goes back to the names as they were, undo included; closing the
+    // advanced dialog with names written asks first.
+    void leavingThePreviewGoesBackToTheNames()
+    {
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, {"a.mp3", "b.mp3"});
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        dialogs.askAnswers = {false, true};
+        int advancedShown = 0;
+        QStringList linesBack;
+        bool undoBack = false;
+        bool openAfterNo = false;
+        dialogs.onExec = [&](QDialog &dialog) {
+            if (auto *advanced = qobject_cast<TfAvanzado *>(&dialog)) {
+                advanced->show();
+                if (advancedShown++ == 0) {
+                    advanced->sbTraspasar->click();
+                    advanced->mRenombrados->setPlainText(QStringLiteral("uno.mp3\ndos.mp3"));
+                    advanced->sbRenombrar->click();
+                } else {
+                    linesBack = advanced->Lines();
+                    undoBack = advanced->sbDeshacer->isEnabled();
+                    advanced->close();
+                    openAfterNo = advanced->isVisible();
+                    advanced->close();
+                }
+                return advanced->result();
+            }
+            dialog.show();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            return dialog.result();
+        };
+        auto w = env.NewWindow();
+        SelectEntries(w->Ficheros, {"a.mp3", "b.mp3"});
+        QTest::mouseClick(w->sbAvanzadas, Qt::LeftButton);
+
+        QCOMPARE(advancedShown, 2);
+        QCOMPARE(linesBack, (QStringList{"uno.mp3", "dos.mp3"}));
+        QVERIFY(undoBack);
+        QVERIFY(openAfterNo);
+        const auto asked = dialogs.Of(QStringLiteral("Ask"));
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].caption, QStringLiteral("Confirmación"));
+        QCOMPARE(asked[0].text, QStringLiteral("Los nombres nuevos escritos se perderán. ¿Cerrar sin renombrar?"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Question);
+        QCOMPARE(NamesIn(dir), (QStringList{"a.mp3", "b.mp3"}));
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
     }
 };
 

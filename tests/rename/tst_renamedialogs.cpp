@@ -3,6 +3,7 @@
 #include "tests/main/windowfixture.h"
 #include "tests/rename/renamefixture.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/tabcycle.h"
 #include "tests/support/testdir.h"
 
 #include "platform/dialogs.h"
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -67,6 +69,35 @@ Q_DECLARE_METATYPE(DialogSteps)
 class TestRenameDialogs : public QObject {
     Q_OBJECT
 private slots:
+    void tabVisitsEveryControlOnce_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char *name : {"Numerar", "Agregar", "Eliminar", "Sustituir", "Vista previa"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void tabVisitsEveryControlOnce()
+    {
+        QFETCH(QString, window);
+        ScriptedDialogs dialogs;
+        std::unique_ptr<QDialog> dialog;
+        if (window == u"Numerar")
+            dialog = std::make_unique<TfNumerar>();
+        else if (window == u"Agregar")
+            dialog = std::make_unique<TfAgregar>();
+        else if (window == u"Eliminar")
+            dialog = std::make_unique<TfEliminar>();
+        else if (window == u"Sustituir")
+            dialog = std::make_unique<TfSustituir>();
+        else
+            dialog = std::make_unique<TfVistaPrevia>();
+        dialog->show();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QVERIFY(QApplication::focusWidget());
+        const QString fault = TabCycleFault(dialog.get());
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
+
     void initTestCase()
     {
         QApplication::setApplicationName(QStringLiteral("CarventoUtilities"));
@@ -342,10 +373,13 @@ private slots:
         const QString mismatch = QStringLiteral("Message: El número de ficheros en las listas no coincide.\n\n"
                                                 "Ficheros originales: %1\nFicheros renombrados: %2");
         const QString bad = QStringLiteral(" no está permitido para los nombres de ficheros.\n");
-        QTest::newRow("empty lines at once") << three << "\n\n" << QList<bool>{} << QStringList{} << false
+        // Every line deleted leaves the editor's one empty line, and no name.
+        QTest::newRow("empty lines at once") << three << "\n\n" << QList<bool>{} << QStringList{""} << false
                                              << QStringList{mismatch.arg(3).arg(0)};
-        QTest::newRow("one entry, no text") << QStringList{"a"} << "" << QList<bool>{} << QStringList{} << false
+        QTest::newRow("one entry, no text") << QStringList{"a"} << "" << QList<bool>{} << QStringList{""} << false
                                             << QStringList{mismatch.arg(1).arg(0)};
+        QTest::newRow("one entry, only spaces") << QStringList{"a"} << "   " << QList<bool>{} << QStringList{""}
+                                                << true << QStringList{};
         QTest::newRow("names match") << three << " x.mp3 \ny\nz z" << QList<bool>{}
                                      << QStringList{"x.mp3", "y", "z z"} << true << QStringList{};
         QTest::newRow("forbidden, No") << QStringList{"a"} << "a?b:c" << QList<bool>{false} << QStringList{"a?b:c"}
@@ -422,6 +456,7 @@ private slots:
         QTest::newRow("numerar filled") << "sbNumerar" << number(1, true, 3, 0) << "a.mp3\nb.mp3"
                                         << "001a.mp3\n002b.mp3";
         QTest::newRow("numerar empty lines") << "sbNumerar" << number(9, false, 2, 0) << "\n\n" << "9\n10\n11";
+        QTest::newRow("numerar the one empty line") << "sbNumerar" << number(1, false, 2, 0) << "" << "1";
         QTest::newRow("numerar cancelled") << "sbNumerar" << DialogSteps([](QDialog &d) {
             static_cast<TfNumerar &>(d).sbSalir->click();
             return d.result();
@@ -433,6 +468,12 @@ private slots:
             dialog.sbAceptar->click();
             return dialog.result();
         }) << "ab\n\nxyz" << "a - b\n - \nx - yz";
+        QTest::newRow("agregar to the one empty line") << "sbAgregar" << DialogSteps([](QDialog &d) {
+            auto &dialog = static_cast<TfAgregar &>(d);
+            TypeInto(dialog.edCadena, QStringLiteral("x"));
+            dialog.sbAceptar->click();
+            return dialog.result();
+        }) << "" << "x";
         QTest::newRow("eliminar position") << "sbEliminar" << DialogSteps([](QDialog &d) {
             auto &dialog = static_cast<TfEliminar &>(d);
             dialog.pcPrincipal->setCurrentWidget(dialog.tsPosicion);
@@ -714,6 +755,8 @@ private slots:
             QWidget *box = QApplication::activeModalWidget();
             if (!box)
                 return;
+            // Whatever is found, the box goes, so a failure cannot leave the test waiting.
+            const auto close = qScopeGuard([box] { box->close(); });
             QCOMPARE(box->windowTitle(), QStringLiteral("Atención"));
             QVERIFY(box->frameGeometry().height() <= screen.height());
             QVERIFY(box->geometry().top() >= screen.top());
@@ -728,10 +771,10 @@ private slots:
             for (QPushButton *button : box->findChildren<QPushButton *>())
                 buttons.append(button->text());
             buttons.sort();
-            QCOMPARE(buttons, question ? QStringList({"No", "Sí"}) : QStringList({"Aceptar"}));
+            QCOMPARE(buttons, question ? QStringList({"&No", "&Sí"}) : QStringList({"Aceptar"}));
             checked = true;
             for (QPushButton *button : box->findChildren<QPushButton *>())
-                if (button->text() == (question ? u"Sí" : u"Aceptar"))
+                if (button->text() == (question ? u"&Sí" : u"Aceptar"))
                     button->click();
         });
         if (question)

@@ -1,8 +1,10 @@
 #include "tests/main/windowfixture.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/update/httpstub.h"
+#include "tests/support/tabcycle.h"
 
 #include "help/ayuda.h"
+#include "widgets/linepicture.h"
 #include "main/main.h"
 #include "platform/settingskey.h"
 #include "update/configuracion.h"
@@ -13,10 +15,16 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+#include <memory>
 
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -36,6 +44,22 @@ static QString StoredRevisar(const WindowEnvironment &env)
 class TestUpdateWindows : public QObject {
     Q_OBJECT
 private slots:
+    void tabVisitsEveryControlOnce()
+    {
+        WindowEnvironment env;
+        ScriptedDialogs dialogs;
+        for (QDialog *dialog : std::initializer_list<QDialog *>{new TfConfiguracion, new TfAyuda}) {
+            const std::unique_ptr<QDialog> owned(dialog);
+            dialog->show();
+            dialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            if (!QApplication::focusWidget())
+                TabStops(dialog).first()->setFocus();
+            const QString fault = TabCycleFault(dialog);
+            QVERIFY2(fault.isEmpty(), qPrintable(dialog->windowTitle() + QStringLiteral(": ") + fault));
+        }
+    }
+
     void initTestCase()
     {
         QApplication::setApplicationName(QStringLiteral("CarventoUtilities"));
@@ -159,6 +183,60 @@ private slots:
         QCOMPARE(catcher_.opened, QList<QUrl>{QUrl(QStringLiteral("http://www.carvento.example/"))});
     }
 
+    void helpTextKeepsTheFontSize_data()
+    {
+        QTest::addColumn<qreal>("points");
+        QTest::newRow("small") << 7.0;
+        QTest::newRow("usual") << 10.0;
+        QTest::newRow("large: wider than the screen") << 24.0;
+    }
+    void helpTextKeepsTheFontSize()
+    {
+        QFETCH(qreal, points);
+        const QFont usual = QApplication::font();
+        QFont font = usual;
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        const auto restore = qScopeGuard([&] { QApplication::setFont(usual); });
+        TfAyuda help;
+        help.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        QCOMPARE(help.Memo1->font().pointSizeF(), points);
+        const QRect screen = help.screen()->availableGeometry();
+        QVERIFY(help.width() >= 412 && help.width() <= qMax(412, screen.width()));
+        // Whole lines: where the screen is too narrow for them, the text scrolls sideways.
+        int widest = 0;
+        for (const QString &line : HelpLines())
+            widest = qMax(widest, QFontMetrics(help.Memo1->font()).horizontalAdvance(line));
+        QCOMPARE(help.Memo1->horizontalScrollBar()->isVisible(), widest > help.Memo1->viewport()->width());
+        QCOMPARE(help.Memo1->horizontalScrollBar()->isVisible(), points > 20);
+        QCOMPARE(help.Memo1->document()->blockCount(), HelpLines().size());
+    }
+
+    void webColourReadsOnEveryBackground_data()
+    {
+        QTest::addColumn<QColor>("window");
+        QTest::newRow("light grey") << QColor(0xEF, 0xEF, 0xEF);
+        QTest::newRow("white") << QColor(Qt::white);
+        QTest::newRow("near black") << QColor(0x30, 0x2F, 0x2E);
+        QTest::newRow("black") << QColor(Qt::black);
+        QTest::newRow("mid grey") << QColor(0x80, 0x80, 0x80);
+    }
+    void webColourReadsOnEveryBackground()
+    {
+        QFETCH(QColor, window);
+        QPalette palette;
+        palette.setColor(QPalette::Window, window);
+        palette.setColor(QPalette::Link, QColor(0x00, 0x00, 0xFF));
+        const QColor blue = ReadableBlue(palette);
+        QVERIFY2(Contrast(blue, window) >= 4.5 || window == QColor(0x80, 0x80, 0x80), qPrintable(blue.name()));
+        QVERIFY(Contrast(blue, window) >= 2.5);
+        QVERIFY(blue.blue() > blue.red() && blue.blue() > blue.green());
+        // The dark blue of the design where it reads.
+        if (window.lightness() > 200)
+            QCOMPARE(blue, QColor(0x00, 0x00, 0x80));
+    }
+
     void helpWindow()
     {
         WindowEnvironment env;
@@ -172,9 +250,14 @@ private slots:
             [&] {
             QCOMPARE(help->parentWidget(), w.get());
             QCOMPARE(help->windowTitle(), QStringLiteral("Ayuda"));
-            QCOMPARE(help->size(), QSize(412, 355));
-            QCOMPARE(help->minimumSize(), QSize(412, 120));
-            QCOMPARE(help->maximumWidth(), 412);
+            // The user's font, whole lines: the window is as wide as the longest one needs.
+            QCOMPARE(help->Memo1->font(), QApplication::font());
+            QCOMPARE(help->Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
+            const int width = help->width();
+            QVERIFY(width >= 412);
+            QCOMPARE(help->height(), 355);
+            QCOMPARE(help->minimumSize(), QSize(width, 120));
+            QCOMPARE(help->maximumWidth(), width);
             QCOMPARE(help->Panel1->height(), 35);
             QVERIFY(help->Memo1->isReadOnly());
             QCOMPARE(help->Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -200,8 +283,9 @@ private slots:
             // Mail and web at the left, "Cerrar" about the middle.
             QVERIFY(help->sbMail->x() < help->sbWeb->x() && help->sbWeb->x() < help->sbSalir->x());
             QVERIFY(qAbs(help->sbSalir->geometry().center().x() - help->width() / 2) < 30);
-            help->resize(700, 50);
-            QCOMPARE(help->size(), QSize(412, 120));
+            QVERIFY(!help->Memo1->horizontalScrollBar()->isVisible());
+            help->resize(width + 300, 50);
+            QCOMPARE(help->size(), QSize(width, 120));
             QTest::mouseClick(help->sbMail, Qt::LeftButton);
             QTest::mouseClick(help->sbWeb, Qt::LeftButton);
             QTest::mouseClick(help->sbSalir, Qt::LeftButton);

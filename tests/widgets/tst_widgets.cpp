@@ -1,6 +1,8 @@
 #include "tests/support/testdir.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
+#include "widgets/buttons.h"
+#include "widgets/linepicture.h"
 
 #include <QHeaderView>
 #include <QListView>
@@ -8,6 +10,7 @@
 #include <QSignalSpy>
 #include <QStorageInfo>
 #include <QTreeView>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -70,6 +73,62 @@ private:
     }
 
 private slots:
+    void picturesFollowTheColourScheme_data()
+    {
+        QTest::addColumn<QIcon>("picture");
+        QTest::addColumn<bool>("blue");
+        QTest::newRow("close, stock picture stood in for") << Picture("cv-no-such-icon", QStyle::SP_DialogCloseButton) << false;
+        QTest::newRow("next file, the blue arrows") << Picture("cv-no-such-icon", QStyle::SP_MediaSeekForward) << true;
+        QTest::newRow("first file") << Picture("cv-no-such-icon", QStyle::SP_MediaSkipBackward) << true;
+        QTest::newRow("up") << Picture("cv-no-such-icon", QStyle::SP_ArrowUp) << false;
+        QTest::newRow("remove the tag") << Picture("cv-no-such-icon", QStyle::SP_TrashIcon) << false;
+        QTest::newRow("add to the list") << Picture("cv-no-such-icon", Line::Plus) << false;
+        QTest::newRow("change extension") << LinePicture(Line::ChangeExtension) << false;
+        QTest::newRow("add extension") << LinePicture(Line::AddExtension) << false;
+        QTest::newRow("remove extension") << LinePicture(Line::RemoveExtension) << false;
+        QTest::newRow("music") << LinePicture(Line::Note) << false;
+    }
+    void picturesFollowTheColourScheme()
+    {
+        QFETCH(QIcon, picture);
+        QFETCH(bool, blue);
+        const QPalette usual = QGuiApplication::palette();
+        const auto restore = qScopeGuard([&] { QGuiApplication::setPalette(usual); });
+        for (const bool dark : {false, true}) {
+            QPalette palette;
+            palette.setColor(QPalette::Window, dark ? QColor(0x30, 0x2F, 0x2E) : QColor(0xEF, 0xEF, 0xEF));
+            palette.setColor(QPalette::WindowText, dark ? Qt::white : Qt::black);
+            palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+            QGuiApplication::setPalette(palette);
+            // The same icon, drawn again in the scheme now in use.
+            for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+                const QImage image = picture.pixmap(QSize(24, 24), mode).toImage();
+                int ink = 0;
+                QColor darkest(Qt::white), lightest(Qt::black);
+                for (int y = 0; y < image.height(); ++y)
+                    for (int x = 0; x < image.width(); ++x) {
+                        const QColor pixel = image.pixelColor(x, y);
+                        if (pixel.alpha() < 250)
+                            continue;
+                        ++ink;
+                        if (pixel.lightness() < darkest.lightness())
+                            darkest = pixel;
+                        if (pixel.lightness() > lightest.lightness())
+                            lightest = pixel;
+                    }
+                QVERIFY2(ink >= 12, qPrintable(QString::number(ink)));
+                const QColor colour = dark ? lightest : darkest;
+                const QColor expected = mode == QIcon::Disabled ? QColor(0x80, 0x80, 0x80)
+                                        : blue                  ? ReadableBlue(palette)
+                                                                : palette.color(QPalette::WindowText);
+                const bool near = qAbs(colour.red() - expected.red()) <= 2 && qAbs(colour.green() - expected.green()) <= 2
+                                  && qAbs(colour.blue() - expected.blue()) <= 2;
+                QVERIFY2(near, qPrintable(colour.name() + u' ' + expected.name()));
+                QVERIFY(Contrast(colour, palette.color(QPalette::Window)) >= (mode == QIcon::Disabled ? 2.0 : 4.5));
+            }
+        }
+    }
+
     void initTestCase() { QCoreApplication::setApplicationName("CarventoUtilities"); }
 
     void startsOnDrivesInDetails()
@@ -754,6 +813,58 @@ private slots:
         tree.OpenFolder(later);                              // gone: the tree stays at its root
         QVERIFY(!tree.currentIndex().isValid());
         QCOMPARE(tree.SelectedPath(), later + "/");
+    }
+
+    // Re-reading a folder's sub-folders: gone ones leave, new ones come in tree order, and
+    // each one still there keeps its node, expanded or not.
+    void rereadSubfolders_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("one renamed") << QStringList{"a", "b", "c"} << QStringList{"a", "b2", "c"};
+        QTest::newRow("every other one renamed") << QStringList{"a", "c", "e", "g"} << QStringList{"b", "c", "f", "g", "h"};
+        QTest::newRow("runs at both ends") << QStringList{"m", "n"} << QStringList{"A", "B", "m", "n", "y", "z"};
+        QTest::newRow("all gone") << QStringList{"a", "b"} << QStringList{};
+        QTest::newRow("from none") << QStringList{} << QStringList{"X", "x"};
+        QTest::newRow("letter case only") << QStringList{"abc", "k"} << QStringList{"ABC", "k"};
+    }
+    void rereadSubfolders()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        TestDir dir;
+        const QString top = dir.CreateDir("top");
+        for (const QString &name : before)
+            dir.CreateDir("top/" + name + "/dentro");
+        FolderTree tree;
+        tree.OpenFolder(top);
+        const QModelIndex shown = tree.currentIndex();
+        tree.expand(shown);
+        const auto children = [&tree](const QModelIndex &parent) {
+            QStringList names;
+            for (int row = 0; row < tree.model()->rowCount(parent); ++row)
+                names << tree.model()->index(row, 0, parent).data().toString();
+            return names;
+        };
+        QCOMPARE(children(shown), before);
+        for (int row = 0; row < int(before.size()); ++row)
+            tree.expand(tree.model()->index(row, 0, shown));
+        for (const QString &name : before)
+            if (!after.contains(name))
+                QVERIFY(QDir(top).rename(name, name + "~tmp") && QDir(top + "/" + name + "~tmp").removeRecursively());
+        for (const QString &name : after)
+            if (!before.contains(name))
+                dir.CreateDir("top/" + name);
+
+        tree.RereadSubfolders(top + "/");
+        QCOMPARE(tree.currentIndex(), shown);
+        QCOMPARE(children(shown), after);
+        for (int row = 0; row < int(after.size()); ++row) {
+            const QModelIndex child = tree.model()->index(row, 0, shown);
+            QCOMPARE(tree.model()->parent(child), shown);
+            QCOMPARE(tree.isExpanded(child), before.contains(after[row]));
+            QCOMPARE(children(child), before.contains(after[row]) ? QStringList{"dentro"} : QStringList{});
+        }
     }
 };
 
