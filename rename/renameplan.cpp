@@ -8,8 +8,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
 
 namespace {
 
@@ -99,6 +104,49 @@ QByteArray TemporaryNameBeside(const QByteArray &path)
          + QByteArray::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
 }
 
+// The folders of an operation's entries, each opened once, so that each system call names an
+// entry within its folder rather than walking the whole path again. A folder that cannot be
+// opened is named by the whole path.
+class Folders {
+public:
+    struct Place {
+        int folder;
+        const char *name; // points into the path given, which must outlive it
+    };
+
+    Folders() = default;
+    Folders(const Folders &) = delete;
+    Folders &operator=(const Folders &) = delete;
+    ~Folders()
+    {
+        for (const int fd : std::as_const(open_))
+            if (fd >= 0)
+                ::close(fd);
+    }
+
+    Place Of(const QByteArray &path)
+    {
+        const qsizetype slash = path.lastIndexOf('/');
+        if (slash <= 0)
+            return {AT_FDCWD, path.constData()};
+        const QByteArrayView folder(path.constData(), slash);
+        if (folder != last_) {
+            const QByteArray key = folder.toByteArray();
+            auto found = open_.constFind(key);
+            if (found == open_.constEnd())
+                found = open_.insert(key, ::open(key.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+            last_ = key;
+            lastFd_ = *found;
+        }
+        return lastFd_ >= 0 ? Place{lastFd_, path.constData() + slash + 1} : Place{AT_FDCWD, path.constData()};
+    }
+
+private:
+    QHash<QByteArray, int> open_;
+    QByteArray last_;
+    int lastFd_ = -1;
+};
+
 // The plan's renames in the order they run: single renames, and cycles whose members are
 // listed from the one that goes through the temporary name, then each one whose new name
 // the previous freed.
@@ -154,7 +202,8 @@ private:
                 continue;
             }
             struct stat info {};
-            if (::lstat(step.oldPath.constData(), &info) != 0) {
+            const Folders::Place place = folders_.Of(step.oldPath);
+            if (::fstatat(place.folder, place.name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
                 Fail(i, ReasonText(std::error_code(errno, std::generic_category())));
                 continue;
             }
@@ -226,9 +275,19 @@ private:
         }
     }
 
+    // The common case by the folders' handles; a name found taken, or a file system without
+    // renames that never replace, goes the careful way of RenameNoReplace.
     bool Move(const QByteArray &from, const QByteArray &to, std::error_code &error)
     {
-        return RenameNoReplace(from, to, error);
+        const Folders::Place a = folders_.Of(from);
+        const Folders::Place b = folders_.Of(to);
+        if (::renameat2(a.folder, a.name, b.folder, b.name, RENAME_NOREPLACE) == 0)
+            return true;
+        const int why = errno;
+        if (why == EEXIST || why == ENOTEMPTY || why == EINVAL || why == ENOSYS || why == ENOTSUP)
+            return RenameNoReplace(from, to, error);
+        error = std::error_code(why, std::generic_category());
+        return false;
     }
 
     void Settle(std::size_t move, bool done)
@@ -326,6 +385,7 @@ private:
     const std::vector<RenameStep> &plan_;
     const Progress &progress_;
     RenameRecord *record_;
+    Folders folders_;
     std::vector<RenameMove> moves_;
     QHash<QByteArray, std::size_t> sources_;
     std::vector<std::size_t> order_; // moves in the order they run
