@@ -1,5 +1,6 @@
 #include "main/main.h"
 #include "platform/application.h"
+#include "tags/SaveGroup.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     SetUpApplication();
+    cvtags::RecoverInterruptedSaves();           // saves a crash cut short, before any window
 
     TfUtilities fUtilities;
     fUtilities.show();
