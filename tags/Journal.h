@@ -95,7 +95,10 @@ public:
     // Replaces the whole content with a header of `kind` (a new stamp and nonce) and one
     // chunk gathered from `pieces`. With `durable`, it is on disk when this returns.
     bool Write(std::uint32_t kind, const std::vector<std::string_view> &pieces, bool durable);
-    bool Write(std::uint32_t kind, std::string_view chunk, bool durable) { return Write(kind, {chunk}, durable); }
+    bool Write(std::uint32_t kind, std::string_view chunk, bool durable)
+    {
+        return Write(kind, std::vector<std::string_view>{chunk}, durable);
+    }
     // Adds a chunk after the last one written.
     bool Append(std::string_view chunk, bool durable);
     // Reads the header and the valid chunks, in order; false for an empty, torn or foreign

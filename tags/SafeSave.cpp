@@ -363,9 +363,11 @@ public:
     {
         if (!JournalNow())
             return nullptr;
-        if (slot_ && !slot_->Orphaned())
+        // A child process made by fork shares the parent's slot and its lock: it needs its own.
+        if (slot_ && slotPid_ == ::getpid() && !slot_->Orphaned())
             return slot_.get();
         slot_ = journal_->Create(kSlotPrefix);
+        slotPid_ = ::getpid();
         // Room written once, so that later syncs carry data only.
         if (slot_ && (!WriteAt(slot_->Fd(), 0, std::string(64u << 10, '\0')) || ::fsync(slot_->Fd()) != 0
                       || !journal_->Sync()))
@@ -374,7 +376,7 @@ public:
     }
     // A slot whose record must outlive it (a change that could not be undone) is left to recovery.
     void AbandonSlot() { slot_.reset(); }
-    const std::string SlotName() const { return slot_ ? slot_->Name() : std::string(); }
+    std::string SlotName() const { return slot_ && slotPid_ == ::getpid() ? slot_->Name() : std::string(); }
 
     // Finishes the records of processes that are gone, now and then, and when the journal
     // changed or a process that held a record ended.
@@ -407,6 +409,7 @@ public:
 private:
     Journal *journal_ = nullptr;
     std::unique_ptr<JournalRecord> slot_;
+    pid_t slotPid_ = 0;
     std::uint64_t mark_ = 0;
     std::chrono::steady_clock::time_point lastScan_{};
     std::vector<std::string> liveForeign_;
@@ -588,9 +591,12 @@ bool CommitPatches(std::vector<std::unique_ptr<PendingPatch>> &batch, bool singl
     for (auto &patch : batch) {
         struct stat now {};
         const int fd = patch->fd.Get();
-        // Through the descriptor that was read: the same file, unchanged by anyone else.
+        // Through the descriptor that was read: the same file, unchanged by anyone else, and
+        // still under its name (else the save would go into a file no one sees any more).
+        struct stat named {};
         if (::fstat(fd, &now) != 0 || now.st_ino != patch->st.st_ino || now.st_size != patch->st.st_size
-            || !SameTime(now, patch->st)) {
+            || !SameTime(now, patch->st) || ::stat(patch->path.c_str(), &named) != 0 || named.st_ino != now.st_ino
+            || named.st_dev != now.st_dev) {
             failed.emplace_back(patch->given, std::error_code(TagError::FileChanged));
             SetLastError(TagError::FileChanged);
             allOk = false;
@@ -697,6 +703,13 @@ bool TagFile::OpenWrite(const std::filesystem::path &file)
         st_ = now;
     if (!S_ISREG(st_.st_mode))
         return Fail(TagError::NotRegularFile);
+    // Someone who may write it anyway still makes it writable for its owner, as the program
+    // resets a file's attributes before changing it.
+    if (!modeAdded_ && !(st_.st_mode & S_IWUSR)) {
+        if (::fchmod(fd_.Get(), (st_.st_mode & 07777) | S_IWUSR) != 0)
+            return FailWithErrno();
+        modeAdded_ = true;
+    }
     if (!LockExclusive(fd_.Get()) || !PathOf(fd_.Get(), path_))
         return false;
     writable_ = true;
