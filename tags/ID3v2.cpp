@@ -58,7 +58,7 @@ bool Rebuild(const std::filesystem::path &fileName, const cvtags::TagValues *val
             return true;
         const auto last = block.rend() - std::mismatch(block.rbegin(), block.rend(), before.rbegin()).first;
         const auto at = static_cast<std::size_t>(first), length = static_cast<std::size_t>(last - first);
-        return file.Patch(at, before.substr(at, length), block.substr(at, length), file.Size(), 0, tagSize);
+        return file.Patch(at, before.substr(at, length), block.substr(at, length), file.Size(), 0, tagSize, block);
     }
     std::vector<cvtags::TagFile::Piece> pieces;
     const std::uint64_t padding = GrowthPadding(tag.bodySize);

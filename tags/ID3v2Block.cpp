@@ -251,8 +251,13 @@ public:
             haveComment_ = true;
             commentDescribed_ = described;
         }
-        auto &text = texts_[static_cast<std::size_t>(slot)];
-        text.assign(data);
+        // Bytes at hand are only pointed to; others are copied before the next read moves them.
+        const auto i = static_cast<std::size_t>(slot);
+        if (!frames_.Stable(data)) {
+            copies_[i].assign(data);
+            data = copies_[i];
+        }
+        texts_[i] = data;
     }
 
     void Values(TagValues &values)
@@ -279,8 +284,8 @@ public:
     // The deciding comment's language, when it has one of three letters.
     std::string Language() const
     {
-        const std::string &data = texts_[Comment];
-        return data.size() >= 4 ? data.substr(1, 3) : std::string();
+        const std::string_view data = texts_[Comment];
+        return data.size() >= 4 ? std::string(data.substr(1, 3)) : std::string();
     }
 
 private:
@@ -312,7 +317,8 @@ private:
     const TagSource &frames_;
     std::uint8_t major_;
     bool tagUnsync_;
-    std::array<std::string, SlotCount + 1> texts_{};
+    std::array<std::string_view, SlotCount + 1> texts_{};
+    std::array<std::string, SlotCount + 1> copies_{};
     bool haveComment_ = false, commentDescribed_ = false;
 };
 

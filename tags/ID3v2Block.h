@@ -42,6 +42,11 @@ public:
     // The same as a view into `scratch` or into bytes at hand.
     bool View(std::uint64_t offset, std::size_t size, std::string &scratch, std::string_view &out) const;
     int Fd() const { return fd_; }
+    // Whether `view` lies in the bytes at hand, which live as long as the source's owner.
+    bool Stable(std::string_view view) const
+    {
+        return view.data() >= head_.data() && view.data() + view.size() <= head_.data() + head_.size();
+    }
 
 private:
     int fd_ = -1;

@@ -22,7 +22,8 @@ namespace cvtags {
 
 struct PendingPatch {
     std::filesystem::path given, path;
-    FileDescriptor fd;
+    FileDescriptor owned;                 // in a group the change holds the file open
+    int fd = -1;
     struct stat st {};
     std::uint64_t offset = 0, newSize = 0;
     std::string oldBytes, newBytes;
@@ -64,10 +65,18 @@ bool StableInodes(std::uint64_t fsType)
     }
 }
 
-std::uint64_t FsType(int fd)
+std::uint64_t FsType(int fd, dev_t device)
 {
+    // Asked once per file system.
+    thread_local dev_t lastDevice = 0;
+    thread_local std::uint64_t lastType = 0;
+    if (device != 0 && device == lastDevice)
+        return lastType;
     struct statfs fs {};
-    return ::fstatfs(fd, &fs) == 0 ? static_cast<std::uint64_t>(fs.f_type) : 0;
+    const std::uint64_t type = ::fstatfs(fd, &fs) == 0 ? static_cast<std::uint64_t>(fs.f_type) : 0;
+    lastDevice = device;
+    lastType = type;
+    return type;
 }
 
 bool SameTime(const struct stat &a, const struct stat &b)
@@ -364,8 +373,11 @@ public:
         if (!JournalNow())
             return nullptr;
         // A child process made by fork shares the parent's slot and its lock: it needs its own.
-        if (slot_ && slotPid_ == ::getpid() && !slot_->Orphaned())
+        if (slot_ && slotPid_ == ::getpid() && (!journalChanged_ || !slot_->Orphaned())) {
+            journalChanged_ = false;
             return slot_.get();
+        }
+        journalChanged_ = false;
         slot_ = journal_->Create(kSlotPrefix);
         slotPid_ = ::getpid();
         // Room written once, so that later syncs carry data only.
@@ -384,8 +396,14 @@ public:
     {
         if (!JournalNow())
             return;
+        // Looked at no more than every few milliseconds: a save is much shorter than that.
         const auto now = std::chrono::steady_clock::now();
-        bool scan = journal_->ChangeMark() != mark_ || now - lastScan_ > std::chrono::seconds(10);
+        if (now - lastLook_ < std::chrono::milliseconds(20))
+            return;
+        lastLook_ = now;
+        const std::uint64_t mark = journal_->ChangeMark();
+        bool scan = mark != mark_ || now - lastScan_ > std::chrono::seconds(10);
+        journalChanged_ = journalChanged_ || mark != mark_;
         for (std::size_t i = 0; !scan && i < liveForeign_.size(); ++i)
             if (journal_->Claim(liveForeign_[i]))
                 scan = true;
@@ -410,6 +428,8 @@ private:
     Journal *journal_ = nullptr;
     std::unique_ptr<JournalRecord> slot_;
     pid_t slotPid_ = 0;
+    bool journalChanged_ = true;
+    std::chrono::steady_clock::time_point lastLook_{};
     std::uint64_t mark_ = 0;
     std::chrono::steady_clock::time_point lastScan_{};
     std::vector<std::string> liveForeign_;
@@ -505,6 +525,7 @@ void SaveState::Recover()
     if (removed)
         journal_->Sync();
     anyPending = !pending_.empty();
+    journalChanged_ = true;
     mark_ = journal_->ChangeMark();
     lastScan_ = std::chrono::steady_clock::now();
 }
@@ -548,12 +569,12 @@ bool WriteRecord(JournalRecord &slot, const std::vector<std::string_view> &entri
 bool SyncFileSystems(const std::vector<std::unique_ptr<PendingPatch>> &batch, bool single)
 {
     if (single)
-        return batch.empty() || ::fdatasync(batch.front()->fd.Get()) == 0 || FailWithErrno();
+        return batch.empty() || ::fdatasync(batch.front()->fd) == 0 || FailWithErrno();
     std::vector<dev_t> done;
     for (const auto &patch : batch) {
         if (std::find(done.begin(), done.end(), patch->st.st_dev) != done.end())
             continue;
-        if (::syncfs(patch->fd.Get()) != 0)
+        if (::syncfs(patch->fd) != 0)
             return FailWithErrno();
         done.push_back(patch->st.st_dev);
     }
@@ -590,7 +611,7 @@ bool CommitPatches(std::vector<std::unique_ptr<PendingPatch>> &batch, bool singl
     std::vector<std::unique_ptr<PendingPatch>> written;
     for (auto &patch : batch) {
         struct stat now {};
-        const int fd = patch->fd.Get();
+        const int fd = patch->fd;
         // Through the descriptor that was read: the same file, unchanged by anyone else, and
         // still under its name (else the save would go into a file no one sees any more).
         struct stat named {};
@@ -643,6 +664,18 @@ void SetSaveObserver(SaveObserver observer) { g_observer = observer; }
 
 SaveGroup *CurrentGroup() { return g_group; }
 
+std::size_t CountSaveEntries(std::string_view chunk)
+{
+    RecordReader reader(chunk);
+    std::uint64_t count = 0;
+    std::size_t parsed = 0;
+    std::string_view bytes;
+    if (reader.U64(count))
+        for (std::uint64_t i = 0; i < count && reader.Bytes(bytes); ++i)
+            parsed += ParseEntry(bytes) ? 1 : 0;
+    return parsed;
+}
+
 // ---- TagFile ----
 
 TagFile::~TagFile()
@@ -654,7 +687,7 @@ TagFile::~TagFile()
 
 bool TagFile::OpenRead(const std::filesystem::path &file)
 {
-    given_ = path_ = file;
+    headWanted_ = kReadHead;
     if (!OpenRegular(file, O_RDONLY, fd_, st_))
         return false;
     SaveState &state = SaveState::Get();
@@ -670,6 +703,7 @@ bool TagFile::OpenRead(const std::filesystem::path &file)
 bool TagFile::OpenWrite(const std::filesystem::path &file)
 {
     given_ = file;
+    headWanted_ = kWriteHead;
     {
         SaveState &state = SaveState::Get();
         const std::lock_guard<std::mutex> lock(state.mutex);
@@ -722,37 +756,40 @@ std::string_view TagFile::Head()
 {
     if (!headRead_) {
         headRead_ = true;
-        if (!ReadUpTo(fd_.Get(), 0, kHeadBytes, head_))
-            head_.clear();
+        const std::int64_t got = ReadUpTo(fd_.Get(), 0, head_.data(), headWanted_);
+        headSize_ = got < 0 ? 0 : static_cast<std::size_t>(got);
     }
-    return head_;
+    return std::string_view(head_.data(), headSize_);
 }
 
 bool TagFile::JournalMissing() { return Journal::User() == nullptr; }
 
 bool TagFile::Patch(std::uint64_t offset, std::string oldBytes, std::string newBytes, std::uint64_t newSize,
-                    std::uint64_t contextBegin, std::uint64_t contextEnd)
+                    std::uint64_t contextBegin, std::uint64_t contextEnd, std::string_view newContext)
 {
     if (!writable_)
         return Fail(TagError::FileChanged);
     // The context as it will read: the file's bytes with the new ones in.
     const std::uint64_t end = std::min(contextEnd, newSize);
     std::string context;
-    if (end > contextBegin && !ReadUpTo(fd_.Get(), contextBegin, static_cast<std::size_t>(end - contextBegin), context))
-        return false;
-    context.resize(static_cast<std::size_t>(end > contextBegin ? end - contextBegin : 0), '\0');
-    for (std::size_t i = 0; i < newBytes.size(); ++i)
-        if (offset + i >= contextBegin && offset + i < end)
-            context[static_cast<std::size_t>(offset + i - contextBegin)] = newBytes[i];
+    if (newContext.size() != (end > contextBegin ? end - contextBegin : 0)) {
+        if (end > contextBegin
+            && !ReadUpTo(fd_.Get(), contextBegin, static_cast<std::size_t>(end - contextBegin), context))
+            return false;
+        context.resize(static_cast<std::size_t>(end > contextBegin ? end - contextBegin : 0), '\0');
+        for (std::size_t i = 0; i < newBytes.size(); ++i)
+            if (offset + i >= contextBegin && offset + i < end)
+                context[static_cast<std::size_t>(offset + i - contextBegin)] = newBytes[i];
+        newContext = context;
+    }
     auto patch = std::make_unique<PendingPatch>();
     patch->given = given_;
     patch->path = path_;
     patch->st = st_;
-    ::fstat(fd_.Get(), &patch->st);
     patch->offset = offset;
     patch->newSize = newSize;
-    patch->entry = PatchEntryBytes(path_.native(), patch->st, FsType(fd_.Get()), offset, oldBytes, newBytes, newSize,
-                                   contextBegin, contextEnd, Digest64(context));
+    patch->entry = PatchEntryBytes(path_.native(), st_, FsType(fd_.Get(), st_.st_dev), offset, oldBytes, newBytes,
+                                   newSize, contextBegin, contextEnd, Digest64(newContext));
     patch->oldBytes = std::move(oldBytes);
     patch->newBytes = std::move(newBytes);
     if (JournalMissing()) {
@@ -770,13 +807,14 @@ bool TagFile::Patch(std::uint64_t offset, std::string oldBytes, std::string newB
         Succeeded();
         return true;
     }
-    // The descriptor (and its lock) moves to the change; this object keeps a duplicate.
-    patch->fd.Reset(fd_.Release());
-    fd_.Reset(::fcntl(patch->fd.Get(), F_DUPFD_CLOEXEC, 0));
     if (SaveGroup *group = CurrentGroup()) {
+        // The descriptor and its lock go with the change until the group commits.
         Succeeded();
+        patch->owned.Reset(fd_.Release());
+        patch->fd = patch->owned.Get();
         return group->Add(std::move(patch));
     }
+    patch->fd = fd_.Get();
     std::vector<std::unique_ptr<PendingPatch>> batch;
     batch.push_back(std::move(patch));
     std::vector<std::pair<std::filesystem::path, std::error_code>> failed;
@@ -969,7 +1007,7 @@ bool Shift(int fd, const struct stat &st, const std::filesystem::path &path, con
     PutU64(entry, ShiftEntry);
     PutBytes(entry, path.native());
     PutU64(entry, static_cast<std::uint64_t>(st.st_ino));
-    PutU64(entry, FsType(fd));
+    PutU64(entry, FsType(fd, st.st_dev));
     PutU64(entry, oldSize);
     std::uint64_t headSize = 0;
     for (const TagFile::Piece &piece : head)

@@ -20,6 +20,7 @@
 
 #include "tags/FileOps.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -49,7 +50,9 @@ void SetSaveObserver(SaveObserver observer);
 // A file opened for a tag operation: one descriptor, its identity, its first bytes.
 class TagFile {
 public:
-    static constexpr std::size_t kHeadBytes = 1024;
+    // A read needs the frames only, which in most tags end within the first kilobyte; a
+    // save reads the whole tag of a usual file at once.
+    static constexpr std::size_t kReadHead = 1024, kWriteHead = 4096;
 
     TagFile() = default;
     TagFile(const TagFile &) = delete;
@@ -66,15 +69,16 @@ public:
     const struct stat &Stat() const { return st_; }
     std::uint64_t Size() const { return static_cast<std::uint64_t>(st_.st_size); }
     const std::filesystem::path &Path() const { return path_; }
-    // The first bytes of the file (up to kHeadBytes), read once.
+    // The first bytes of the file (kReadHead or kWriteHead of them), read once.
     std::string_view Head();
 
     // Replaces [offset, offset + oldBytes.size()) by `newBytes` and gives the file `newSize`
     // bytes (a trailer appended or cut off changes the size; a tag that fits does not).
     // The region of the tag, [contextBegin, contextEnd), identifies the file in the record.
     // In a SaveGroup the change joins its batch.
+    // `newContext`, when given, is what the context will hold (else it is read).
     bool Patch(std::uint64_t offset, std::string oldBytes, std::string newBytes, std::uint64_t newSize,
-               std::uint64_t contextBegin, std::uint64_t contextEnd);
+               std::uint64_t contextBegin, std::uint64_t contextEnd, std::string_view newContext = {});
     // True when a Patch cannot go through the journal (the caller may rewrite instead).
     static bool JournalMissing();
 
@@ -90,9 +94,14 @@ private:
     FileDescriptor fd_;
     struct stat st_ {};
     std::filesystem::path path_, given_;
-    std::string head_;
+    std::array<char, kWriteHead> head_;
+    std::size_t headSize_ = 0, headWanted_ = kReadHead;
     bool headRead_ = false, writable_ = false, modeAdded_ = false;
 };
+
+// How many entries of a tag-save record's chunk parse, as recovery parses them (for the
+// fuzzer: the parser is bounded and never trusts a length).
+std::size_t CountSaveEntries(std::string_view chunk);
 
 // The group of the calling thread, when one lives (SaveGroup.h).
 class SaveGroup;

@@ -2,6 +2,8 @@
 CV_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev)
 # The program's SVG icon, and the checks of the desktop entry, the metainfo and the Debian package.
 CV_PACKAGES+=(libqt6svg6 desktop-file-utils appstream dpkg-dev file)
+# An independent ID3 reader the tag tests compare with.
+CV_PACKAGES+=(python3-mutagen)
 
 cv_install_missing() {
     local missing=() package

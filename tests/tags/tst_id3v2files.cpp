@@ -4,9 +4,12 @@
 #include "tags/ID3v2.h"
 #include "tags/ID3v2Block.h"
 #include "tags/ReadTags.h"
+#include "tags/TagError.h"
 
 #include <csignal>
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/xattr.h>
 
 class TestId3v2Files : public QObject {
     Q_OBJECT
@@ -281,6 +284,96 @@ private slots:
         QVERIFY(::stat(file.toLocal8Bit(), &st) == 0);
         if (chowned)
             QVERIFY(st.st_uid == 4321 && st.st_gid == 4321);
+    }
+
+    // A rewrite (a tag that grows, its removal, a first tag) keeps the file's owner, group,
+    // mode, extended attributes and ACL, adds no attribute of its own, and keeps the inode
+    // of a file with another hard link, so both names show the new tag.
+    void propertiesKept_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("linked");
+        for (const char *kind : {"grows", "removal", "first tag"}) {
+            QTest::addRow("%s", kind) << QString(kind) << false;
+            QTest::addRow("%s, hard-linked", kind) << QString(kind) << true;
+        }
+    }
+    void propertiesKept()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, linked);
+        const QString file = Make("props.mp3", (kind == "first tag" ? QByteArray() : Tag(3, Text("TIT2", "Old"))) + audio_);
+        const QString other = dir_.filePath("props-link.mp3");
+        QFile::remove(other);
+        if (linked)
+            QVERIFY(::link(qPrintable(file), qPrintable(other)) == 0);
+        QVERIFY(::chmod(qPrintable(file), 0664) == 0);
+        // A group other than the user's own, where one can be given.
+        gid_t group = ::getegid();
+        if (::geteuid() == 0)
+            group = 4242;
+        else if (gid_t groups[64]; ::getgroups(64, groups) > 1)
+            group = groups[0] == ::getegid() ? groups[1] : groups[0];
+        QVERIFY(::chown(qPrintable(file), uid_t(-1), group) == 0);
+        const QList<QPair<QByteArray, QByteArray>> attributes{{"user.xdg.origin.url", "http://example.org/song"},
+                                                              {"user.rating", "5"}};
+        bool haveXattrs = true;
+        for (const auto &[name, value] : attributes)
+            haveXattrs = ::setxattr(qPrintable(file), name, value.constData(), value.size(), 0) == 0 && haveXattrs;
+        // An ACL giving one more user read access: version 2, then (tag, permissions, id) entries.
+        QByteArray acl = B("\x02\0\0\0");
+        auto entry = [&acl](quint16 tag, quint16 perm, quint32 id) {
+            acl += char(tag & 0xFF) + QByteArray(1, char(tag >> 8)) + char(perm) + '\0'
+                   + QByteArray(reinterpret_cast<const char *>(&id), 4);
+        };
+        entry(0x01, 6, quint32(-1));
+        entry(0x02, 4, 1234);
+        entry(0x04, 6, quint32(-1));
+        entry(0x10, 6, quint32(-1));
+        entry(0x20, 4, quint32(-1));
+        const bool haveAcl = ::setxattr(qPrintable(file), "system.posix_acl_access", acl.constData(), acl.size(), 0) == 0;
+        struct stat before {};
+        QVERIFY(::stat(qPrintable(file), &before) == 0);
+        const auto attributeNames = [](const QString &path) {
+            QByteArray names(4096, '\0');
+            const ssize_t n = ::listxattr(qPrintable(path), names.data(), names.size());
+            QStringList list = QString::fromLatin1(names.left(n > 0 ? int(n) : 0)).split(QChar(0), Qt::SkipEmptyParts);
+            list.sort();
+            return list;
+        };
+        const QStringList namesBefore = attributeNames(file);
+        bool ok;
+        if (kind == "removal")
+            ok = TID3v2().DeleteTag(P(file));
+        else
+            ok = Titled(kind == "grows" ? QByteArray(2000, 'G') : QByteArray("New")).WriteTag(P(file));
+        QVERIFY2(ok, cvtags::LastError().message().c_str());
+        struct stat after {};
+        QVERIFY(::stat(qPrintable(file), &after) == 0);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, group);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(attributeNames(file), namesBefore);
+        if (haveXattrs)
+            for (const auto &[name, value] : attributes) {
+                char got[256];
+                const ssize_t n = ::getxattr(qPrintable(file), name, got, sizeof got);
+                QCOMPARE(QByteArray(got, n > 0 ? int(n) : 0), value);
+            }
+        if (haveAcl) {
+            QByteArray got(256, '\0');
+            const ssize_t n = ::getxattr(qPrintable(file), "system.posix_acl_access", got.data(), got.size());
+            QCOMPARE(got.left(n > 0 ? int(n) : 0), acl);
+        }
+        QCOMPARE(after.st_ino == before.st_ino, linked);
+        if (linked) {
+            QCOMPARE(after.st_nlink, nlink_t(2));
+            QCOMPARE(ReadFile(other), ReadFile(file));
+        }
+        TID3v2 t;
+        QVERIFY(t.ReadTag(P(file)));
+        QCOMPARE(ReadFile(file).mid(t.TagSize()), audio_);
+        QCOMPARE(Leftovers(dir_.path()), QStringList());
     }
 
     void linkedFile()
