@@ -100,6 +100,28 @@ const fs::path &LargeFile()
     return file;
 }
 
+// A tag of a title, a 2 KB private frame and room to spare, in front of 8 MB.
+const fs::path &MovingFile()
+{
+    static const fs::path file = [] {
+        const fs::path path = MakeTaggedFile(Folder() / "moving.mp3", kLargeFile, 4, false);
+        std::string body = std::string("TIT2\0\0\0\x06\0\0\0Short", 16) + "PRIV" + std::string("\0\0\x08\0\0\0", 6)
+                           + std::string(2048, 'p') + std::string(1024, '\0');
+        std::string tag = std::string("ID3\x03\0\0", 6);
+        for (int shift : {21, 14, 7, 0})
+            tag += static_cast<char>(body.size() >> shift & 0x7F);
+        std::string audio;
+        {
+            std::ifstream in(path, std::ios::binary);
+            audio.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << tag << body << audio;
+        return path;
+    }();
+    return file;
+}
+
 bool ReadTagTwiceLoop(const std::vector<fs::path> &files)
 {
     TID3v1 v1;
@@ -244,16 +266,33 @@ bool SaveFitting(TID3v2 &tag, int &round)
     return tag.WriteTag(LargeFile());
 }
 
-// The floor of a save in place: the tag's bytes written where they are, then fdatasync.
-bool BareInPlace(const fs::path &file)
+// A save that fits but moves the frames after the title (a 2 KB frame follows it): the change
+// spans several sectors and goes through the journal's record.
+bool SaveFittingMoving(TID3v2 &tag, int &round)
+{
+    tag.SetTitle(++round % 2 ? "Short" : "Somewhat longer");
+    return tag.WriteTag(MovingFile());
+}
+
+// The floor of a save in place: new bytes of the tag written where they are, then fdatasync.
+// Into a copy of the file, with bytes that differ from the last ones (a disk may make light
+// of bytes written again unchanged).
+bool BareInPlace(const fs::path &file, int &round)
 {
     char head[64];
     const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
-    const bool ok = fd >= 0 && ::pread(fd, head, sizeof head, 0) == sizeof head
-                    && ::pwrite(fd, head, sizeof head, 0) == sizeof head && ::fdatasync(fd) == 0;
+    bool ok = fd >= 0 && ::pread(fd, head, sizeof head, 0) == sizeof head;
+    head[sizeof head - 1] = static_cast<char>('0' + ++round % 10);
+    ok = ok && ::pwrite(fd, head, sizeof head, 0) == sizeof head && ::fdatasync(fd) == 0;
     if (fd >= 0)
         ::close(fd);
     return ok;
+}
+
+const fs::path &FloorFile()
+{
+    static const fs::path file = MakeTaggedFile(Folder() / "floor.mp3", kLargeFile, 1);
+    return file;
 }
 
 const std::vector<fs::path> &GroupFiles()
@@ -281,14 +320,29 @@ bool SaveGroupOfFiles(std::vector<TID3v2> &tags, int &round)
     return group.Commit();
 }
 
-// Its floor: the same bytes of each tag written in place with no sync, then one syncfs.
-bool BareGroup(const std::vector<fs::path> &files)
+const std::vector<fs::path> &GroupFloorFiles()
+{
+    static const std::vector<fs::path> files = [] {
+        std::vector<fs::path> list;
+        fs::create_directories(Folder() / "groupfloor");
+        for (int i = 0; i < kGroupFiles; ++i)
+            list.push_back(MakeTaggedFile(Folder() / "groupfloor" / ("song" + std::to_string(i) + ".mp3"), 64 << 10, i));
+        return list;
+    }();
+    return files;
+}
+
+// Its floor: new bytes of each tag written in place with no sync, then one syncfs (into
+// copies of the files, as above).
+bool BareGroup(const std::vector<fs::path> &files, int &round)
 {
     char head[64];
+    ++round;
     for (const fs::path &file : files) {
         const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
-        const bool ok = fd >= 0 && ::pread(fd, head, sizeof head, 0) == sizeof head
-                        && ::pwrite(fd, head, sizeof head, 0) == sizeof head;
+        bool ok = fd >= 0 && ::pread(fd, head, sizeof head, 0) == sizeof head;
+        head[sizeof head - 1] = static_cast<char>('0' + round % 10);
+        ok = ok && ::pwrite(fd, head, sizeof head, 0) == sizeof head;
         if (fd >= 0)
             ::close(fd);
         if (!ok)
@@ -373,7 +427,7 @@ void BM_SaveFittingInTurnsWithFloor(benchmark::State &state)
 {
     TID3v2 tag;
     tag.ReadTag(LargeFile());
-    int round = 0;
+    int round = 0, floorRound = 0;
     // Ten of each in a turn: a sync right after another costs less on a busy disk, so each
     // side meets the state its own syncs leave.
     InTurns(state,
@@ -383,22 +437,44 @@ void BM_SaveFittingInTurnsWithFloor(benchmark::State &state)
                     ok = SaveFitting(tag, round) && ok;
                 return ok;
             },
-            [] {
+            [&] {
                 bool ok = true;
                 for (int i = 0; i < 10; ++i)
-                    ok = BareInPlace(LargeFile()) && ok;
+                    ok = BareInPlace(FloorFile(), floorRound) && ok;
                 return ok;
             });
 }
 BENCHMARK(BM_SaveFittingInTurnsWithFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+void BM_SaveFittingMovingInTurnsWithFloor(benchmark::State &state)
+{
+    TID3v2 tag;
+    tag.ReadTag(MovingFile());
+    int round = 0, floorRound = 0;
+    InTurns(state,
+            [&] {
+                bool ok = true;
+                for (int i = 0; i < 10; ++i)
+                    ok = SaveFittingMoving(tag, round) && ok;
+                return ok;
+            },
+            [&] {
+                bool ok = true;
+                for (int i = 0; i < 10; ++i)
+                    ok = BareInPlace(FloorFile(), floorRound) && ok;
+                return ok;
+            });
+}
+BENCHMARK(BM_SaveFittingMovingInTurnsWithFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 void BM_GroupInTurnsWithFloor(benchmark::State &state)
 {
     std::vector<TID3v2> tags(GroupFiles().size());
     for (std::size_t i = 0; i < tags.size(); ++i)
         tags[i].ReadTag(GroupFiles()[i]);
-    int round = 0;
-    InTurns(state, [&] { return SaveGroupOfFiles(tags, round); }, [] { return BareGroup(GroupFiles()); });
+    int round = 0, floorRound = 0;
+    GroupFloorFiles();
+    InTurns(state, [&] { return SaveGroupOfFiles(tags, round); }, [&] { return BareGroup(GroupFloorFiles(), floorRound); });
 }
 BENCHMARK(BM_GroupInTurnsWithFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
 
@@ -441,7 +517,9 @@ public:
         print("BM_ReadTagsInTurnsWithBareLoop", "Both tags of 2,000 files, one open / bare read loop");
         print("BM_ReadCallsInTurnsWithBareLoop", "ReadTags' system calls alone, no parsing / bare read loop");
         print("BM_ReadTagTwiceInTurnsWithBareLoop", "Both tags of 2,000 files, two ReadTag / bare read loop");
-        print("BM_SaveFittingInTurnsWithFloor", "Save that fits (8 MB) / bare pwrite of the tag + fdatasync");
+        print("BM_SaveFittingInTurnsWithFloor", "Save that fits, same length (8 MB) / bare pwrite of the tag + fdatasync");
+        print("BM_SaveFittingMovingInTurnsWithFloor",
+              "Save that fits, frames move (8 MB) / bare pwrite of the tag + fdatasync");
         print("BM_GroupInTurnsWithFloor", "One field into 1,000 files, group commit / same bytes, no sync, one syncfs");
         print("BM_RewritesInTurnsWithBareCopies",
               "Rewrites, grow + remove (8 MB) / two bare copies with fsync, rename and folder sync");

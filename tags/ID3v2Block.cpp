@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <forward_list>
 #include <type_traits>
 
 namespace cvtags {
@@ -96,11 +97,22 @@ std::string_view V23Id(std::string_view v22)
     return {};
 }
 
-bool ValidId(std::string_view id)
+// Frame ids: a capital letter, then capitals or digits.
+constexpr std::array<bool, 256> IdCharacters(bool first)
 {
-    if (id[0] < 'A' || id[0] > 'Z')
-        return false;
-    return std::all_of(id.begin() + 1, id.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
+    std::array<bool, 256> table{};
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[static_cast<std::size_t>(c)] = true;
+    for (int c = '0'; c <= '9' && !first; ++c)
+        table[static_cast<std::size_t>(c)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kIdFirst = IdCharacters(true), kIdRest = IdCharacters(false);
+
+inline bool ValidId(const char *id, bool four)
+{
+    return kIdFirst[static_cast<std::uint8_t>(id[0])] && kIdRest[static_cast<std::uint8_t>(id[1])]
+           && kIdRest[static_cast<std::uint8_t>(id[2])] && (!four || kIdRest[static_cast<std::uint8_t>(id[3])]);
 }
 
 // Walks the frames of `source` from `pos` to `end`, calling visit(FrameRef) for each.
@@ -114,15 +126,16 @@ bool WalkFrames(const TagSource &source, std::uint64_t pos, std::uint64_t end, s
     std::size_t count = 0;
     while (pos < end) {
         std::string_view header;
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(headerSize, end - pos));
-        if (!source.View(pos, want, scratch, header) || header.size() < want)
+        const std::size_t want = end - pos < headerSize ? static_cast<std::size_t>(end - pos) : headerSize;
+        if (source.Holds(pos, want))
+            header = source.Held(pos, want);
+        else if (!source.View(pos, want, scratch, header) || header.size() < want)
             return false;
         if (header[0] == '\0')
             return true;                    // padding
         if (header.size() < headerSize)
             return false;
-        const std::string_view id = header.substr(0, major == 2 ? 3 : 4);
-        if (!ValidId(id) || ++count > kMaxFrames)
+        if (!ValidId(header.data(), major != 2) || ++count > kMaxFrames)
             return false;
         const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
                                  : major == 3 || plain ? BigEndian(header.substr(4, 4))
@@ -130,13 +143,15 @@ bool WalkFrames(const TagSource &source, std::uint64_t pos, std::uint64_t end, s
         if (size > end - pos - headerSize)
             return false;
         FrameRef frame;
-        std::memcpy(frame.id, id.data(), id.size());
+        std::memcpy(frame.id, header.data(), 4);
+        if (major == 2)
+            frame.id[3] = '\0';
         frame.offset = pos;
         frame.headerSize = headerSize;
         frame.size = size;
         if (major > 2) {
-            frame.status = Byte(header, 8);
-            frame.format = Byte(header, 9);
+            frame.status = static_cast<std::uint8_t>(header[8]);
+            frame.format = static_cast<std::uint8_t>(header[9]);
         }
         visit(frame);
         pos += headerSize + size;
@@ -237,13 +252,20 @@ public:
 
     void Add(const FrameRef &frame)
     {
-        const int slot = ValueSlot(std::string_view(frame.id), major_);
+        const int slot = ValueSlot(std::string_view(frame.id, major_ == 2 ? 3 : 4), major_);
         if (slot < 0)
             return;
-        std::string scratch, resynced;
         std::string_view data;
-        if (!Payload(frames_, frame, major_, tagUnsync_, scratch, resynced, data))
-            return;
+        const std::uint64_t at = frame.offset + frame.headerSize;
+        if (major_ >= 3 && frame.format == 0 && !tagUnsync_ && frame.size <= kMaxValueFrame && frames_.Holds(at, frame.size)) {
+            data = frames_.Held(at, frame.size);        // the usual frame: its bytes as they are, at hand
+        } else {
+            std::string scratch, resynced;
+            if (!Payload(frames_, frame, major_, tagUnsync_, scratch, resynced, data))
+                return;
+            if (!frames_.Stable(data))
+                data = copies_.emplace_front(data);
+        }
         if (slot == Comment) {
             const bool described = Described(data);
             if (described && haveComment_ && !commentDescribed_)
@@ -252,12 +274,7 @@ public:
             commentDescribed_ = described;
         }
         // Bytes at hand are only pointed to; others are copied before the next read moves them.
-        const auto i = static_cast<std::size_t>(slot);
-        if (!frames_.Stable(data)) {
-            copies_[i].assign(data);
-            data = copies_[i];
-        }
-        texts_[i] = data;
+        texts_[static_cast<std::size_t>(slot)] = data;
     }
 
     void Values(TagValues &values)
@@ -318,7 +335,7 @@ private:
     std::uint8_t major_;
     bool tagUnsync_;
     std::array<std::string_view, SlotCount + 1> texts_{};
-    std::array<std::string, SlotCount + 1> copies_{};
+    std::forward_list<std::string> copies_;
     bool haveComment_ = false, commentDescribed_ = false;
 };
 
@@ -490,9 +507,9 @@ std::int64_t TagSizeFromHeader(std::string_view header, std::int64_t fileSize)
     return size > fileSize ? 0 : size;
 }
 
-bool TagSource::View(std::uint64_t offset, std::size_t size, std::string &scratch, std::string_view &out) const
+bool TagSource::ViewBeyond(std::uint64_t offset, std::size_t size, std::string &scratch, std::string_view &out) const
 {
-    if (offset < head_.size() && (fd_ < 0 || offset + size <= head_.size())) {
+    if (offset < head_.size() && fd_ < 0) {
         out = head_.substr(static_cast<std::size_t>(offset), size);
         return true;
     }
@@ -501,13 +518,15 @@ bool TagSource::View(std::uint64_t offset, std::size_t size, std::string &scratc
         return true;
     }
     if (size <= kWindow / 4) {
-        if (offset < windowAt_ || offset + size > windowAt_ + window_.size()) {
-            if (!ReadUpTo(fd_, offset, kWindow, window_))
+        if (!window_)
+            window_ = std::make_shared<std::string>();
+        if (offset < windowAt_ || offset + size > windowAt_ + window_->size()) {
+            if (!ReadUpTo(fd_, offset, kWindow, *window_))
                 return FailWithErrno();
             windowAt_ = offset;
         }
         const std::size_t at = static_cast<std::size_t>(offset - windowAt_);
-        out = std::string_view(window_).substr(at, std::min(size, window_.size() - at));
+        out = std::string_view(*window_).substr(at, std::min(size, window_->size() - at));
         return true;
     }
     if (!Read(offset, size, scratch))

@@ -7,6 +7,7 @@
 #include "tags/TagFields.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,21 @@ public:
     // Up to `size` bytes at `offset`; false on a read error.
     bool Read(std::uint64_t offset, std::size_t size, std::string &out) const;
     // The same as a view into `scratch` or into bytes at hand.
-    bool View(std::uint64_t offset, std::size_t size, std::string &scratch, std::string_view &out) const;
+    bool View(std::uint64_t offset, std::size_t size, std::string &scratch, std::string_view &out) const
+    {
+        if (offset + size <= head_.size()) {      // the usual case: no read at all
+            out = head_.substr(static_cast<std::size_t>(offset), size);
+            return true;
+        }
+        return ViewBeyond(offset, size, scratch, out);
+    }
     int Fd() const { return fd_; }
+    // Whether [offset, offset + size) is among the bytes at hand, and those bytes.
+    bool Holds(std::uint64_t offset, std::uint64_t size) const { return offset + size <= head_.size(); }
+    std::string_view Held(std::uint64_t offset, std::uint64_t size) const
+    {
+        return std::string_view(head_.data() + offset, static_cast<std::size_t>(size));
+    }
     // Whether `view` lies in the bytes at hand, which live as long as the source's owner.
     bool Stable(std::string_view view) const
     {
@@ -49,9 +63,11 @@ public:
     }
 
 private:
+    bool ViewBeyond(std::uint64_t offset, std::size_t size, std::string &scratch, std::string_view &out) const;
     int fd_ = -1;
     std::string_view head_;
-    mutable std::string window_;          // read ahead, so that walking frame headers is cheap
+    // Read ahead, so that walking frame headers past the first bytes is cheap; shared by copies.
+    mutable std::shared_ptr<std::string> window_;
     mutable std::uint64_t windowAt_ = 0;
 };
 

@@ -601,8 +601,10 @@ bool CommitPatches(std::vector<std::unique_ptr<PendingPatch>> &batch, bool singl
     if (!slot)
         return failAll(std::error_code(TagError::NoJournal));
     std::vector<std::string_view> entries;
-    for (const auto &patch : batch)
+    for (const auto &patch : batch) {
         entries.push_back(patch->entry);
+        Observe(SaveStep::Prepared, patch->path);
+    }
     if (!WriteRecord(*slot, entries))
         return failAll(LastError());
     for (const auto &patch : batch)
@@ -764,6 +766,35 @@ std::string_view TagFile::Head()
 
 bool TagFile::JournalMissing() { return Journal::User() == nullptr; }
 
+namespace {
+
+// A write within one 512-byte sector reaches the disk whole or not at all (the unit a disk
+// writes atomically, which file systems and databases rely on too), and a kill cannot cut a
+// write this small: such a change needs no record, only its own sync.
+constexpr std::uint64_t kSector = 512;
+
+bool WriteAtomic(PendingPatch &patch)
+{
+    Observe(SaveStep::Prepared, patch.path);
+    struct stat now {}, named {};
+    if (::fstat(patch.fd, &now) != 0 || now.st_size != patch.st.st_size || !SameTime(now, patch.st)
+        || ::stat(patch.path.c_str(), &named) != 0 || named.st_ino != now.st_ino || named.st_dev != now.st_dev)
+        return Fail(TagError::FileChanged);
+    if (!WriteAt(patch.fd, patch.offset, patch.newBytes)) {
+        const std::error_code why = LastError();
+        WriteAt(patch.fd, patch.offset, patch.oldBytes);
+        SetLastError(why);
+        return false;
+    }
+    Observe(SaveStep::TagWritten, patch.path);
+    if (::fdatasync(patch.fd) != 0)
+        return FailWithErrno();
+    Observe(SaveStep::TagDurable, patch.path);
+    return true;
+}
+
+} // namespace
+
 bool TagFile::Patch(std::uint64_t offset, std::string oldBytes, std::string newBytes, std::uint64_t newSize,
                     std::uint64_t contextBegin, std::uint64_t contextEnd, std::string_view newContext)
 {
@@ -807,7 +838,12 @@ bool TagFile::Patch(std::uint64_t offset, std::string oldBytes, std::string newB
         Succeeded();
         return true;
     }
-    if (SaveGroup *group = CurrentGroup()) {
+    patch->fd = fd_.Get();
+    SaveGroup *group = CurrentGroup();
+    if (!group && newSize == Size() && !patch->newBytes.empty()
+        && offset / kSector == (offset + patch->newBytes.size() - 1) / kSector)
+        return WriteAtomic(*patch) && (Succeeded(), true);
+    if (group) {
         // The descriptor and its lock go with the change until the group commits.
         Succeeded();
         patch->owned.Reset(fd_.Release());
@@ -878,6 +914,7 @@ ReplaceResult Replace(int source, const struct stat &st, const std::filesystem::
     if (::fstatat(folder.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_ino != st.st_ino
         || named.st_dev != st.st_dev)
         return Fail(TagError::FileChanged), ReplaceResult::Failed;
+    Observe(SaveStep::Prepared, path);
     const bool journal = !TagFile::JournalMissing();
     std::string temp;
     bool recorded = false;
@@ -991,6 +1028,7 @@ bool Shift(int fd, const struct stat &st, const std::filesystem::path &path, con
     Journal *journal = state.JournalNow();
     if (!slot || !journal)
         return Fail(TagError::NoJournal);
+    Observe(SaveStep::Prepared, path);
     auto backup = journal->Create(kBackupPrefix);
     const auto oldSize = static_cast<std::uint64_t>(st.st_size);
     if (!backup || !CopyRange(fd, 0, static_cast<std::int64_t>(oldSize), backup->Fd(), 0) || ::fdatasync(backup->Fd()) != 0

@@ -8,8 +8,9 @@
 //   into this process's journal slot: the file's path and identity (inode, size, a digest of
 //   its tag region), the old and the new bytes. Then the bytes go into the file through the
 //   descriptor that was checked, and the record is cleared without a sync: after a power cut
-//   a stale record finds the new bytes there and is dropped. Many changes share one record,
-//   one journal sync and one sync of each file system (SaveGroup).
+//   a stale record finds the new bytes there and is dropped. A change within one 512-byte
+//   sector needs no record: a disk writes a sector whole or not at all. Many changes share
+//   one record, one journal sync and one sync of each file system (SaveGroup).
 // - A rewrite (a tag that grows, a removal, a first tag) copies the file into a temporary
 //   file of its folder that takes its place in one rename, with the owner, group, mode and
 //   extended attributes (the ACL among them) of the file. A temporary file that needs a name
@@ -32,6 +33,7 @@ namespace cvtags {
 
 // The steps of a save, in the order they happen.
 enum class SaveStep {
+    Prepared,          // the new bytes are ready; nothing is written yet
     RecordDurable,     // the journal record of the change is on disk
     TagWritten,        // the new bytes are in the file, maybe not yet on disk
     TagDurable,        // they are on disk

@@ -197,8 +197,15 @@ class TestTagCrash : public QObject {
         const auto title = [](const QByteArray &t) {
             return [t](const QStringList &files) { SaveTitle(files[0], t); };
         };
+        // A tag whose frames move when the title grows: the change spans several sectors.
+        const auto wide = [this](const QStringList &files) {
+            for (const QString &f : files)
+                WriteFile(f, Tag(3, Text("TIT2", "Old") + Frame("PRIV", QByteArray(1500, 'p')) + QByteArray(300, '\0'))
+                                 + audio_);
+        };
         QList<SaveKind> kinds;
-        kinds.append({"fits", 1, false, false, false, tagged, title("New")});
+        kinds.append({"fits in a sector", 1, false, false, false, tagged, title("New")});
+        kinds.append({"fits, frames move", 1, false, false, false, wide, title("Newer")});
         kinds.append({"grows", 1, false, false, false, tagged, title(kLongTitle)});
         kinds.append({"removal", 1, false, false, false, tagged, [](const QStringList &f) { TID3v2().DeleteTag(P(f[0])); }});
         kinds.append({"first tag", 1, false, false, false, bare, title("New")});
@@ -214,7 +221,7 @@ class TestTagCrash : public QObject {
                           for (const QString &f : files)
                               SaveTitle(f, "New");
                       }});
-        kinds.append({"fits, device renumbered", 1, false, false, true, tagged, title("New")});
+        kinds.append({"fits, frames move, device renumbered", 1, false, false, true, wide, title("Newer")});
         kinds.append({"grows hard-linked, device renumbered", 1, true, false, true, tagged, title(kLongTitle)});
         return kinds;
     }
@@ -397,11 +404,13 @@ private slots:
         QTemporaryDir folder, before;
         const QString sub = folder.filePath("music"), file = sub + "/song.mp3";
         QDir().mkpath(sub);
-        MakeTagged(file, "Old");
+        // Frames that move when the title grows: the save needs a record.
+        WriteFile(file, Tag(3, Text("TIT2", "Old") + Frame("PRIV", QByteArray(1500, 'p')) + QByteArray(300, '\0')) + audio_);
         const QByteArray old = ReadFile(file);
         const QStringList beforeRecords = Entries(JournalFolder());
-        // A record of a save stopped before it touched the file: applied, it gives "New".
-        QCOMPARE(SaveInChild(0, before.path(), {file}, [&] { SaveTitle(file, "New"); }, false), 0);
+        // A record of a save stopped right after it (before the file was touched): applied, it
+        // gives "Newer".
+        QCOMPARE(SaveInChild(1, before.path(), {file}, [&] { SaveTitle(file, "Newer"); }, false), 0);
         QStringList records = Entries(JournalFolder());
         for (const QString &name : beforeRecords)
             records.removeAll(name);
@@ -518,7 +527,7 @@ private slots:
         s_replace = replace;
         s_done = false;
         cvtags::SetSaveObserver([](SaveStep step, const std::filesystem::path &) {
-            if (s_done || (step != SaveStep::RecordDurable && step != SaveStep::TempWritten))
+            if (s_done || step != SaveStep::Prepared)
                 return;
             s_done = true;
             if (s_replace) {
