@@ -17,8 +17,9 @@ namespace cvtags {
 constexpr std::size_t kHeaderSize = 10;
 // The largest size a header can state.
 constexpr std::size_t kMaxTagBody = 0x0FFFFFFF;
-// A frame that carries a value is decoded up to this size; a larger one is kept as it is.
-constexpr std::size_t kMaxValueFrame = 1u << 20;
+// A frame that carries one of the seven values is decoded up to this size (it is what the
+// user edits); a larger one is kept as it is.
+constexpr std::size_t kMaxValueFrame = 16u << 20;
 // A tag unsynchronised as a whole is undone in memory, up to this size.
 constexpr std::size_t kMaxInMemoryTag = 8u << 20;
 // More frames than this are not walked.
