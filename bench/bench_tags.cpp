@@ -422,27 +422,27 @@ void BM_BareCopyFsyncRenameSyncFolder_8MB_x2(benchmark::State &state)
 }
 BENCHMARK(BM_BareCopyFsyncRenameSyncFolder_8MB_x2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Ten runs of `save` as one turn: a sync right after another costs less on a busy disk, so
+// each side of a comparison meets the state its own syncs leave.
+template <class Save>
+auto Ten(Save save)
+{
+    return [save]() mutable {
+        bool ok = true;
+        for (int i = 0; i < 10; ++i)
+            ok = save() && ok;
+        return ok;
+    };
+}
+
 // The ratios, each in turns with its baseline or floor.
 void BM_SaveFittingInTurnsWithFloor(benchmark::State &state)
 {
     TID3v2 tag;
     tag.ReadTag(LargeFile());
     int round = 0, floorRound = 0;
-    // Ten of each in a turn: a sync right after another costs less on a busy disk, so each
-    // side meets the state its own syncs leave.
-    InTurns(state,
-            [&] {
-                bool ok = true;
-                for (int i = 0; i < 10; ++i)
-                    ok = SaveFitting(tag, round) && ok;
-                return ok;
-            },
-            [&] {
-                bool ok = true;
-                for (int i = 0; i < 10; ++i)
-                    ok = BareInPlace(FloorFile(), floorRound) && ok;
-                return ok;
-            });
+    InTurns(state, Ten([&] { return SaveFitting(tag, round); }),
+            Ten([&] { return BareInPlace(FloorFile(), floorRound); }));
 }
 BENCHMARK(BM_SaveFittingInTurnsWithFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
@@ -451,19 +451,8 @@ void BM_SaveFittingMovingInTurnsWithFloor(benchmark::State &state)
     TID3v2 tag;
     tag.ReadTag(MovingFile());
     int round = 0, floorRound = 0;
-    InTurns(state,
-            [&] {
-                bool ok = true;
-                for (int i = 0; i < 10; ++i)
-                    ok = SaveFittingMoving(tag, round) && ok;
-                return ok;
-            },
-            [&] {
-                bool ok = true;
-                for (int i = 0; i < 10; ++i)
-                    ok = BareInPlace(FloorFile(), floorRound) && ok;
-                return ok;
-            });
+    InTurns(state, Ten([&] { return SaveFittingMoving(tag, round); }),
+            Ten([&] { return BareInPlace(FloorFile(), floorRound); }));
 }
 BENCHMARK(BM_SaveFittingMovingInTurnsWithFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
