@@ -739,6 +739,9 @@ bool TagFile::OpenWrite(const std::filesystem::path &file)
         st_ = now;
     if (!S_ISREG(st_.st_mode))
         return Fail(TagError::NotRegularFile);
+    // A change of this file waiting in the thread's group holds its lock: it goes first.
+    if (SaveGroup *group = CurrentGroup(); group && group->CommitIfHolding(st_) && ::fstat(fd_.Get(), &st_) != 0)
+        return FailWithErrno();
     // Someone who may write it anyway still makes it writable for its owner, as the program
     // resets a file's attributes before changing it.
     if (!modeAdded_ && !(st_.st_mode & S_IWUSR)) {
@@ -1155,6 +1158,16 @@ bool SaveGroup::Add(std::unique_ptr<PendingPatch> patch)
     if (batch_.size() >= kMaxFiles || bytes_ >= kMaxBytes)
         Commit();
     return true;
+}
+
+bool SaveGroup::CommitIfHolding(const struct ::stat &st)
+{
+    for (const auto &pending : batch_)
+        if (pending->st.st_ino == st.st_ino && pending->st.st_dev == st.st_dev) {
+            Commit();
+            return true;
+        }
+    return false;
 }
 
 bool SaveGroup::Commit()

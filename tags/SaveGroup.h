@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -45,6 +46,8 @@ public:
 private:
     friend class TagFile;
     bool Add(std::unique_ptr<PendingPatch> patch);
+    // Commits first when the batch holds (and locks) the file `st` describes; true then.
+    bool CommitIfHolding(const struct ::stat &st);
     SaveGroup *outer_ = nullptr;
     std::vector<std::unique_ptr<PendingPatch>> batch_;
     std::size_t bytes_ = 0;

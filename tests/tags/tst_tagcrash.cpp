@@ -216,10 +216,14 @@ class TestTagCrash : public QObject {
                           v1.SetTitle("One");
                           v1.WriteTag(P(f[0]));
                       }});
-        kinds.append({"group of three", 3, false, false, false, tagged, [](const QStringList &files) {
+        kinds.append({"group of three, both versions", 3, false, false, false, tagged, [](const QStringList &files) {
                           cvtags::SaveGroup group;
-                          for (const QString &f : files)
+                          for (const QString &f : files) {
+                              TID3v1 v1;
+                              v1.SetTitle("One");
+                              v1.WriteTag(P(f));
                               SaveTitle(f, "New");
+                          }
                       }});
         kinds.append({"fits, frames move, device renumbered", 1, false, false, true, wide, title("Newer")});
         kinds.append({"grows hard-linked, device renumbered", 1, true, false, true, tagged, title(kLongTitle)});
@@ -265,6 +269,13 @@ private slots:
         k.save(refFiles);
         for (const QString &f : refFiles)
             news << Bytes(f);
+        if (k.name.contains("both versions"))
+            for (const QString &f : refFiles) {
+                TID3v1 v1;
+                TID3v2 v2;
+                QVERIFY(v1.ReadTag(P(f)) && v2.ReadTag(P(f)));
+                QCOMPARE(Q(v1.Title()) + Q(v2.Title()), QByteArray("OneNew"));
+            }
         QVERIFY(olds != news);
         int cuts = 0;
         for (int stop = 0;; ++stop) {
@@ -314,7 +325,9 @@ private slots:
                 QVERIFY(cvtags::RecoverInterruptedSaves());
                 for (int i = 0; i < files.size(); ++i) {
                     const QByteArray bytes = ReadFile(files[i]);
-                    QVERIFY2(bytes == olds[i] || bytes == news[i], qPrintable(context + ": file torn"));
+                    // Two saves of one file (its version 1 trailer first): each tag old or new.
+                    const bool between = k.name.contains("both versions") && bytes == olds[i] + news[i].right(128);
+                    QVERIFY2(bytes == olds[i] || bytes == news[i] || between, qPrintable(context + ": file torn"));
                 }
                 QCOMPARE(Entries(where), entries);
                 QVERIFY2(JournalLeftovers().isEmpty(), qPrintable(context + ": " + JournalLeftovers().join(", ")));
