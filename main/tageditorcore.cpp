@@ -3,7 +3,10 @@
 #include "main/tagrenamerules.h"
 #include "main/tagvalues.h"
 #include "platform/paths.h"
+#include "tags/SaveGroup.h"
 #include "tags/TagError.h"
+
+#include <QElapsedTimer>
 
 #include <sys/stat.h>
 
@@ -349,17 +352,46 @@ Failures TagEditorCore::RenameFiles(const QStringList &names, const QByteArray &
 
 Failures TagEditorCore::WorkOnRecords(const std::function<bool(TID3 &, int)> &work, const Progress &progress)
 {
-    Failures failed;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-        const int position = int(i);
-        if (progress && !progress(position))
+    // The writes of each step of the progress (about a tenth of a second) reach the disk as
+    // one group commit; a file whose write is not on disk at the commit has failed.
+    constexpr qint64 kStepMs = 100;
+    std::vector<std::error_code> reasons(records_.size());
+    std::vector<bool> failed(records_.size(), false);
+    cvtags::SaveGroup group;
+    std::size_t batchStart = 0, failuresSeen = 0;
+    const auto commit = [&](std::size_t end) {
+        group.Commit();
+        const auto &failures = group.Failures();
+        for (; failuresSeen < failures.size(); ++failuresSeen)
+            for (std::size_t j = batchStart; j < end; ++j)
+                if (!failed[j] && TagFilePath(records_[j]->NativeFilePath) == failures[failuresSeen].first) {
+                    failed[j] = true;
+                    reasons[j] = failures[failuresSeen].second;
+                }
+        batchStart = end;
+    };
+    QElapsedTimer step;
+    step.start();
+    std::size_t i = 0;
+    for (; i < records_.size(); ++i) {
+        if (step.elapsed() >= kStepMs) {
+            commit(i);
+            step.restart();
+        }
+        if (progress && !progress(int(i)))
             break;
-        TID3 &record = *records_[i];
         cvtags::SetLastError({});
-        if (!work(record, position))
-            failed.append({FileNamePart(record.FilePath), ReasonText(cvtags::LastError())});
+        if (!work(*records_[i], int(i))) {
+            failed[i] = true;
+            reasons[i] = cvtags::LastError();
+        }
     }
-    return failed;
+    commit(i);
+    Failures list;
+    for (std::size_t j = 0; j < records_.size(); ++j)
+        if (failed[j])
+            list.append({FileNamePart(records_[j]->FilePath), ReasonText(reasons[j])});
+    return list;
 }
 
 Failures TagEditorCore::AssignAndWrite(TagVersion version, const std::function<void(TID3 &, int)> &assign,

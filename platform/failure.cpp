@@ -45,12 +45,13 @@ QString TagReason(cvtags::TagError error)
     using cvtags::TagError;
     switch (error) {
     case TagError::FileChanged: return QStringLiteral("el fichero ha cambiado");
-    case TagError::UnreadableTag: return QStringLiteral("la etiqueta no se puede leer entera");
-    case TagError::UnconvertibleFrame: return QStringLiteral("la etiqueta tiene datos que esta versión no admite");
-    case TagError::NoTag: return QStringLiteral("no tiene etiqueta");
-    case TagError::TooLarge: return QStringLiteral("la etiqueta es demasiado grande");
+    case TagError::UnreadableTag: return QStringLiteral("el tag no se puede leer entero");
+    case TagError::UnconvertibleFrame: return QStringLiteral("el tag tiene datos que la versión 2.3 no admite");
+    case TagError::NoTag: return QStringLiteral("no tiene tag");
+    case TagError::TooLarge: return QStringLiteral("el tag es demasiado grande");
     case TagError::NotRegularFile: return QStringLiteral("no es un fichero normal");
     case TagError::TooShort: return QStringLiteral("el fichero es demasiado corto");
+    case TagError::NoJournal: return QStringLiteral("no se puede usar el registro de guardados");
     }
     return {};
 }

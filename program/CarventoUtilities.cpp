@@ -1,6 +1,7 @@
 #include "main/main.h"
 #include "platform/application.h"
 #include "platform/commandline.h"
+#include "tags/SaveGroup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
     const CommandLine command = ReadCommandLine(QCoreApplication::arguments().mid(1), QDir::currentPath());
     if (command.action != CommandLine::Action::Run)
         return FinishCommandLine(command);
+    cvtags::RecoverInterruptedSaves();           // saves a crash cut short, before any window
 
     TfUtilities fUtilities;
     fUtilities.OpenPath(command.path);

@@ -1,6 +1,6 @@
 #include "tags/FileOps.h"
 
-#include "tags/SafeSave.h"
+#include "tags/TagError.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,27 +9,16 @@
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/vfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace cvtags {
 namespace {
 
 constexpr std::size_t kCopyBuffer = 1 << 20;
-
-bool WriteAll(int fd, const char *data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Whether the kernel should copy rather than a buffer here: on a network file system the
 // server copies without the data crossing the wire, and where both offsets fall alike within
@@ -55,67 +44,55 @@ bool KernelCopyPays(int in, std::uint64_t inOffset, std::uint64_t outOffset, std
     }
 }
 
-// Copies `in` from `offset` to its end onto `out`, whose current position is `outOffset`.
-// The kernel copies where that pays; otherwise a fixed buffer, so memory never grows with
-// the file.
-bool CopyToEnd(int in, std::uint64_t offset, int out, std::uint64_t outOffset, std::uint64_t blockSize)
+bool PwriteAll(int fd, const char *data, std::size_t size, std::uint64_t offset)
 {
-    loff_t inOffset = static_cast<loff_t>(offset);
-    bool copiedAny = false;
-    const bool kernelCopy = KernelCopyPays(in, offset, outOffset, blockSize);
-    while (kernelCopy) {
-        const ssize_t n = ::copy_file_range(in, &inOffset, out, nullptr, kCopyBuffer * 8, 0);
-        if (n == 0 && copiedAny)
-            return true;
-        if (n == 0)
-            break;                    // some file systems report 0 instead of refusing: check by reading
-        if (n > 0) {
-            copiedAny = true;
-            continue;
-        }
-        if (errno == EINTR)
-            continue;
-        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP && errno != EPERM)
-            return false;
-        break;
-    }
-    std::vector<char> buffer(kCopyBuffer);
-    for (;;) {
-        const ssize_t n = ::pread(in, buffer.data(), buffer.size(), inOffset);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(n)))
-            return false;
-        inOffset += n;
+        if (n <= 0)
+            return FailWithErrno();
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
     }
+    return true;
 }
 
 } // namespace
 
-bool LinkUnnamed(int fd, const std::filesystem::path &name)
+bool LinkUnnamed(int fd, int folderFd, const std::string &name)
 {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0
-           || (errno == ENOENT && ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0);
+    if (::linkat(AT_FDCWD, self.c_str(), folderFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0
+        || (errno == ENOENT && ::linkat(fd, "", folderFd, name.c_str(), AT_EMPTY_PATH) == 0))
+        return true;
+    return FailWithErrno();
 }
 
-std::filesystem::path FolderOf(const std::filesystem::path &file)
+bool PathOf(int fd, std::filesystem::path &path)
 {
-    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-}
-
-bool SyncFolderOf(const std::filesystem::path &file)
-{
-    const int fd = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    char buffer[PATH_MAX + 1];
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t n = ::readlink(self.c_str(), buffer, PATH_MAX);
+    if (n <= 0)
+        return FailWithErrno();
+    const std::string_view text(buffer, static_cast<std::size_t>(n));
+    if (text[0] != '/' || text.ends_with(" (deleted)")) {
+        SetLastError(std::error_code(ENOENT, std::generic_category()));
         return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    }
+    path = std::string(text);
+    return true;
+}
+
+std::uint64_t RandomNumber()
+{
+    std::uint64_t random = 0;
+    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
+        random = static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(::time(nullptr))
+                 ^ reinterpret_cast<std::uintptr_t>(&random) ^ static_cast<std::uint64_t>(::clock());
+    return random;
 }
 
 FileDescriptor::~FileDescriptor() { Reset(-1); }
@@ -131,19 +108,23 @@ bool FileDescriptor::Close()
 {
     const int fd = fd_;
     fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
+    return fd < 0 || ::close(fd) == 0 || FailWithErrno();
 }
 
 bool OpenRegular(const std::filesystem::path &file, int flags, FileDescriptor &fd, struct stat &st)
 {
     // O_NONBLOCK keeps a pipe of that name from blocking the open; regular files ignore it.
     fd.Reset(::open(file.c_str(), flags | O_NONBLOCK | O_CLOEXEC));
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0)
+        return FailWithErrno();
+    if (!S_ISREG(st.st_mode)) {
         fd.Reset(-1);
-        return false;
+        return Fail(TagError::NotRegularFile);
     }
     return true;
 }
+
+bool Resize(int fd, std::uint64_t size) { return ::ftruncate(fd, static_cast<off_t>(size)) == 0 || FailWithErrno(); }
 
 bool ReadAt(int fd, std::uint64_t offset, char *data, std::size_t size)
 {
@@ -151,8 +132,10 @@ bool ReadAt(int fd, std::uint64_t offset, char *data, std::size_t size)
         const ssize_t n = ::pread(fd, data, size, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return false;
+        if (n < 0)
+            return FailWithErrno();
+        if (n == 0)
+            return Fail(TagError::TooShort);
         data += n;
         offset += static_cast<std::uint64_t>(n);
         size -= static_cast<std::size_t>(n);
@@ -167,8 +150,10 @@ std::int64_t ReadUpTo(int fd, std::uint64_t offset, char *data, std::size_t size
         const ssize_t n = ::pread(fd, data + got, size - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
+        if (n < 0) {
+            FailWithErrno();
             return -1;
+        }
         if (n == 0)
             break;
         got += static_cast<std::size_t>(n);
@@ -186,16 +171,7 @@ bool ReadUpTo(int fd, std::uint64_t offset, std::size_t size, std::string &out)
 
 bool WriteAt(int fd, std::uint64_t offset, std::string_view data)
 {
-    while (!data.empty()) {
-        const ssize_t n = ::pwrite(fd, data.data(), data.size(), static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
+    return PwriteAll(fd, data.data(), data.size(), offset);
 }
 
 bool LockExclusive(int fd)
@@ -204,154 +180,108 @@ bool LockExclusive(int fd)
         if (errno == EINTR)
             continue;
         // Only a lock held elsewhere refuses; file systems without locks are not a reason to fail.
-        return errno != EWOULDBLOCK;
+        return errno != EWOULDBLOCK || FailWithErrno();
     }
     return true;
 }
 
-WritableGuard::WritableGuard(const std::filesystem::path &file) : file_(file)
+bool CopyRange(int in, std::uint64_t offset, std::int64_t length, int out, std::uint64_t outOffset)
 {
+    std::uint64_t left = length < 0 ? UINT64_MAX : static_cast<std::uint64_t>(length);
+    loff_t inAt = static_cast<loff_t>(offset), outAt = static_cast<loff_t>(outOffset);
     struct stat st {};
-    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return;
-    oldMode_ = st.st_mode & 07777;
-    if ((oldMode_ & S_IWUSR) == 0) {
-        if (::chmod(file.c_str(), oldMode_ | S_IWUSR) != 0)
-            return;
-        changed_ = true;
+    const std::uint64_t block = ::fstat(out, &st) == 0 ? static_cast<std::uint64_t>(st.st_blksize) : 0;
+    if (left > 0 && KernelCopyPays(in, offset, outOffset, block)) {
+        bool copiedAny = false;
+        while (left > 0) {
+            const ssize_t n = ::copy_file_range(in, &inAt, out, &outAt, std::min<std::uint64_t>(left, kCopyBuffer * 8), 0);
+            if (n > 0) {
+                copiedAny = true;
+                left -= static_cast<std::uint64_t>(n);
+                continue;
+            }
+            if (n == 0 && copiedAny)
+                break;
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP && errno != EPERM)
+                return FailWithErrno();
+            break;                    // some file systems report 0 or refuse: copy by reading
+        }
     }
-    ok_ = true;
+    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(left, kCopyBuffer)));
+    while (left > 0) {
+        const ssize_t n = ::pread(in, buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size())), inAt);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return FailWithErrno();
+        if (n == 0)
+            break;
+        if (!PwriteAll(out, buffer.data(), static_cast<std::size_t>(n), static_cast<std::uint64_t>(outAt)))
+            return false;
+        inAt += n;
+        outAt += n;
+        left -= static_cast<std::uint64_t>(n);
+    }
+    return length < 0 || left == 0 || Fail(TagError::FileChanged);
 }
 
-WritableGuard::~WritableGuard()
-{
-    if (changed_ && !keep_)
-        ::chmod(file_.c_str(), oldMode_);
-}
+namespace {
 
-std::filesystem::path HiddenSibling(const std::filesystem::path &file, std::string_view suffix)
+// The names of a file's extended attributes; empty where the file system keeps none.
+bool AttributeNames(int fd, std::vector<std::string> &names)
 {
-    std::uint64_t random = 0;
-    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
-        random = static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(::time(nullptr))
-                 ^ reinterpret_cast<std::uintptr_t>(&random);
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(random));
-    return FolderOf(file) / ("." + file.filename().string() + "." + hex + std::string(suffix));
-}
-
-bool TemporaryFile::Create(const std::filesystem::path &file)
-{
-    Discard();
-    file_ = file;
-    // An unnamed file leaves nothing behind, whenever the process dies.
-    fd_.Reset(::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-    if (fd_.Get() >= 0) {
-        MarkTemporary(fd_.Get());
+    names.clear();
+    for (;;) {
+        const ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0)
+            return errno == ENOTSUP || FailWithErrno();
+        std::string list(static_cast<std::size_t>(size), '\0');
+        const ssize_t got = ::flistxattr(fd, list.data(), list.size());
+        if (got < 0 && errno == ERANGE)
+            continue;
+        if (got < 0)
+            return FailWithErrno();
+        for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
+            const std::size_t end = list.find('\0', at);
+            names.emplace_back(list.substr(at, end - at));
+            at = end == std::string::npos ? list.size() : end + 1;
+        }
         return true;
     }
-    // File systems without unnamed files: a fresh name, never an existing file; the
-    // record's name first, where the next call on the file looks.
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        std::filesystem::path name = attempt == 0 ? RecordPath(file) : HiddenSibling(file, kTemporarySuffix);
-        fd_.Reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (fd_.Get() >= 0) {
-            name_ = std::move(name);
-            MarkTemporary(fd_.Get());
-            return true;
-        }
-        if (errno != EEXIST)
-            return false;
-    }
-    return false;
 }
 
-bool TemporaryFile::Name()
-{
-    if (!name_.empty())
-        return true;
-    // The record's name, where the next call on the file finds it should the process die
-    // before the rename; another fresh name when something holds that one.
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        std::filesystem::path name = attempt == 0 ? RecordPath(file_) : HiddenSibling(file_, kTemporarySuffix);
-        // linkat never replaces: a name that exists meanwhile is simply not taken.
-        if (LinkUnnamed(fd_.Get(), name)) {
-            name_ = std::move(name);
-            return true;
-        }
-        if (errno != EEXIST)
-            return false;
-    }
-    return false;
-}
+} // namespace
 
-bool TemporaryFile::Commit()
+bool CopyProperties(int from, int to, mode_t mode)
 {
-    if (!Name())
+    struct stat source {}, target {};
+    if (::fstat(from, &source) != 0)
+        return FailWithErrno();
+    // Ownership first: changing it may clear set-id bits that the mode then restores.
+    if (::fchown(to, source.st_uid, source.st_gid) != 0
+        && (::fstat(to, &target) != 0 || target.st_uid != source.st_uid || target.st_gid != source.st_gid))
+        return FailWithErrno();
+    std::vector<std::string> names, present;
+    if (!AttributeNames(from, names) || !AttributeNames(to, present))
         return false;
-    if (!ContinueAfter(SaveStep::TempNamed)) {
-        Abandon();
-        return false;
+    // What the new file got from its folder (a default ACL) and the old one lacks goes.
+    for (const std::string &name : present)
+        if (std::find(names.begin(), names.end(), name) == names.end() && ::fremovexattr(to, name.c_str()) != 0)
+            return FailWithErrno();
+    std::string value;
+    for (const std::string &name : names) {
+        const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
+        if (size < 0)
+            return FailWithErrno();
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::fgetxattr(from, name.c_str(), value.data(), value.size());
+        if (got < 0 || ::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(got), 0) != 0)
+            return FailWithErrno();
     }
-    if (!fd_.Close() || ::rename(name_.c_str(), file_.c_str()) != 0)
-        return false;
-    name_.clear();
-    if (!ContinueAfter(SaveStep::Renamed)) {
-        Abandon();
-        return false;
-    }
-    (void)SyncFolderOf(file_);          // the rename is done either way; its lasting is best effort
-    return true;
-}
-
-void TemporaryFile::Abandon()
-{
-    fd_.Reset(-1);
-    name_.clear();
-}
-
-void TemporaryFile::Discard()
-{
-    fd_.Reset(-1);
-    if (!name_.empty())
-        ::unlink(name_.c_str());        // a name this object created, never another
-    name_.clear();
-}
-
-TemporaryFile::~TemporaryFile() { Discard(); }
-
-bool ReplaceContent(const std::filesystem::path &file, int source, const struct stat &sourceStat,
-                    std::string_view head, std::uint64_t offset)
-{
-    TemporaryFile temp;
-    if (!temp.Create(file))
-        return false;
-    const int out = temp.Get();
-    bool ok = WriteAll(out, head.data(), head.size())
-              && CopyToEnd(source, offset, out, head.size(), static_cast<std::uint64_t>(sourceStat.st_blksize));
-    if (ok) {
-        // Ownership first: changing it may clear set-id bits that the mode then restores.
-        // Not the owner's: at least the group, when the user belongs to it.
-        if (::fchown(out, sourceStat.st_uid, sourceStat.st_gid) != 0
-            && ::fchown(out, static_cast<uid_t>(-1), sourceStat.st_gid) != 0) {
-            // The new content is the user's, with the user's group: still a whole file.
-        }
-        ok = ::fchmod(out, (sourceStat.st_mode & 07777) | S_IWUSR) == 0 && ::fsync(out) == 0;
-    }
-    if (!ok)
-        return false;
-    if (!ContinueAfter(SaveStep::TempWritten)) {
-        temp.Abandon();
-        return false;
-    }
-    // The file must still be the one that was read, unchanged, under its name.
-    struct stat now {}, named {};
-    if (::fstat(source, &now) != 0 || now.st_size != sourceStat.st_size
-        || now.st_mtim.tv_sec != sourceStat.st_mtim.tv_sec || now.st_mtim.tv_nsec != sourceStat.st_mtim.tv_nsec
-        || ::stat(file.c_str(), &named) != 0 || named.st_dev != sourceStat.st_dev
-        || named.st_ino != sourceStat.st_ino)
-        return false;
-    return temp.Commit();
+    // Last: an ACL just set would otherwise put the old owner bits back.
+    return ::fchmod(to, mode) == 0 || FailWithErrno();
 }
 
 } // namespace cvtags

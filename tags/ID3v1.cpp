@@ -1,13 +1,9 @@
 #include "tags/ID3v1.h"
 
-#include "tags/FileOps.h"
 #include "tags/ID3v1Trailer.h"
-#include "tags/ID3v2Block.h"
 #include "tags/SafeSave.h"
+#include "tags/TagError.h"
 #include "tags/TagText.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 const std::array<std::string_view, 148> GenreNames = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz", "Metal",
@@ -32,16 +28,10 @@ namespace {
 using cvtags::kTrailerSize;
 
 // The last 128 bytes of an open file; false when it is shorter or a read fails.
-bool ReadTrailer(int fd, std::int64_t fileSize, char *bytes)
+bool ReadTrailer(cvtags::TagFile &file, char *bytes)
 {
-    return fileSize >= static_cast<std::int64_t>(kTrailerSize)
-           && cvtags::ReadAt(fd, static_cast<std::uint64_t>(fileSize) - kTrailerSize, bytes, kTrailerSize);
-}
-
-bool ReadTrailer(int fd, std::int64_t fileSize, std::string &bytes)
-{
-    bytes.assign(kTrailerSize, '\0');
-    return ReadTrailer(fd, fileSize, bytes.data());
+    return file.Size() >= kTrailerSize ? cvtags::ReadAt(file.Fd(), file.Size() - kTrailerSize, bytes, kTrailerSize)
+                                        : cvtags::Fail(cvtags::TagError::TooShort);
 }
 
 bool HasTrailer(std::string_view bytes) { return bytes.substr(0, 3) == "TAG"; }
@@ -50,47 +40,28 @@ bool HasTrailer(std::string_view bytes) { return bytes.substr(0, 3) == "TAG"; }
 // existing trailer. A file without one is left untouched when there is nothing to add.
 bool ChangeTrailer(const std::filesystem::path &fileName, std::string_view block)
 {
-    // An interrupted version 2 save is finished first: its record names the file's size.
-    std::error_code error;
-    const std::filesystem::path file = std::filesystem::canonical(fileName, error);
-    if (error)
+    char old[kTrailerSize];
+    if (block.empty()) {
+        // Nothing to remove is known without opening the file for writing.
+        cvtags::TagFile reader;
+        if (!reader.OpenRead(fileName) || !ReadTrailer(reader, old))
+            return false;
+        if (!HasTrailer(std::string_view(old, 3)))
+            return true;
+    }
+    cvtags::TagFile file;
+    if (!file.OpenWrite(fileName) || !ReadTrailer(file, old))
         return false;
-    cvtags::Recover(file);
-    cvtags::FileDescriptor fd;
-    struct stat st {};
-    std::string old;
-    if (!cvtags::OpenRegular(file, O_RDONLY, fd, st) || !ReadTrailer(fd.Get(), st.st_size, old))
-        return false;
-    if (!HasTrailer(old) && block.empty())
-        return true;
-    fd.Close();
-
-    cvtags::WritableGuard writable(file);
-    if (!writable.Ok() || !cvtags::OpenRegular(file, O_RDWR, fd, st) || !cvtags::LockExclusive(fd.Get())
-        || !ReadTrailer(fd.Get(), st.st_size, old))
-        return false;
-    const auto size = static_cast<std::uint64_t>(st.st_size);
-    const bool had = HasTrailer(old);
+    const std::uint64_t size = file.Size();
+    const bool had = HasTrailer(std::string_view(old, 3));
     if (!had && block.empty())
         return true;
-    bool ok;
-    if (block.empty()) {
-        ok = ::ftruncate(fd.Get(), static_cast<off_t>(size - kTrailerSize)) == 0;
-    } else if (had) {
-        // Overwritten in place, so there is no moment without a trailer.
-        ok = cvtags::WriteAt(fd.Get(), size - kTrailerSize, block);
-        if (!ok)
-            cvtags::WriteAt(fd.Get(), size - kTrailerSize, old);
-    } else {
-        ok = cvtags::WriteAt(fd.Get(), size, block);
-        // Best effort: should the cut fail too, the bytes that arrived stay behind the audio.
-        if (!ok && ::ftruncate(fd.Get(), static_cast<off_t>(size)) != 0)
-            ok = false;
-    }
-    ok = fd.Close() && ok;
-    if (ok)
-        writable.Keep();
-    return ok;
+    const std::uint64_t offset = had ? size - kTrailerSize : size;
+    const std::uint64_t newSize = block.empty() ? size - kTrailerSize : offset + kTrailerSize;
+    // The audio before the trailer tells the file in the record, with the trailer itself.
+    const std::uint64_t contextBegin = offset > 4096 ? offset - 4096 : 0;
+    return file.Patch(offset, had ? std::string(old, kTrailerSize) : std::string(), std::string(block), newSize,
+                      contextBegin, offset + kTrailerSize);
 }
 
 } // namespace
@@ -113,21 +84,14 @@ void TID3v1::ClearFields()
 bool TID3v1::ReadTag(const std::filesystem::path &fileName)
 {
     ClearFields();
-    return cvtags::ReadFinished(fileName, [this](int fd, std::int64_t size, bool *marked) {
-        // The trailer never goes through a record, but a save of the other tag may have
-        // been cut short: the read finishes it, as every read does.
-        char head[cvtags::kHeaderSize];
-        if (marked && cvtags::ReadUpTo(fd, 0, head, sizeof head) == sizeof head
-            && (*marked = cvtags::SaveMarked(std::string_view(head, sizeof head))))
-            return false;
-        return ReadFrom(fd, size);
-    });
+    cvtags::TagFile file;
+    return file.OpenRead(fileName) && ReadFrom(file);
 }
 
-bool TID3v1::ReadFrom(int fd, std::int64_t fileSize)
+bool TID3v1::ReadFrom(cvtags::TagFile &file)
 {
     char bytes[kTrailerSize];
-    const bool read = ReadTrailer(fd, fileSize, bytes);
+    const bool read = ReadTrailer(file, bytes);
     // A trailer sets every field; only its absence clears them.
     if (!read || !cvtags::ParseTrailer(std::string_view(bytes, sizeof bytes), fields_))
         ClearFields();

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace cvtags { class TagFile; }
+
 // The 128-byte ID3v1 trailer at the end of an MP3 file. Texts are Windows-1252 bytes.
 class TID3v1 {
 public:
@@ -30,7 +32,7 @@ public:
 
 private:
     friend bool ReadTags(const std::filesystem::path &fileName, TID3v1 &v1, class TID3v2 &v2);
-    bool ReadFrom(int fd, std::int64_t fileSize);
+    bool ReadFrom(cvtags::TagFile &file);
 
     bool present_ = false;
     cvtags::TrailerFields fields_;

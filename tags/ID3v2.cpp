@@ -1,105 +1,81 @@
 #include "tags/ID3v2.h"
 
-#include "tags/FileOps.h"
 #include "tags/ID3v2Block.h"
 #include "tags/SafeSave.h"
+#include "tags/TagError.h"
 #include "tags/TagText.h"
 
 #include <algorithm>
-#include <fcntl.h>
 
 namespace {
 
 using cvtags::kHeaderSize;
 
-// Most tags fit in the first read; a larger one takes a second.
-constexpr std::size_t kFirstRead = 4096;
-// A reader needs only the frames, which in most tags end well before their padding does.
-constexpr std::size_t kFirstReadForValues = 1024;
+// Tags up to this size are changed in place when the new one fits; larger ones are rewritten,
+// the frames streamed from the file.
+constexpr std::uint64_t kMaxInPlace = 4u << 20;
+// Room a tag that grows gets for later edits, so that the next save fits in place.
+std::uint64_t GrowthPadding(std::uint64_t body) { return std::min<std::uint64_t>(1024 + body / 10, 1u << 20); }
 
 bool IsTag(std::string_view bytes) { return bytes.substr(0, 3) == "ID3"; }
 
-// The first `size` bytes of the file, at least the header; false when fewer than 10 arrive.
-bool ReadStart(int fd, std::size_t size, std::string &bytes)
-{
-    return cvtags::ReadUpTo(fd, 0, size, bytes) && bytes.size() >= kHeaderSize;
-}
-
-// Room a tag that grows gets for later edits, so that the next save fits in place.
-std::size_t GrowthPadding(std::size_t body) { return 1024 + body / 10; }
-
-// Puts `values` as the file's tag, or removes the tag when `values` is null. A new tag
-// that fits in the old one's space (frames and padding) is written in place through an
-// intent record; otherwise, and for a removal, the file is rewritten.
+// Puts `values` as the file's tag, or removes the tag when `values` is null. A new tag that
+// fits in the old one's space (frames and padding) is written in place through the journal;
+// otherwise, and for a removal, the file is rewritten.
 bool Rebuild(const std::filesystem::path &fileName, const cvtags::TagValues *values)
 {
-    // The rename replaces the real file, not a link pointing to it.
-    std::error_code error;
-    const std::filesystem::path file = std::filesystem::canonical(fileName, error);
-    if (error || !std::filesystem::is_regular_file(file, error))
+    cvtags::TagFile file;
+    if (!file.OpenWrite(fileName))
         return false;
-    cvtags::WritableGuard writable(file);
-    if (!writable.Ok())
-        return false;
-    cvtags::Recover(file);
-
-    cvtags::FileDescriptor source;
-    struct stat st {};
-    std::string start;
-    if (!cvtags::OpenRegular(file, O_RDWR, source, st) || !cvtags::LockExclusive(source.Get())
-        || !ReadStart(source.Get(), kFirstRead, start))
-        return false;
-    const bool hasTag = IsTag(start);
+    const std::string_view head = file.Head();
+    if (head.size() < kHeaderSize)
+        return cvtags::Fail(cvtags::TagError::TooShort);
+    const bool hasTag = IsTag(head);
     if (!values && !hasTag)
-        return false;
+        return cvtags::Fail(cvtags::TagError::NoTag);
     // A stated size past the end of the file leaves the old block in place as audio.
-    const std::int64_t tagSize = hasTag ? cvtags::TagSizeFromHeader(start, st.st_size) : 0;
-    const auto size = static_cast<std::size_t>(tagSize);
-
-    std::string block;
-    if (values) {
-        cvtags::ParsedTag old;
-        if (tagSize > 0) {
-            if (size > start.size() && !cvtags::ReadUpTo(source.Get(), 0, size, start))
-                return false;
-            start.resize(std::min(start.size(), size));
-            old = cvtags::ParseTag(start);
-        }
-        const auto body = cvtags::RenderBody(*values, old);
-        if (!body)
-            return false;
-        const std::uint8_t major = cvtags::RenderedMajor(old);
-        if (!cvtags::ContinueAfter(cvtags::SaveStep::Read))
-            return false;
-        if (tagSize > 0 && start.size() == size && cvtags::kHeaderSize + body->size() <= size) {
-            block = cvtags::TagBlock(major, *body, size - cvtags::kHeaderSize - body->size());
-            if (block == start) {
-                writable.Keep();
-                return true;
-            }
-            switch (cvtags::OverwriteStart(file, source.Get(), st, start, block)) {
-            case cvtags::InPlace::Done:
-                writable.Keep();
-                return true;
-            case cvtags::InPlace::Failed:
-                return false;
-            case cvtags::InPlace::NotPossible:
-                // The rewrite below keeps the same room. The mark came and went: the file's
-                // time is no longer the one read, but its bytes are.
-                if (::fstat(source.Get(), &st) != 0)
-                    return false;
-                break;
-            }
-        } else {
-            block = cvtags::TagBlock(major, *body, std::min(GrowthPadding(body->size()), cvtags::kMaxTagBody - body->size()));
-        }
-    } else if (!cvtags::ContinueAfter(cvtags::SaveStep::Read)) {
+    const auto tagSize = static_cast<std::uint64_t>(
+        hasTag ? cvtags::TagSizeFromHeader(head, static_cast<std::int64_t>(file.Size())) : 0);
+    if (!values)
+        return tagSize == 0 || file.Rewrite({}, tagSize);
+    const cvtags::TagSource source(file.Fd(), head);
+    const cvtags::TagLayout old = tagSize > 0 ? cvtags::WalkTag(source, tagSize) : cvtags::TagLayout();
+    cvtags::RenderedTag tag;
+    if (!cvtags::RenderTag(*values, source, old, tag))
         return false;
+    const cvtags::TagSource frames = old.FramesSource(source);
+    if (tagSize > 0 && kHeaderSize + tag.bodySize <= tagSize && tagSize <= kMaxInPlace
+        && !cvtags::TagFile::JournalMissing()) {
+        std::string block, before;
+        if (!cvtags::Materialise(tag, frames, tagSize - kHeaderSize - tag.bodySize, block)
+            || !source.Read(0, static_cast<std::size_t>(tagSize), before))
+            return false;
+        if (before.size() != block.size())
+            return cvtags::Fail(cvtags::TagError::FileChanged);
+        // Only the bytes that differ are written.
+        const auto first = std::mismatch(block.begin(), block.end(), before.begin()).first - block.begin();
+        if (first == static_cast<std::ptrdiff_t>(block.size()))
+            return true;
+        const auto last = block.rend() - std::mismatch(block.rbegin(), block.rend(), before.rbegin()).first;
+        const auto at = static_cast<std::size_t>(first), length = static_cast<std::size_t>(last - first);
+        return file.Patch(at, before.substr(at, length), block.substr(at, length), file.Size(), 0, tagSize, block);
     }
-    if (!cvtags::ReplaceContent(file, source.Get(), st, block, static_cast<std::uint64_t>(tagSize)))
-        return false;
-    writable.Keep();
-    return true;
+    std::vector<cvtags::TagFile::Piece> pieces;
+    const std::uint64_t padding = GrowthPadding(tag.bodySize);
+    pieces.push_back({cvtags::TagHeader(tag.major, tag.bodySize, padding)});
+    for (cvtags::RenderedTag::Piece &piece : tag.pieces) {
+        if (!piece.bytes.empty() || old.resynced.empty()) {
+            pieces.push_back({std::move(piece.bytes), piece.offset, piece.size});
+            continue;
+        }
+        // Frames of a tag unsynchronised as a whole come from memory, not from the file.
+        std::string bytes;
+        if (!frames.Read(piece.offset, static_cast<std::size_t>(piece.size), bytes))
+            return false;
+        pieces.push_back({std::move(bytes)});
+    }
+    pieces.push_back({std::string(static_cast<std::size_t>(padding), '\0')});
+    return file.Rewrite(pieces, tagSize);
 }
 
 } // namespace
@@ -123,38 +99,23 @@ void TID3v2::ClearFields()
 bool TID3v2::ReadTag(const std::filesystem::path &fileName)
 {
     ClearFields();
-    return cvtags::ReadFinished(fileName, [this](int fd, std::int64_t size, bool *marked) {
-        return ReadFrom(fd, size, marked);
-    });
+    cvtags::TagFile file;
+    return file.OpenRead(fileName) && ReadFrom(file);
 }
 
-bool TID3v2::ReadFrom(int fd, std::int64_t fileSize, bool *marked)
+bool TID3v2::ReadFrom(cvtags::TagFile &file)
 {
     ClearFields();
-    // On the stack: a small tag costs one read and no allocation.
-    char head[kFirstReadForValues];
-    const std::int64_t got = cvtags::ReadUpTo(fd, 0, head, sizeof head);
-    if (got < static_cast<std::int64_t>(kHeaderSize))
-        return false;
-    std::string_view bytes(head, static_cast<std::size_t>(got));
-    if (!IsTag(bytes))
+    const std::string_view head = file.Head();
+    if (head.size() < kHeaderSize)
+        return cvtags::Fail(cvtags::TagError::TooShort);
+    if (!IsTag(head))
         return true;
-    if (marked && (*marked = cvtags::SaveMarked(bytes)))
-        return false;
     present_ = true;
-    revision_ = static_cast<std::uint8_t>(bytes[3]);
-    tagSize_ = static_cast<std::int32_t>(cvtags::TagSizeFromHeader(bytes, fileSize));
-    if (tagSize_ == 0 || revision_ < 2 || revision_ > 4)
-        return true;
-    const auto size = static_cast<std::size_t>(tagSize_);
-    // Into the fields' own strings: reading file after file allocates little.
-    if (!cvtags::ReadValuesFromStart(bytes, size, values_)) {
-        std::string whole(bytes), rest;
-        // A failed read ends the frames where the bytes end.
-        if (cvtags::ReadUpTo(fd, bytes.size(), size - bytes.size(), rest))
-            whole += rest;
-        cvtags::ReadValues(whole, values_);
-    }
+    revision_ = static_cast<std::uint8_t>(head[3]);
+    tagSize_ = static_cast<std::int32_t>(cvtags::TagSizeFromHeader(head, static_cast<std::int64_t>(file.Size())));
+    if (tagSize_ > 0)
+        cvtags::ReadValues(cvtags::TagSource(file.Fd(), head), static_cast<std::uint64_t>(tagSize_), values_);
     return true;
 }
 

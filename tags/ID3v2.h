@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace cvtags { class TagFile; }
+
 // The ID3v2 tag block at the start of an MP3 file. Texts are Windows-1252 bytes.
 class TID3v2 {
 public:
@@ -30,9 +32,7 @@ public:
 
 private:
     friend bool ReadTags(const std::filesystem::path &fileName, class TID3v1 &v1, TID3v2 &v2);
-    // With `marked`, stops early and sets it when the tag carries the mark of an
-    // interrupted save (see ReadFinished).
-    bool ReadFrom(int fd, std::int64_t fileSize, bool *marked = nullptr);
+    bool ReadFrom(cvtags::TagFile &file);
 
     bool present_ = false;
     std::uint8_t revision_ = 0;

@@ -1,5 +1,7 @@
 #include "tags/ID3v2Block.h"
 
+#include "tags/FileOps.h"
+#include "tags/TagError.h"
 #include "tags/TagText.h"
 
 #include <algorithm>
@@ -13,19 +15,20 @@ namespace cvtags {
 namespace {
 
 enum Slot { Title, Artist, Album, Track, Year, Genre, Comment, SlotCount };
+// Where a version 4 recording date goes: the year, when the tag has no year frame.
+constexpr int Recorded = SlotCount;
 
 constexpr std::array<std::string_view, SlotCount> kIds = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON", "COMM"};
-constexpr std::array<std::string_view, SlotCount> kIdsV2 = {"TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "COM"};
+constexpr std::size_t kWindow = 16u << 10;
 
 std::uint8_t Byte(std::string_view s, std::size_t i) { return static_cast<std::uint8_t>(s[i]); }
 
-// Up to four bytes as a big-endian number: sizes, and frame ids as one number each.
 constexpr std::uint32_t BigEndian(std::string_view s)
 {
     if (!std::is_constant_evaluated() && s.size() == 4) {
         std::uint32_t v;
         std::memcpy(&v, s.data(), sizeof v);
-        return __builtin_bswap32(v);        // one instruction for what every frame needs
+        return __builtin_bswap32(v);
     }
     std::uint32_t v = 0;
     for (char c : s)
@@ -37,9 +40,6 @@ std::string BigEndian32(std::uint32_t v)
 {
     return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
 }
-
-// Where a version 4 recording date goes: the year, when the tag has no year frame.
-constexpr int Recorded = SlotCount;
 
 // The slot whose value a frame carries (Recorded included), or -1.
 constexpr int ValueSlot(std::string_view id, std::uint8_t major)
@@ -72,173 +72,415 @@ constexpr int ValueSlot(std::string_view id, std::uint8_t major)
     }
 }
 
-constexpr bool SlotsMatchIds()
-{
-    for (int i = 0; i < SlotCount; ++i)
-        if (ValueSlot(kIds[static_cast<std::size_t>(i)], 3) != i || ValueSlot(kIdsV2[static_cast<std::size_t>(i)], 2) != i)
-            return false;
-    return true;
-}
-static_assert(SlotsMatchIds());
+// Version 2.2 frames and their version 2.3 counterparts (the last six as the common
+// players write them).
+constexpr std::array<std::pair<std::string_view, std::string_view>, 67> kV22ToV23 = {{
+    {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"}, {"EQU", "EQUA"},
+    {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"}, {"PIC", "APIC"}, {"POP", "POPM"},
+    {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"}, {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"},
+    {"TCM", "TCOM"}, {"TCO", "TCON"}, {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"},
+    {"TFT", "TFLT"}, {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"},
+    {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"}, {"TP1", "TPE1"},
+    {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"}, {"TPB", "TPUB"}, {"TRC", "TSRC"},
+    {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"}, {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"},
+    {"TT3", "TIT3"}, {"TXT", "TEXT"}, {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"},
+    {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"},
+    {"WXX", "WXXX"}, {"TCP", "TCMP"}, {"TST", "TSOT"}, {"TSA", "TSOA"}, {"TSP", "TSOP"}, {"TS2", "TSO2"},
+    {"TSC", "TSOC"},
+}};
 
-int SlotOf(std::string_view id, std::uint8_t major)
+std::string_view V23Id(std::string_view v22)
 {
-    const int slot = ValueSlot(id, major);
-    return slot == Recorded ? -1 : slot;
-}
-
-struct Comm {
-    std::string description, text, language;
-};
-
-Comm ParseComm(std::string_view data)
-{
-    if (data.size() < 4)
-        return {};
-    const auto encoding = Byte(data, 0);
-    std::string_view description, text;
-    SplitAtTerminator(encoding, data.substr(4), description, text);
-    return {DecodeText(encoding, description), DecodeText(encoding, text), std::string(data.substr(1, 3))};
+    for (const auto &[from, to] : kV22ToV23)
+        if (from == v22)
+            return to;
+    return {};
 }
 
-// The slot whose value a rewrite puts in place of this frame, or -1 when the frame is kept.
-// A comment with a description is another program's and stays.
-int ReplacedSlot(const Frame &frame, std::uint8_t major)
+// Frame ids: a capital letter, then capitals or digits.
+constexpr std::array<bool, 256> IdCharacters(bool first)
 {
-    if (major == 4 && frame.id == "TDRC")
-        return Year;
-    const int slot = SlotOf(frame.id, major);
-    if (slot == Comment)
-        return frame.readable && ParseComm(frame.data).description.empty() ? Comment : -1;
-    return slot;
+    std::array<bool, 256> table{};
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[static_cast<std::size_t>(c)] = true;
+    for (int c = '0'; c <= '9' && !first; ++c)
+        table[static_cast<std::size_t>(c)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kIdFirst = IdCharacters(true), kIdRest = IdCharacters(false);
+
+inline bool ValidId(const char *id, bool four)
+{
+    return kIdFirst[static_cast<std::uint8_t>(id[0])] && kIdRest[static_cast<std::uint8_t>(id[1])]
+           && kIdRest[static_cast<std::uint8_t>(id[2])] && (!four || kIdRest[static_cast<std::uint8_t>(id[3])]);
 }
 
-// The comment frame whose text ExtractValues takes: one without a description wins, the
-// last one decides among equals.
-const Frame *CommentFrame(const ParsedTag &tag)
-{
-    const Frame *chosen = nullptr;
-    bool chosenDescribed = false;
-    for (const Frame &frame : tag.frames) {
-        if (!frame.readable || SlotOf(frame.id, tag.major) != Comment)
-            continue;
-        const bool described = !ParseComm(frame.data).description.empty();
-        if (!described || chosen == nullptr || chosenDescribed) {
-            chosen = &frame;
-            chosenDescribed = described;
-        }
-    }
-    return chosen;
-}
-
-std::string TextValue(std::string_view data)
-{
-    return data.empty() ? std::string() : DecodeText(Byte(data, 0), data.substr(1));
-}
-
-std::string FrameBytes(std::string_view id, std::string_view data, std::uint8_t major)
-{
-    const auto size = static_cast<std::uint32_t>(data.size());
-    std::string frame(id);
-    frame += major == 4 ? EncodeSyncsafe(size) : BigEndian32(size);
-    frame.append(2, '\0');
-    frame += data;
-    return frame;
-}
-
-// A frame of a tag as it lies in the (resynchronised) body.
-struct FrameSpan {
-    std::string_view id, header, stored, whole;     // whole: header and stored
-};
-
-// Calls visit(span) for each frame of a whole tag (`tag` starts with its header), up to
-// padding, garbage or a frame that runs past the tag. False for an unknown layout or a
-// compressed version 2 tag. With `cut`, `tag` is only the start of one, and *cut tells
-// whether the walk stopped because those bytes ended (a frame or its header cut off).
+// Walks the frames of `source` from `pos` to `end`, calling visit(FrameRef) for each.
+// Returns whether the walk reached the end of the frames (padding aside).
 template <class Visit>
-bool WalkFrames(std::string_view tag, Visit &&visit, bool *cut = nullptr)
+bool WalkFrames(const TagSource &source, std::uint64_t pos, std::uint64_t end, std::uint8_t major, bool plain,
+                Visit &&visit)
 {
-    if (cut)
-        *cut = true;
-    if (tag.size() < kHeaderSize)
-        return false;
-    const std::uint8_t major = Byte(tag, 3);
-    const std::uint8_t flags = Byte(tag, 5);
-    if (major < 2 || major > 4 || (major == 2 && (flags & 0x40)))
-        return false;
-    std::string_view body = tag.substr(kHeaderSize);
-    if (major == 4 && (flags & 0x10) && body.size() >= kHeaderSize && !cut)
-        body.remove_suffix(kHeaderSize);
-    // Versions 2 and 3 unsynchronise the whole tag; version 4 each frame.
-    std::string resynced;
-    if ((flags & 0x80) && major < 4) {
-        resynced = Resynchronise(body);
-        body = resynced;
-    }
-    std::size_t pos = 0;
-    if (major >= 3 && (flags & 0x40)) {
-        if (body.size() < 4)
-            return true;
-        pos = major == 3 ? std::size_t{4} + BigEndian(body.substr(0, 4)) : DecodeSize28(body.substr(0, 4));
-    }
-    const std::size_t headerSize = major == 2 ? 6 : 10;
-    while (pos < body.size() && body.size() - pos >= headerSize) {
-        if (body[pos] < 'A' || body[pos] > 'Z') {
-            if (cut)
-                *cut = false;
-            break;                  // padding or garbage
+    const std::uint32_t headerSize = major == 2 ? 6 : 10;
+    std::string scratch;
+    std::size_t count = 0;
+    while (pos < end) {
+        std::string_view header;
+        const std::size_t want = end - pos < headerSize ? static_cast<std::size_t>(end - pos) : headerSize;
+        if (source.Holds(pos, want))
+            header = source.Held(pos, want);
+        else if (!source.View(pos, want, scratch, header) || header.size() < want)
+            return false;
+        if (header[0] == '\0')
+            return true;                    // padding
+        if (header.size() < headerSize)
+            return false;
+        if (!ValidId(header.data(), major != 2) || ++count > kMaxFrames)
+            return false;
+        const std::uint32_t size = major == 2 ? BigEndian(header.substr(3, 3))
+                                 : major == 3 || plain ? BigEndian(header.substr(4, 4))
+                                                       : DecodeSize28(header.substr(4, 4));
+        if (size > end - pos - headerSize)
+            return false;
+        FrameRef frame;
+        std::memcpy(frame.id, header.data(), 4);
+        if (major == 2)
+            frame.id[3] = '\0';
+        frame.offset = pos;
+        frame.headerSize = headerSize;
+        frame.size = size;
+        if (major > 2) {
+            frame.status = static_cast<std::uint8_t>(header[8]);
+            frame.format = static_cast<std::uint8_t>(header[9]);
         }
-        // Views made by hand: the loop's own bounds already hold for them.
-        const char *at = body.data() + pos;
-        const std::string_view header(at, headerSize);
-        const std::uint32_t size = major == 2 ? BigEndian(std::string_view(at + 3, 3))
-                                 : major == 3 ? BigEndian(std::string_view(at + 4, 4))
-                                              : DecodeSize28(std::string_view(at + 4, 4));
-        if (size > body.size() - pos - headerSize)
-            break;                  // runs past the tag
-        visit(FrameSpan{std::string_view(at, major == 2 ? 3 : 4), header, std::string_view(at + headerSize, size),
-                        std::string_view(at, headerSize + size)});
+        visit(frame);
         pos += headerSize + size;
     }
     return true;
 }
 
-bool CarriesValue(std::string_view id, std::uint8_t major) { return ValueSlot(id, major) >= 0; }
-
-// A frame's payload with its extras undone. `resynced` receives the version 4 frame's bytes
-// when they had to be resynchronised; `data` then points into it (all of them when the
-// extras do not fit).
-struct Payload {
-    bool readable = true, resynchronised = false;
-    std::string_view data;
+// Where the frames of a tag begin and end, in the coordinates of the frames' source.
+struct Span {
+    std::uint64_t begin = 0, end = 0;
+    bool known = false;
 };
 
-Payload FramePayload(const FrameSpan &frame, std::uint8_t major, bool tagUnsync, std::string &resynced)
+// Reads the header, undoes a whole-tag unsynchronisation into `resynced`, skips an extended
+// header. Not known for versions other than 2 to 4, or a compressed version 2 tag.
+Span FrameSpan(const TagSource &file, std::uint64_t tagSize, std::uint8_t &major, std::uint8_t &flags,
+               std::string &resynced)
 {
-    Payload payload;
-    std::string_view stored = frame.stored;
+    Span span;
+    std::string scratch;
+    std::string_view header;
+    if (tagSize < kHeaderSize || !file.View(0, kHeaderSize, scratch, header) || header.size() < kHeaderSize)
+        return span;
+    major = Byte(header, 3);
+    flags = Byte(header, 5);
+    if (major < 2 || major > 4 || (major == 2 && (flags & 0x40)))
+        return span;
+    std::uint64_t end = tagSize;
+    if (major == 4 && (flags & 0x10) && end >= 2 * kHeaderSize)
+        end -= kHeaderSize;
+    span.begin = kHeaderSize;
+    span.end = end;
+    if ((flags & 0x80) && major < 4) {
+        if (end - kHeaderSize > kMaxInMemoryTag || !file.Read(kHeaderSize, end - kHeaderSize, scratch))
+            return span;
+        resynced = Resynchronise(scratch);
+        span.begin = 0;
+        span.end = resynced.size();
+    }
+    const TagSource frames = resynced.empty() && !((flags & 0x80) && major < 4) ? file : TagSource(resynced);
+    if (major >= 3 && (flags & 0x40)) {
+        std::string_view ext;
+        if (!frames.View(span.begin, 4, scratch, ext) || ext.size() < 4)
+            return span;
+        const std::uint64_t extSize = major == 3 ? 4u + BigEndian(ext) : DecodeSize28(ext);
+        span.begin += extSize;
+        if (span.begin > span.end)
+            return span;
+    }
+    span.known = true;
+    return span;
+}
+
+// A frame's payload with its extras undone; empty and unreadable when it is compressed,
+// encrypted or too large to decode.
+bool Payload(const TagSource &frames, const FrameRef &frame, std::uint8_t major, bool tagUnsync,
+             std::string &scratch, std::string &resynced, std::string_view &data)
+{
+    if (frame.size > kMaxValueFrame)
+        return false;
+    std::string_view stored;
+    if (!frames.View(frame.offset + frame.headerSize, frame.size, scratch, stored) || stored.size() != frame.size)
+        return false;
     std::size_t skip = 0;
     if (major == 3) {
-        const std::uint8_t format = Byte(frame.header, 9);
-        payload.readable = (format & 0xC0) == 0;
-        skip = (format & 0x20) ? 1 : 0;
+        if (frame.format & 0xC0)
+            return false;
+        skip = (frame.format & 0x20) ? 1 : 0;
     } else if (major == 4) {
-        const std::uint8_t format = Byte(frame.header, 9);
-        payload.readable = (format & 0x0C) == 0;
-        if (tagUnsync || (format & 0x02)) {
+        if (frame.format & 0x0C)
+            return false;
+        if (tagUnsync || (frame.format & 0x02)) {
             resynced = Resynchronise(stored);
             stored = resynced;
-            payload.resynchronised = true;
         }
-        skip = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+        skip = ((frame.format & 0x40) ? 1 : 0) + ((frame.format & 0x01) ? 4 : 0);
     }
-    if (skip > stored.size()) {
-        payload.readable = false;
-        payload.data = payload.resynchronised ? stored : std::string_view();
-    } else {
-        payload.data = stored.substr(skip);
+    if (skip > stored.size())
+        return false;
+    data = stored.substr(skip);
+    return true;
+}
+
+bool Described(std::string_view data)
+{
+    if (data.size() < 4)
+        return false;
+    std::string_view description, text;
+    SplitAtTerminator(Byte(data, 0), data.substr(4), description, text);
+    return !description.empty() && !DecodeText(Byte(data, 0), description).empty();
+}
+
+// Gathers, frame by frame in the tag's order, the payloads that decide the seven values.
+class ValueCollector {
+public:
+    ValueCollector(const TagSource &frames, std::uint8_t major, bool tagUnsync)
+        : frames_(frames), major_(major), tagUnsync_(tagUnsync) {}
+
+    void Add(const FrameRef &frame)
+    {
+        const int slot = ValueSlot(std::string_view(frame.id, major_ == 2 ? 3 : 4), major_);
+        if (slot < 0)
+            return;
+        std::string_view data;
+        const std::uint64_t at = frame.offset + frame.headerSize;
+        if (major_ >= 3 && frame.format == 0 && !tagUnsync_ && frame.size <= kMaxValueFrame && frames_.Holds(at, frame.size)) {
+            data = frames_.Held(at, frame.size);        // the usual frame: its bytes as they are, at hand
+        } else {
+            std::string scratch, resynced;
+            if (!Payload(frames_, frame, major_, tagUnsync_, scratch, resynced, data))
+                return;
+            if (!frames_.Stable(data))
+                data = copies_.emplace_front(data);
+        }
+        if (slot == Comment) {
+            const bool described = Described(data);
+            if (described && haveComment_ && !commentDescribed_)
+                return;
+            haveComment_ = true;
+            commentDescribed_ = described;
+        }
+        // Bytes at hand are only pointed to; others are copied before the next read moves them.
+        texts_[static_cast<std::size_t>(slot)] = data;
     }
-    return payload;
+
+    void Values(TagValues &values)
+    {
+        Decode(Title, values.title);
+        Decode(Artist, values.artist);
+        Decode(Album, values.album);
+        Decode(Year, values.year);
+        if (values.year.empty() && major_ == 4) {
+            Decode(Recorded, values.year);
+            values.year.resize(std::min<std::size_t>(values.year.size(), 4));
+            TrimInPlace(values.year);
+        }
+        std::string track;
+        Decode(Track, track);
+        values.track = ParseTrack(track);
+        Decode(Genre, values.genre);
+        const auto close = values.genre.rfind(')');
+        if (close != std::string::npos)
+            values.genre.erase(0, close + 1);
+        Decode(Comment, values.comment);
+    }
+
+    // The deciding comment's language, when it has one of three letters.
+    std::string Language() const
+    {
+        const std::string_view data = texts_[Comment];
+        return data.size() >= 4 ? std::string(data.substr(1, 3)) : std::string();
+    }
+
+private:
+    void Decode(int slot, std::string &out) const
+    {
+        std::string_view data = texts_[static_cast<std::size_t>(slot)];
+        if (data.empty()) {
+            out.clear();
+            return;
+        }
+        const auto encoding = Byte(data, 0);
+        data.remove_prefix(1);
+        if (slot == Comment) {
+            std::string_view description;
+            SplitAtTerminator(encoding, data.size() < 3 ? std::string_view() : data.substr(3), description, data);
+        }
+        // A blank is one byte in every encoding but UTF-16, and no other character decodes
+        // to one: those texts are trimmed before they are copied.
+        if (encoding == 1 || encoding == 2) {
+            DecodeText(encoding, data, out);
+            TrimInPlace(out);
+        } else if (encoding == 3) {
+            DecodeText(encoding, Trimmed(data), out);
+        } else {
+            out.assign(Trimmed(data));
+        }
+    }
+
+    const TagSource &frames_;
+    std::uint8_t major_;
+    bool tagUnsync_;
+    std::array<std::string_view, SlotCount + 1> texts_{};
+    std::forward_list<std::string> copies_;
+    bool haveComment_ = false, commentDescribed_ = false;
+};
+
+// Walks a tag, trying plain version 4 sizes when syncsafe ones do not reach the end.
+template <class Visit>
+bool Walk(const TagSource &file, std::uint64_t tagSize, TagLayout &layout, Visit &&visit)
+{
+    const Span span = FrameSpan(file, tagSize, layout.major, layout.flags, layout.resynced);
+    layout.size = tagSize;
+    if (!span.known)
+        return false;
+    const TagSource frames = layout.FramesSource(file);
+    if (layout.major == 4) {
+        // A frame larger than 127 bytes tells the two apart; most tags need one walk.
+        if (WalkFrames(frames, span.begin, span.end, 4, false, [](const FrameRef &) {}))
+            return WalkFrames(frames, span.begin, span.end, 4, false, visit);
+        if (WalkFrames(frames, span.begin, span.end, 4, true, [](const FrameRef &) {})) {
+            layout.plainSizes = true;
+            return WalkFrames(frames, span.begin, span.end, 4, true, visit);
+        }
+    }
+    return WalkFrames(frames, span.begin, span.end, layout.major, false, visit);
+}
+
+std::string FrameHeader(std::string_view id, std::uint32_t size, std::uint8_t major, std::uint8_t status,
+                        std::uint8_t format)
+{
+    std::string header(id);
+    header += major == 4 ? EncodeSyncsafe(size) : BigEndian32(size);
+    header += static_cast<char>(status);
+    header += static_cast<char>(format);
+    return header;
+}
+
+// The comment frame without a description that a rewrite replaces; a described (or unreadable)
+// one is another program's and stays.
+int ReplacedSlot(const TagSource &frames, const FrameRef &frame, std::uint8_t major, bool tagUnsync)
+{
+    const int slot = ValueSlot(std::string_view(frame.id), major);
+    if (slot == Recorded)
+        return Year;
+    if (slot != Comment)
+        return slot;
+    std::string scratch, resynced;
+    std::string_view data;
+    return Payload(frames, frame, major, tagUnsync, scratch, resynced, data) && !Described(data) ? Comment : -1;
+}
+
+std::string TrackText(std::uint8_t track) { return track ? std::to_string(track) : std::string(); }
+
+std::array<std::string, SlotCount> SlotTexts(const TagValues &values)
+{
+    return {values.title, values.artist, values.album, TrackText(values.track), values.year, values.genre,
+            values.comment};
+}
+
+// One of the seven frames for `text` (nothing for an empty text).
+std::string NewFrame(int slot, const std::string &text, std::uint8_t major, std::string_view language)
+{
+    if (text.empty())
+        return {};
+    const std::uint8_t encoding = TextEncodingFor(text, major);
+    const bool wide = encoding == 1;
+    std::string data(1, static_cast<char>(encoding));
+    if (slot == Comment) {
+        data += language;
+        data += wide ? std::string("\xFF\xFE\0\0", 4) : std::string(1, '\0');
+    }
+    data += wide ? EncodeUtf16(text) : text;
+    const std::string_view id = slot == Year && major == 4 ? "TDRC" : kIds[static_cast<std::size_t>(slot)];
+    return FrameHeader(id, static_cast<std::uint32_t>(data.size()), major, 0, 0) + data;
+}
+
+void AddBytes(RenderedTag &out, std::string bytes)
+{
+    if (bytes.empty())
+        return;
+    out.bodySize += bytes.size();
+    if (!out.pieces.empty() && !out.pieces.back().bytes.empty())
+        out.pieces.back().bytes += bytes;
+    else
+        out.pieces.push_back({std::move(bytes), 0, 0});
+}
+
+void AddRange(RenderedTag &out, std::uint64_t offset, std::uint64_t size)
+{
+    if (size == 0)
+        return;
+    out.bodySize += size;
+    auto &last = out.pieces.empty() ? out.pieces.emplace_back() : out.pieces.back();
+    if (last.bytes.empty() && last.size > 0 && last.offset + last.size == offset)
+        last.size += size;
+    else
+        out.pieces.push_back({std::string(), offset, size});
+}
+
+std::string PictureMime(std::string_view format)
+{
+    if (format == "JPG")
+        return "image/jpeg";
+    if (format == "-->")
+        return "-->";
+    std::string mime = "image/";
+    for (char c : Trimmed(format))
+        mime += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return mime;
+}
+
+// An old frame carried into the new tag: as it is, or with the header (and for a picture
+// the start) that its new version needs.
+bool KeepFrame(const TagSource &frames, const FrameRef &frame, const TagLayout &old, RenderedTag &out)
+{
+    const std::uint64_t data = frame.offset + frame.headerSize;
+    if (old.major == 3) {
+        AddRange(out, frame.offset, frame.headerSize + std::uint64_t{frame.size});
+        return true;
+    }
+    if (old.major == 4) {
+        // Frames a whole-tag flag unsynchronised say so themselves once the flag is gone.
+        const std::uint8_t format = (old.flags & 0x80) ? frame.format | 0x02 : frame.format;
+        if (!old.plainSizes && format == frame.format) {
+            AddRange(out, frame.offset, frame.headerSize + std::uint64_t{frame.size});
+        } else {
+            AddBytes(out, FrameHeader(frame.id, frame.size, 4, frame.status, format));
+            AddRange(out, data, frame.size);
+        }
+        return true;
+    }
+    const std::string_view id = V23Id(frame.id);
+    if (id.empty())
+        return Fail(TagError::UnconvertibleFrame);
+    if (id == "APIC") {
+        // Encoding, image format, picture type…: the format becomes a MIME type.
+        std::string scratch;
+        std::string_view start;
+        if (frame.size < 5 || !frames.View(data, 4, scratch, start) || start.size() < 4)
+            return Fail(TagError::UnconvertibleFrame);
+        std::string head = std::string(1, start[0]) + PictureMime(start.substr(1, 3)) + '\0';
+        AddBytes(out, FrameHeader(id, static_cast<std::uint32_t>(head.size() + frame.size - 4), 3, 0, 0) + head);
+        AddRange(out, data + 4, frame.size - 4);
+        return true;
+    }
+    AddBytes(out, FrameHeader(id, frame.size, 3, 0, 0));
+    AddRange(out, data, frame.size);
+    return true;
 }
 
 } // namespace
@@ -265,189 +507,86 @@ std::int64_t TagSizeFromHeader(std::string_view header, std::int64_t fileSize)
     return size > fileSize ? 0 : size;
 }
 
-ParsedTag ParseTag(std::string_view tag, bool valuesOnly)
+bool TagSource::ViewBeyond(std::uint64_t offset, std::size_t size, std::string &scratch, std::string_view &out) const
 {
-    ParsedTag result;
-    if (tag.size() < kHeaderSize)
-        return result;
-    const std::uint8_t major = result.major = Byte(tag, 3);
-    const bool tagUnsync = Byte(tag, 5) & 0x80;
-    result.frames.reserve(valuesOnly ? 8 : 16);
-    WalkFrames(tag, [&](const FrameSpan &span) {
-        if (valuesOnly && !CarriesValue(span.id, major))
-            return;                 // a picture or another program's frame: not even copied
-        Frame frame;
-        frame.id = span.id;
-        std::string resynced;
-        const Payload payload = FramePayload(span, major, tagUnsync, resynced);
-        frame.readable = payload.readable;
-        if (payload.resynchronised) {
-            // Carried without unsynchronisation, so the flag goes and the size follows.
-            frame.raw = FrameBytes(frame.id, resynced, 4);
-            frame.raw[8] = span.header[8];
-            frame.raw[9] = static_cast<char>(Byte(span.header, 9) & ~0x02);
-        } else if (!valuesOnly) {
-            frame.raw = span.whole;
-        }
-        frame.data = payload.data;
-        result.frames.push_back(std::move(frame));
-    });
-    return result;
-}
-
-namespace {
-
-// Gathers the seven values from the frames that carry them, in the tag's order: the last
-// frame of a field decides; among comments one without a description wins, the last one
-// among equals. Only the deciding frames are decoded, at the end, straight into the values.
-class ValueCollector {
-public:
-    explicit ValueCollector(std::uint8_t major) : major_(major) {}
-
-    // The frame's `data` goes to `slot` (ValueSlot); it must outlive the collector unless
-    // `transient` is set, when it is copied.
-    void Add(int slot, bool readable, std::string_view data, bool transient)
-    {
-        if (!readable || slot < 0)
-            return;
-        if (slot == Comment) {
-            const bool described = Described(data);
-            if (described && haveComment_ && !commentDescribed_)
-                return;
-            haveComment_ = true;
-            commentDescribed_ = described;
-        }
-        if (transient)
-            data = kept_.emplace_front(data);
-        texts_[static_cast<std::size_t>(slot)] = data;
+    if (offset < head_.size() && fd_ < 0) {
+        out = head_.substr(static_cast<std::size_t>(offset), size);
+        return true;
     }
-
-    void Values(TagValues &values)
-    {
-        Decode(Title, values.title);
-        Decode(Artist, values.artist);
-        Decode(Album, values.album);
-        Decode(Year, values.year);
-        if (values.year.empty() && major_ == 4) {
-            Decode(Recorded, values.year);
-            values.year.resize(std::min<std::size_t>(values.year.size(), 4));
-            TrimInPlace(values.year);
-        }
-        Decode(Track, scratch_);
-        values.track = ParseTrack(scratch_);
-        Decode(Genre, values.genre);
-        const auto close = values.genre.rfind(')');
-        if (close != std::string::npos)
-            values.genre.erase(0, close + 1);
-        Decode(Comment, values.comment);
+    if (fd_ < 0) {
+        out = {};
+        return true;
     }
-
-private:
-    // The text of a slot's frame, without blanks at either end; a comment's text follows
-    // its language and description.
-    void Decode(int slot, std::string &out) const
-    {
-        std::string_view data = texts_[static_cast<std::size_t>(slot)];
-        if (data.empty()) {
-            out.clear();
-            return;
+    if (size <= kWindow / 4) {
+        if (!window_)
+            window_ = std::make_shared<std::string>();
+        if (offset < windowAt_ || offset + size > windowAt_ + window_->size()) {
+            if (!ReadUpTo(fd_, offset, kWindow, *window_))
+                return FailWithErrno();
+            windowAt_ = offset;
         }
-        const auto encoding = Byte(data, 0);
-        data.remove_prefix(1);
-        if (slot == Comment) {
-            std::string_view description;
-            SplitAtTerminator(encoding, data.size() < 3 ? std::string_view() : data.substr(3), description, data);
-        }
-        // A blank is one byte in every encoding but UTF-16, and no other character
-        // decodes to one: those texts are trimmed before they are copied.
-        if (encoding == 1 || encoding == 2) {
-            DecodeText(encoding, data, out);
-            TrimInPlace(out);
-        } else if (encoding == 3) {
-            DecodeText(encoding, Trimmed(data), out);
-        } else {
-            out.assign(Trimmed(data));          // the usual case: the bytes as they are
-        }
+        const std::size_t at = static_cast<std::size_t>(offset - windowAt_);
+        out = std::string_view(*window_).substr(at, std::min(size, window_->size() - at));
+        return true;
     }
-
-    // What !ParseComm(data).description.empty() tells, without decoding the usual empty
-    // description.
-    static bool Described(std::string_view data)
-    {
-        if (data.size() < 4)
-            return false;
-        std::string_view description, text;
-        SplitAtTerminator(Byte(data, 0), data.substr(4), description, text);
-        return !description.empty() && !DecodeText(Byte(data, 0), description).empty();
-    }
-
-    std::uint8_t major_;
-    std::array<std::string_view, SlotCount + 1> texts_{};
-    std::forward_list<std::string> kept_;       // copies that `texts_` may point into
-    std::string scratch_;
-    bool haveComment_ = false, commentDescribed_ = false;
-};
-
-} // namespace
-
-TagValues ExtractValues(const ParsedTag &tag)
-{
-    ValueCollector collector(tag.major);
-    for (const Frame &frame : tag.frames)
-        collector.Add(ValueSlot(frame.id, tag.major), frame.readable, frame.data, false);
-    TagValues values;
-    collector.Values(values);
-    return values;
-}
-
-namespace {
-
-// False when `cut` is given and the frames go on past the bytes of `tag`.
-bool ValuesOf(std::string_view tag, bool *cut, TagValues &values)
-{
-    ValueCollector collector(tag.size() < kHeaderSize ? 0 : Byte(tag, 3));
-    if (tag.size() >= kHeaderSize) {
-        const std::uint8_t major = Byte(tag, 3);
-        const bool tagUnsync = Byte(tag, 5) & 0x80;
-        std::string resynced;
-        const bool known = WalkFrames(tag, [&](const FrameSpan &span) {
-            const int slot = ValueSlot(span.id, major);
-            if (slot < 0)
-                return;             // a picture or another program's frame: not even looked at
-            if (major >= 3 && !tagUnsync && span.header[9] == 0) {
-                collector.Add(slot, true, span.stored, false);      // the usual frame: no extras
-                return;
-            }
-            const Payload payload = FramePayload(span, major, tagUnsync, resynced);
-            // A resynchronised tag or frame lives only as long as the walk or the frame.
-            collector.Add(slot, payload.readable, payload.data, payload.resynchronised || (tagUnsync && major < 4));
-        }, cut);
-        if (known && cut && *cut)
-            return false;
-    }
-    collector.Values(values);
+    if (!Read(offset, size, scratch))
+        return false;
+    out = scratch;
     return true;
 }
 
-} // namespace
-
-void ReadValues(std::string_view tag, TagValues &values) { ValuesOf(tag, nullptr, values); }
-
-TagValues ReadValues(std::string_view tag)
+bool TagSource::Read(std::uint64_t offset, std::size_t size, std::string &out) const
 {
-    TagValues values;
-    ReadValues(tag, values);
-    return values;
-}
-
-bool ReadValuesFromStart(std::string_view start, std::size_t tagSize, TagValues &values)
-{
-    if (start.size() >= tagSize) {
-        ReadValues(start.substr(0, tagSize), values);
+    if (fd_ < 0 || offset + size <= head_.size()) {
+        out.assign(offset < head_.size() ? head_.substr(static_cast<std::size_t>(offset), size) : std::string_view());
         return true;
     }
-    bool cut = false;
-    return ValuesOf(start, &cut, values);
+    return ReadUpTo(fd_, offset, size, out) || FailWithErrno();
+}
+
+TagSource TagLayout::FramesSource(const TagSource &file) const
+{
+    return resynced.empty() && !((flags & 0x80) && major < 4) ? file : TagSource(resynced);
+}
+
+TagLayout WalkTag(const TagSource &file, std::uint64_t tagSize)
+{
+    TagLayout layout;
+    layout.complete = Walk(file, tagSize, layout, [&](const FrameRef &frame) { layout.frames.push_back(frame); });
+    return layout;
+}
+
+void CollectValues(const TagSource &file, const TagLayout &layout, TagValues &values)
+{
+    const TagSource frames = layout.FramesSource(file);
+    ValueCollector collector(frames, layout.major, layout.major == 4 && (layout.flags & 0x80));
+    for (const FrameRef &frame : layout.frames)
+        collector.Add(frame);
+    collector.Values(values);
+}
+
+bool ReadValues(const TagSource &file, std::uint64_t tagSize, TagValues &values)
+{
+    TagLayout layout;
+    std::uint8_t major = 0, flags = 0;
+    std::string resynced;
+    // The collector needs the frames' source before the walk decides it: the same one the
+    // walk uses, built from the header alone.
+    const Span span = FrameSpan(file, tagSize, major, flags, resynced);
+    layout.major = major;
+    layout.flags = flags;
+    layout.resynced = std::move(resynced);
+    const TagSource frames = layout.FramesSource(file);
+    ValueCollector collector(frames, major, major == 4 && (flags & 0x80));
+    bool complete = false;
+    if (span.known) {
+        bool plain = false;
+        if (major == 4 && !WalkFrames(frames, span.begin, span.end, 4, false, [](const FrameRef &) {}))
+            plain = WalkFrames(frames, span.begin, span.end, 4, true, [](const FrameRef &) {});
+        complete = WalkFrames(frames, span.begin, span.end, major, plain, [&](const FrameRef &f) { collector.Add(f); });
+    }
+    collector.Values(values);
+    return complete;
 }
 
 std::uint8_t ParseTrack(std::string_view value)
@@ -468,111 +607,74 @@ std::uint8_t ParseTrack(std::string_view value)
     return static_cast<std::uint8_t>(negative ? 0 - number : number);
 }
 
-std::string ParseGenre(std::string_view value)
+std::uint8_t TextEncodingFor(std::string_view text, std::uint8_t major)
 {
-    std::string text = TrimBoth(value);
-    const auto close = text.rfind(')');
-    return close == std::string::npos ? text : text.substr(close + 1);
-}
-
-std::vector<std::string> KeptFrames(const ParsedTag &tag)
-{
-    std::vector<std::string> kept;
-    if (tag.major != 3 && tag.major != 4)
-        return kept;                // version 2 frames do not fit a version 3 tag
-    for (const Frame &frame : tag.frames)
-        if (ReplacedSlot(frame, tag.major) < 0)
-            kept.push_back(frame.raw);
-    return kept;
-}
-
-namespace {
-
-// One of the seven frames for `text`, or nothing for an empty text.
-std::string RenderFrame(int slot, const std::string &text, std::uint8_t major, std::string_view language)
-{
-    if (text.empty())
-        return {};
+    (void)major;
     // Latin-1 unless the text holds characters that only UTF-16 carries.
-    const bool wide = NeedsUnicode(text);
-    std::string data(1, wide ? '\x01' : '\0');
-    if (slot == Comment) {
-        data += language;
-        data += wide ? std::string("\xFF\xFE\0\0", 4) : std::string(1, '\0');
-    }
-    data += wide ? EncodeUtf16(text) : text;
-    const std::string_view id = slot == Year && major == 4 ? "TDRC" : kIds[slot];
-    return FrameBytes(id, data, major);
+    return NeedsUnicode(text) ? 1 : 0;
 }
 
-std::string TrackText(std::uint8_t track) { return track ? std::to_string(track) : std::string(); }
-
-std::array<std::string, SlotCount> SlotTexts(const TagValues &values)
+bool RenderTag(const TagValues &values, const TagSource &file, const TagLayout &old, RenderedTag &out)
 {
-    return {values.title, values.artist, values.album, TrackText(values.track), values.year, values.genre,
-            values.comment};
-}
-
-std::string WithHeader(std::uint8_t major, std::string body, std::size_t padding)
-{
-    body.append(padding, '\0');
-    return std::string("ID3") + static_cast<char>(major) + std::string(2, '\0')
-           + EncodeSyncsafe(static_cast<std::uint32_t>(body.size())) + body;
-}
-
-} // namespace
-
-std::optional<std::string> RenderTag(const TagValues &values, std::uint8_t major,
-                                     const std::vector<std::string> &kept)
-{
-    const auto texts = SlotTexts(values);
-    std::string body;
-    for (int slot = 0; slot < SlotCount; ++slot)
-        body += RenderFrame(slot, texts[slot], major, "eng");
-    for (const std::string &frame : kept)
-        body += frame;
-    if (body.size() > kMaxTagBody)
-        return std::nullopt;
-    return WithHeader(major, std::move(body), 0);
-}
-
-std::uint8_t RenderedMajor(const ParsedTag &old) { return old.major == 4 ? 4 : 3; }
-
-std::optional<std::string> RenderBody(const TagValues &values, const ParsedTag &old)
-{
-    const bool carried = old.major == 3 || old.major == 4;
-    const std::uint8_t major = RenderedMajor(old);
-    const TagValues before = ExtractValues(old);
+    out = RenderedTag();
+    const bool hadTag = old.size > 0;
+    if (hadTag && !old.complete)
+        return Fail(TagError::UnreadableTag);
+    out.major = old.major == 4 ? 4 : 3;
+    const TagSource frames = old.FramesSource(file);
+    const bool tagUnsync = old.major == 4 && (old.flags & 0x80);
+    TagValues before;
+    ValueCollector collector(frames, old.major, tagUnsync);
+    for (const FrameRef &frame : old.frames)
+        collector.Add(frame);
+    collector.Values(before);
+    std::string language = collector.Language();
+    if (language.size() != 3 || language.find('\0') != std::string::npos)
+        language = "eng";
     const auto texts = SlotTexts(values), oldTexts = SlotTexts(before);
-    std::string language = "eng";
-    if (const Frame *comment = CommentFrame(old)) {
-        const std::string oldLanguage = ParseComm(comment->data).language;
-        if (oldLanguage.size() == 3)
-            language = oldLanguage;
-    }
-    std::string body;
-    for (int slot = 0; slot < SlotCount; ++slot) {
-        if (carried && texts[slot] == oldTexts[slot]) {
-            // Unchanged: its frames stay byte for byte (encoding, language, description).
-            for (const Frame &frame : old.frames)
-                if (ReplacedSlot(frame, old.major) == slot)
-                    body += frame.raw;
-        } else {
-            body += RenderFrame(slot, texts[slot], major, language);
+    std::array<bool, SlotCount> emitted{};
+    for (const FrameRef &frame : old.frames) {
+        const int slot = ReplacedSlot(frames, frame, old.major, tagUnsync);
+        if (slot >= 0 && texts[static_cast<std::size_t>(slot)] != oldTexts[static_cast<std::size_t>(slot)]) {
+            if (!emitted[static_cast<std::size_t>(slot)])
+                AddBytes(out, NewFrame(slot, texts[static_cast<std::size_t>(slot)], out.major, language));
+            emitted[static_cast<std::size_t>(slot)] = true;
+        } else if (!KeepFrame(frames, frame, old, out)) {
+            return false;
         }
     }
-    if (carried)
-        for (const Frame &frame : old.frames)
-            if (ReplacedSlot(frame, old.major) < 0)
-                body += frame.raw;
-    if (body.size() > kMaxTagBody)
-        return std::nullopt;
-    return body;
+    for (int slot = 0; slot < SlotCount; ++slot)
+        if (!emitted[static_cast<std::size_t>(slot)] && texts[static_cast<std::size_t>(slot)] != oldTexts[static_cast<std::size_t>(slot)])
+            AddBytes(out, NewFrame(slot, texts[static_cast<std::size_t>(slot)], out.major, language));
+    if (out.bodySize > kMaxTagBody)
+        return Fail(TagError::TooLarge);
+    return true;
 }
 
-std::string TagBlock(std::uint8_t major, std::string_view body, std::size_t padding)
+std::string TagHeader(std::uint8_t major, std::uint64_t bodySize, std::uint64_t padding)
 {
-    return WithHeader(major, std::string(body), padding);
+    return std::string("ID3") + static_cast<char>(major) + std::string(2, '\0')
+           + EncodeSyncsafe(static_cast<std::uint32_t>(bodySize + padding));
+}
+
+bool Materialise(const RenderedTag &tag, const TagSource &frames, std::uint64_t padding, std::string &out)
+{
+    out = TagHeader(tag.major, tag.bodySize, padding);
+    out.reserve(static_cast<std::size_t>(kHeaderSize + tag.bodySize + padding));
+    std::string scratch;
+    for (const RenderedTag::Piece &piece : tag.pieces) {
+        if (!piece.bytes.empty()) {
+            out += piece.bytes;
+            continue;
+        }
+        if (!frames.Read(piece.offset, static_cast<std::size_t>(piece.size), scratch))
+            return false;
+        if (scratch.size() != piece.size)
+            return Fail(TagError::FileChanged);     // shorter than when it was walked
+        out += scratch;
+    }
+    out.append(static_cast<std::size_t>(padding), '\0');
+    return true;
 }
 
 } // namespace cvtags

@@ -18,9 +18,10 @@ public:
         case TagError::UnreadableTag: return "the tag's frames cannot be read to their end";
         case TagError::UnconvertibleFrame: return "a frame has no counterpart in the tag version written";
         case TagError::NoTag: return "the file has no such tag";
-        case TagError::TooLarge: return "the tag would be too large";
+        case TagError::TooLarge: return "the tag is too large";
         case TagError::NotRegularFile: return "not a regular file";
         case TagError::TooShort: return "the file is too short";
+        case TagError::NoJournal: return "the journal of saves in progress cannot be used";
         }
         return "unknown tag error";
     }

@@ -14,9 +14,10 @@ enum class TagError {
     UnreadableTag,      // the tag's frames cannot be walked to their end: it is kept as it is
     UnconvertibleFrame, // a frame of an old tag version has no counterpart in the version written
     NoTag,              // a removal found no tag of that version
-    TooLarge,           // the new tag is larger than a tag header can state
+    TooLarge,           // the tag is larger than a header can state or a save may hold in memory
     NotRegularFile,     // a folder, a device, a pipe or a link to nothing
     TooShort,           // the file is shorter than a tag header
+    NoJournal,          // the journal of saves in progress cannot be used, and the save needs it
 };
 
 const std::error_category &TagErrorCategory();

@@ -3,6 +3,8 @@ CV_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev lib
 # The program's SVG icon and Qt's own texts in Spanish; the checks of the desktop entry, the
 # metainfo and the Debian package (lintian included).
 CV_PACKAGES+=(libqt6svg6 qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian)
+# An independent ID3 reader the tag tests compare with.
+CV_PACKAGES+=(python3-mutagen)
 
 cv_install_missing() {
     local missing=() package

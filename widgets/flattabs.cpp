@@ -20,12 +20,16 @@ QWidget *FlatTabButtons(QTabWidget *pages, QWidget *parent)
         button->setText(pages->tabText(i));
         button->setCheckable(true);
         button->setAutoRaise(true);
+        // Reached by Tab, yet a click leaves the focus where a value is typed.
+        button->setFocusPolicy(Qt::TabFocus);
         button->setChecked(i == pages->currentIndex());
         group->addButton(button, i);
         layout->addWidget(button);
     }
     layout->addStretch(1);
     pages->tabBar()->hide();
+    // Hidden, the bar would still take the focus by Tab and keep it there.
+    pages->tabBar()->setFocusPolicy(Qt::NoFocus);
     QObject::connect(group, &QButtonGroup::idClicked, pages, &QTabWidget::setCurrentIndex);
     QObject::connect(pages, &QTabWidget::currentChanged, group, [group](int index) {
         if (QAbstractButton *button = group->button(index))

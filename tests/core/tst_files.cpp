@@ -40,11 +40,11 @@ private slots:
         QTest::newRow("input/output") << 0 << EIO << "error de lectura o escritura";
         QTest::newRow("unknown errno") << 0 << 4095 << "error 4095 del sistema";
         QTest::newRow("file changed") << 1 << int(TagError::FileChanged) << "el fichero ha cambiado";
-        QTest::newRow("unreadable tag") << 1 << int(TagError::UnreadableTag) << "la etiqueta no se puede leer entera";
+        QTest::newRow("unreadable tag") << 1 << int(TagError::UnreadableTag) << "el tag no se puede leer entero";
         QTest::newRow("unconvertible frame") << 1 << int(TagError::UnconvertibleFrame)
-                                             << "la etiqueta tiene datos que esta versión no admite";
-        QTest::newRow("no tag") << 1 << int(TagError::NoTag) << "no tiene etiqueta";
-        QTest::newRow("too large") << 1 << int(TagError::TooLarge) << "la etiqueta es demasiado grande";
+                                             << "el tag tiene datos que la versión 2.3 no admite";
+        QTest::newRow("no tag") << 1 << int(TagError::NoTag) << "no tiene tag";
+        QTest::newRow("too large") << 1 << int(TagError::TooLarge) << "el tag es demasiado grande";
         QTest::newRow("not a regular file") << 1 << int(TagError::NotRegularFile) << "no es un fichero normal";
         QTest::newRow("too short") << 1 << int(TagError::TooShort) << "el fichero es demasiado corto";
         QTest::newRow("tag error unknown") << 1 << 99 << "motivo desconocido";

