@@ -6,6 +6,7 @@
 #include "platform/failurelist.h"
 #include "rename/VistaPrevia.h"
 #include "rename/avanzado.h"
+#include "rename/renamejournal.h"
 #include "rename/renameplan.h"
 #include "widgets/filelistview.h"
 
@@ -51,7 +52,8 @@ void TfUtilities::sbAvanzadasClick()
     Failures failed;
     {
         BusyCursor busy;
-        failed = ApplyRenames(plan);
+        RenameJournal journal(RenamePage::Renamer, folder);
+        failed = ApplyRenames(plan, {}, &journal);
     }
     RereadRenamedFolder(folder);
     ReportFailureList(this, RenameFailureHeading, failed);

@@ -5,6 +5,7 @@
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
 #include "platform/failurelist.h"
+#include "rename/renamejournal.h"
 #include "rename/renameplan.h"
 #include "widgets/filelistview.h"
 
@@ -43,7 +44,8 @@ void RunExtensionOperation(TfUtilities *window, FileListView *list, ExtensionOpe
     Failures failed;
     {
         BusyCursor busy;
-        failed = ApplyRenames(plan);
+        RenameJournal journal(RenamePage::Renamer, folder);
+        failed = ApplyRenames(plan, {}, &journal);
     }
     ReportFailureList(window, ExtensionFailureHeading(operation), failed);
     window->RereadRenamedFolder(folder);

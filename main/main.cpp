@@ -42,6 +42,7 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
     BuildRenamerPage();
     BuildTagPage();
     BuildRenamerMenus();
+    BuildUndoMenus();
 
     RecargaFicheros = new QTimer(this);
     RecargaFicheros->setObjectName(QStringLiteral("RecargaFicheros"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main/tageditorcore.h"
+#include "rename/renamejournal.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -120,6 +121,9 @@ public:
     QMenu *pmAnhadirExtension = nullptr;
     QAction *Eliminaextensin1 = nullptr;
     QAction *pmAnadir = nullptr;
+    // "Deshacer el último renombrado" in the context menus of both file lists.
+    QAction *pmDeshacerRenombrado = nullptr;
+    QAction *pmDeshacerRenombradoTag = nullptr;
 
     // Tag page
     QToolButton *SpeedButton1 = nullptr;
@@ -213,6 +217,9 @@ public slots:
     void sbEliminaExtensionClick();
     void Eliminaextensin1Click();
     void pmAnadirClick();
+    // Undo of each page's last rename operation: asks, then gives its entries their old names.
+    void pmDeshacerRenombradoClick();
+    void pmDeshacerRenombradoTagClick();
     void sbAvanzadasClick();
 
 public slots:
@@ -332,6 +339,8 @@ private:
     void BuildRenamerPage();
     void BuildTagPage();
     void BuildRenamerMenus();
+    void BuildUndoMenus();
+    void UndoRename(RenamePage page);
     void FillGenreLists();
     void RestoreFolder(const QString &stored, FolderTree *tree, FileListView *list);
     void ShowPanePopup(QMenu *menu, QWidget *pane, const QPoint &pos);
@@ -340,3 +349,6 @@ private:
     bool resizeConnected_ = false;
     bool storageSaveFailed_ = false;
 };
+
+// Tells what the start-up recovery of interrupted renames did, when it did anything.
+void ReportRenameRecovery(QWidget *parent, const RenameRecovery &recovery);

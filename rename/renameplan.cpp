@@ -10,6 +10,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #ifndef RENAME_NOREPLACE
@@ -78,6 +79,24 @@ std::vector<RenameStep> PlanRenames(const QByteArray &folder, const std::vector<
     return plan;
 }
 
+bool SameFile(const FileIdentity &a, const FileIdentity &b)
+{
+    return a.device == b.device && a.inode == b.inode && (a.born == 0 || b.born == 0 || a.born == b.born);
+}
+
+bool IdentityAt(int folder, const char *name, FileIdentity &file)
+{
+    struct statx info {};
+    if (::statx(folder, name, AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &info) != 0)
+        return false;
+    file.device = std::uint64_t(::makedev(info.stx_dev_major, info.stx_dev_minor));
+    file.inode = info.stx_ino;
+    file.born = (info.stx_mask & STATX_BTIME)
+                  ? std::uint64_t(info.stx_btime.tv_sec) * 1000000000u + info.stx_btime.tv_nsec
+                  : 0;
+    return true;
+}
+
 Refusal RefusalOf(const RenameStep &step)
 {
     if (step.refusal)
@@ -93,10 +112,6 @@ Refusal RefusalOf(const RenameStep &step)
 
 namespace {
 
-FileIdentity IdentityOf(const struct stat &info)
-{
-    return {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)};
-}
 
 QByteArray TemporaryNameBeside(const QByteArray &path)
 {
@@ -201,14 +216,13 @@ private:
                 Fail(i, ReasonText(RefusalOf(step)));
                 continue;
             }
-            struct stat info {};
+            FileIdentity file;
             const Folders::Place place = folders_.Of(step.oldPath);
-            if (::fstatat(place.folder, place.name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (!IdentityAt(place.folder, place.name, file)) {
                 Fail(i, ReasonText(std::error_code(errno, std::generic_category())));
                 continue;
             }
-            const FileIdentity file = IdentityOf(info);
-            if (i < expected.size() && expected[i] != FileIdentity{} && expected[i] != file) {
+            if (i < expected.size() && expected[i] != FileIdentity{} && !SameFile(expected[i], file)) {
                 Fail(i, ReasonText(Refusal::Replaced));
                 continue;
             }

@@ -52,12 +52,20 @@ std::vector<RenameStep> PlanRenames(const QByteArray &folder, const std::vector<
 // Why a step without both paths cannot be renamed.
 Refusal RefusalOf(const RenameStep &step);
 
-// Which file an entry is: its device and inode numbers.
+// Which file an entry is: its device and inode numbers, and when it was made, so that a new
+// file given the number of a removed one is not taken for it (0 where the file system keeps
+// no such time).
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::uint64_t born = 0; // nanoseconds since the epoch
     bool operator==(const FileIdentity &) const = default;
 };
+// Whether two identities are of the same file (a time missing on either side is not asked).
+bool SameFile(const FileIdentity &a, const FileIdentity &b);
+// The identity of the entry `name` in the folder of the handle `folder` (AT_FDCWD for a whole
+// path), the entry itself when it is a link; false, with errno, when there is none.
+bool IdentityAt(int folder, const char *name, FileIdentity &file);
 
 // One entry that an operation moves, as its record keeps it: where it is, where it goes, the
 // temporary name it passes through when it breaks a cycle ("" otherwise), and which file it is.

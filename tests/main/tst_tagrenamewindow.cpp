@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -216,6 +217,28 @@ private slots:
         QVERIFY(QFile::exists(folder_ + "/a.mp3"));
         QVERIFY(QFile::exists(folder_ + "/b.mp3"));
         QVERIFY(QFile::exists(folder_ + "/tres.mp3"));
+    }
+
+    // Renaming from tags is undone from the tag list's context menu.
+    void undoRenamingFromTags()
+    {
+        List({{"a.mp3", 1, "Uno"}, {"b.mp3", 2, "Dos"}});
+        w_->pcID3->setCurrentWidget(w_->tsRenombrar);
+        ToggleField(w_->clbCampos, "Título");
+        ScriptedDialogs dialogs;
+        w_->SpeedButton32->click();
+        QVERIFY(QFile::exists(folder_ + "/Uno.mp3") && QFile::exists(folder_ + "/Dos.mp3"));
+        emit w_->pmFicherosTag->aboutToShow();
+        QVERIFY(w_->pmDeshacerRenombradoTag->isEnabled());
+        dialogs.askAnswers = {true};
+        w_->pmDeshacerRenombradoTag->trigger();
+        QCOMPARE(dialogs.Of(QStringLiteral("Ask")).value(0).text,
+                 QStringLiteral("¿Deshacer el último renombrado?\n2 ficheros recuperarán su nombre anterior."));
+        QVERIFY(QFile::exists(folder_ + "/a.mp3") && QFile::exists(folder_ + "/b.mp3"));
+        QVERIFY(Captions(w_->FicherosTag).contains("a.mp3"));
+        QVERIFY(w_->TagList.empty());
+        emit w_->pmFicherosTag->aboutToShow();
+        QVERIFY(!w_->pmDeshacerRenombradoTag->isEnabled());
     }
 
     void renameAllFiles()
