@@ -3,6 +3,7 @@
 // against a baseline doing the same work in the plainest way, with the ratios at the end.
 #include "rename/avanzado.h"
 #include "rename/newnames.h"
+#include "rename/renamejournal.h"
 #include "rename/renameplan.h"
 #include "rename/transformations.h"
 
@@ -25,7 +26,6 @@
 #include <set>
 #include <string>
 #include <unistd.h>
-#include <sys/stat.h>
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -247,6 +247,7 @@ void BM_Baseline_OpenDialog10000(benchmark::State &state)
 struct RenameFolder {
     QTemporaryDir dir;
     QStringList names[2];
+    std::vector<QByteArray> native[2]; // the names' bytes
     std::vector<QByteArray> paths[2];
     int current = 0;
 
@@ -257,8 +258,10 @@ struct RenameFolder {
             names[1].append(QStringLiteral("%1 - Canción.mp3").arg(i, 5, 10, QLatin1Char('0')));
         }
         for (int side = 0; side < 2; ++side)
-            for (const QString &name : names[side])
+            for (const QString &name : names[side]) {
+                native[side].push_back(name.toUtf8());
                 paths[side].push_back(QFile::encodeName(dir.path() + u'/' + name));
+            }
         for (const QByteArray &path : paths[0]) {
             const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
             if (fd >= 0)
@@ -269,8 +272,8 @@ struct RenameFolder {
 
 // The work and its baseline in turns within each iteration, the order swapped every time, so
 // a busy machine slows both alike; "ratio" is the median of the turns' ratios.
-template <class Work, class Baseline>
-void InTurns(benchmark::State &state, Work work, Baseline baseline)
+template <class Work, class Baseline, class Prepare = bool (*)()>
+void InTurns(benchmark::State &state, Work work, Baseline baseline, Prepare prepare = [] { return true; })
 {
     std::vector<double> ratios;
     double workSeconds = 0;
@@ -281,6 +284,13 @@ void InTurns(benchmark::State &state, Work work, Baseline baseline)
         return ok ? std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() : -1.0;
     };
     for (auto _ : state) {
+        state.PauseTiming();
+        const bool prepared = prepare();
+        state.ResumeTiming();
+        if (!prepared) {
+            state.SkipWithError("a rename failed");
+            break;
+        }
         const bool workFirst = ratios.size() % 2 == 0;
         const double first = workFirst ? timed(work) : timed(baseline);
         const double second = workFirst ? timed(baseline) : timed(work);
@@ -314,6 +324,22 @@ bool BareLoop(RenameFolder &folder)
     return ok;
 }
 
+// The same loop naming each file within a handle of its folder, as the plan does.
+bool BareLoopInFolder(RenameFolder &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder.dir.path()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const QStringList &from = folder.names[folder.current];
+    const QStringList &to = folder.names[1 - folder.current];
+    bool ok = fd >= 0;
+    for (qsizetype i = 0; i < from.size() && ok; ++i)
+        ok = ::renameat2(fd, folder.native[folder.current][std::size_t(i)].constData(), fd,
+                         folder.native[1 - folder.current][std::size_t(i)].constData(), RENAME_NOREPLACE) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    folder.current = 1 - folder.current;
+    return ok && from.size() == to.size();
+}
+
 std::vector<FileListView::SelectedEntry> EntriesNamed(const QStringList &names)
 {
     std::vector<FileListView::SelectedEntry> entries;
@@ -323,102 +349,93 @@ std::vector<FileListView::SelectedEntry> EntriesNamed(const QStringList &names)
     return entries;
 }
 
-// 10,000 files renamed through the plan, from the names as listed to the applied renames.
-bool RenameThroughPlan(RenameFolder &folder)
+std::vector<RenameStep> PlanOf(const RenameFolder &folder, int from)
 {
-    const QByteArray path = NativePath(folder.dir.path() + u'/');
-    const auto plan = PlanRenames(path, EntriesNamed(folder.names[folder.current]), folder.names[1 - folder.current]);
-    const bool ok = ApplyRenames(plan).isEmpty();
-    folder.current = 1 - folder.current;
-    return ok;
+    return PlanRenames(NativePath(folder.dir.path() + u'/'), EntriesNamed(folder.names[from]), folder.names[1 - from]);
 }
 
-void BM_BareVsBare(benchmark::State &state)
+// What "&Aceptar" sets going: the renames of a plan made before the preview, journal included.
+bool Apply(const std::vector<RenameStep> &plan, const QByteArray &folder)
 {
-    RenameFolder planned;
-    RenameFolder bare;
-    InTurns(state, [&] { return BareLoop(planned); }, [&] { return BareLoop(bare); });
+    RenameJournal journal(RenamePage::Renamer, folder);
+    return ApplyRenames(plan, {}, &journal).isEmpty();
 }
-BENCHMARK(BM_BareVsBare)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
-bool StatLoop(RenameFolder &folder)
-{
-    const auto &from = folder.paths[folder.current];
-    struct stat info;
-    for (std::size_t i = 0; i < from.size(); ++i)
-        ::lstat(from[i].constData(), &info);
-    return BareLoop(folder);
-}
-void BM_StatBareVsBare(benchmark::State &state)
-{
-    RenameFolder planned;
-    RenameFolder bare;
-    InTurns(state, [&] { return StatLoop(planned); }, [&] { return BareLoop(bare); });
-}
-BENCHMARK(BM_StatBareVsBare)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 
-void BM_Debug(benchmark::State &state)
-{
-    RenameFolder folder;
-    double plan = 0, apply = 0, bare = 0;
-    RenameFolder other;
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        const QByteArray path = NativePath(folder.dir.path() + u'/');
-        const auto p = PlanRenames(path, EntriesNamed(folder.names[folder.current]), folder.names[1 - folder.current]);
-        auto t1 = std::chrono::steady_clock::now();
-        ApplyRenames(p);
-        auto t2 = std::chrono::steady_clock::now();
-        BareLoop(other);
-        auto t3 = std::chrono::steady_clock::now();
-        folder.current = 1 - folder.current;
-        plan += std::chrono::duration<double>(t1 - t0).count();
-        apply += std::chrono::duration<double>(t2 - t1).count();
-        bare += std::chrono::duration<double>(t3 - t2).count();
-    }
-    state.counters["plan"] = plan * 1000 / double(state.iterations());
-    state.counters["apply"] = apply * 1000 / double(state.iterations());
-    state.counters["bare"] = bare * 1000 / double(state.iterations());
-}
-BENCHMARK(BM_Debug)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
-
+// 10,000 files renamed through the plan, back and forth.
 void BM_RenameInTurnsWithBareLoop(benchmark::State &state)
 {
     RenameFolder planned;
     RenameFolder bare;
-    InTurns(state, [&] { return RenameThroughPlan(planned); }, [&] { return BareLoop(bare); });
+    const std::vector<RenameStep> plans[2] = {PlanOf(planned, 0), PlanOf(planned, 1)};
+    const QByteArray folder = NativePath(planned.dir.path());
+    InTurns(
+        state,
+        [&] {
+            const bool ok = Apply(plans[planned.current], folder);
+            planned.current = 1 - planned.current;
+            return ok;
+        },
+        [&] { return BareLoop(bare); });
+}
+
+// The same, the pairing of the names as listed with the new names included.
+void BM_PairAndRenameInTurnsWithBareLoop(benchmark::State &state)
+{
+    RenameFolder planned;
+    RenameFolder bare;
+    const QByteArray folder = NativePath(planned.dir.path());
+    InTurns(
+        state,
+        [&] {
+            const bool ok = Apply(PlanOf(planned, planned.current), folder);
+            planned.current = 1 - planned.current;
+            return ok;
+        },
+        [&] { return BareLoop(bare); });
+}
+
+// Against the loop naming each file within its folder's handle.
+void BM_RenameInTurnsWithBareLoopInFolder(benchmark::State &state)
+{
+    RenameFolder planned;
+    RenameFolder bare;
+    const std::vector<RenameStep> plans[2] = {PlanOf(planned, 0), PlanOf(planned, 1)};
+    const QByteArray folder = NativePath(planned.dir.path());
+    InTurns(
+        state,
+        [&] {
+            const bool ok = Apply(plans[planned.current], folder);
+            planned.current = 1 - planned.current;
+            return ok;
+        },
+        [&] { return BareLoopInFolder(bare); });
 }
 
 // 10,000 files whose names all move on by one: one cycle, broken by one temporary name.
-struct RotationFolder {
-    QTemporaryDir dir;
-    QStringList names;
-    QStringList next;
-
-    RotationFolder()
-    {
-        for (int i = 0; i < FileCount; ++i)
-            names.append(QStringLiteral("Foto %1.jpg").arg(i, 5, 10, QLatin1Char('0')));
-        next = names.mid(1) + names.mid(0, 1);
-        for (const QString &name : names) {
-            const int fd = ::open(QFile::encodeName(dir.path() + u'/' + name).constData(),
-                                  O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-            if (fd >= 0)
-                ::close(fd);
-        }
-    }
-
-    bool Rotate()
-    {
-        const auto plan = PlanRenames(NativePath(dir.path() + u'/'), EntriesNamed(names), next);
-        return ApplyRenames(plan).isEmpty();
-    }
-};
-
 void BM_RotationInTurnsWithBareLoop(benchmark::State &state)
 {
-    RotationFolder rotation;
+    RenameFolder rotation;
     RenameFolder bare;
-    InTurns(state, [&] { return rotation.Rotate(); }, [&] { return BareLoop(bare); });
+    const QStringList &names = rotation.names[0];
+    const QByteArray folder = NativePath(rotation.dir.path());
+    const auto plan = PlanRenames(folder + '/', EntriesNamed(names), names.mid(1) + names.mid(0, 1));
+    InTurns(state, [&] { return Apply(plan, folder); }, [&] { return BareLoop(bare); });
+}
+
+// Undo of the last rename of 10,000 files; the rename before each undo is not timed.
+void BM_UndoInTurnsWithBareLoop(benchmark::State &state)
+{
+    RenameFolder planned;
+    RenameFolder bare;
+    const std::vector<RenameStep> plan = PlanOf(planned, 0);
+    const QByteArray folder = NativePath(planned.dir.path());
+    InTurns(
+        state,
+        [&] {
+            int undone = 0;
+            return UndoLastRename(RenamePage::Renamer, {}, &undone).isEmpty() && undone == FileCount;
+        },
+        [&] { return BareLoop(bare); }, [&] { return Apply(plan, folder); });
 }
 
 BENCHMARK(BM_NumberLines)->Unit(benchmark::kMillisecond);
@@ -440,7 +457,10 @@ BENCHMARK(BM_Baseline_EditorRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTi
 BENCHMARK(BM_OpenDialog10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Baseline_OpenDialog10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RenameInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_PairAndRenameInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_RenameInTurnsWithBareLoopInFolder)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_RotationInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_UndoInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 
 // Prints the console report and, at the end, each figure over its baseline (medians when
 // repeated).
@@ -489,6 +509,9 @@ private:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // The journal of the renames measured, apart from the user's.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -182,12 +182,12 @@ std::vector<Claimed> ClaimAll(cvtags::Journal &journal, const std::string &prefi
     return claimed;
 }
 
-void RemoveNamed(cvtags::Journal &journal, const std::string &name)
+void RemoveNamed(cvtags::Journal &journal, const std::string &name, bool durable)
 {
     if (name.empty())
         return;
     if (auto record = journal.Claim(name))
-        record->Remove(true);
+        record->Remove(durable);
 }
 
 // Remembered per page until the journal's folder changes.
@@ -202,6 +202,21 @@ LastRenameCache &Cache()
     return cache;
 }
 void ForgetLastRenames() { Cache().valid = false; }
+
+// The record of each page this program ended last, in the journal folder it is in.
+std::string &LastEnded(RenamePage page)
+{
+    static std::string folder;
+    static std::string names[2];
+    cvtags::Journal *journal = cvtags::Journal::User();
+    const std::string current = journal ? journal->Folder().string() : std::string();
+    if (current != folder) {
+        folder = current;
+        names[0].clear();
+        names[1].clear();
+    }
+    return names[std::size_t(page)];
+}
 
 } // namespace
 
@@ -295,7 +310,7 @@ void RenameJournal::End()
         // Nothing to undo; an undo's own record goes once the record it undid is gone (which,
         // when the undo was stopped halfway, keeps what is left to undo).
         if (!undoes_.empty() && journal && settled_ == moves_)
-            RemoveNamed(*journal, undoes_);
+            RemoveNamed(*journal, undoes_, false); // its record shows what happened until then
         record_->Remove(false);
         record_.reset();
         ForgetLastRenames();
@@ -304,11 +319,16 @@ void RenameJournal::End()
     AppendChunk(*record_, Ended, {}, false);
     const std::string own = record_->Name();
     record_.reset();
-    // The page's earlier operations can no longer be undone.
-    if (journal)
+    // The page's earlier operations can no longer be undone: the one this program ended last,
+    // or, the first time, every one that has ended.
+    std::string &previous = LastEnded(page_);
+    if (journal && !previous.empty())
+        RemoveNamed(*journal, previous, false);
+    else if (journal)
         for (Claimed &earlier : ClaimAll(*journal, PrefixOf(page_), false))
             if (earlier.parsed.ended && earlier.record->Name() != own)
                 earlier.record->Remove(false);
+    previous = own;
     ForgetLastRenames();
 }
 
@@ -483,7 +503,7 @@ bool Recover(cvtags::Journal &journal, Claimed &claimed, RenameRecovery &result)
     if (canFinish && MoveEntries(*claimed.record, entries, left, where, true).isEmpty()) {
         ++result.finished;
         if (claimed.parsed.role == Undo) {
-            RemoveNamed(journal, claimed.parsed.undoes);
+            RemoveNamed(journal, claimed.parsed.undoes, true);
             claimed.record->Remove(true);
             return false;
         }
@@ -539,7 +559,7 @@ public:
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (entries[i].state != AtNew)
                 continue;
-            steps.push_back({NameOf(entries[i].to), NameOf(entries[i].from), entries[i].to, entries[i].from, {}});
+            steps.push_back({{}, {}, entries[i].to, entries[i].from, {}}); // named by their present names
             expected.push_back(entries[i].file);
             entryOfStep.push_back(i);
         }
@@ -561,7 +581,7 @@ public:
                     AppendChunk(*record, Marks, marks, true);
             }
         } else {
-            RemoveNamed(*journal, name); // nothing could be moved at all: nothing is left either
+            RemoveNamed(*journal, name, true); // nothing could be moved at all: nothing is left either
         }
         ForgetLastRenames();
         return failed;
@@ -588,7 +608,7 @@ RenameRecovery RecoverInterruptedRenames()
                 // An undo that ended: what it undid goes, then the undo. Of a page's ended
                 // operations only the newest can still be undone.
                 if (claimed.parsed.role == Undo)
-                    RemoveNamed(*journal, claimed.parsed.undoes);
+                    RemoveNamed(*journal, claimed.parsed.undoes, true);
                 if (claimed.parsed.role == Undo || !newestEnded)
                     claimed.record->Remove(true);
                 newestEnded = false;

@@ -6,6 +6,8 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_map>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -208,8 +210,7 @@ private:
     void Collect(const std::vector<FileIdentity> &expected)
     {
         moves_.reserve(plan_.size());
-        QHash<QByteArray, std::size_t> targets;
-        targets.reserve(qsizetype(plan_.size()));
+        names_.reserve(2 * plan_.size());
         for (std::size_t i = 0; i < plan_.size(); ++i) {
             const RenameStep &step = plan_[i];
             if (step.oldPath.isEmpty() || step.newPath.isEmpty()) {
@@ -231,12 +232,14 @@ private:
                 continue;
             }
             // The first entry to claim a new name gets it; the same entry twice moves once.
-            if (targets.contains(step.newPath) || sources_.contains(step.oldPath)) {
+            Roles &target = names_[View(step.newPath)];
+            Roles &source = names_[View(step.oldPath)];
+            if (target.target >= 0 || source.source >= 0) {
                 Fail(i, ReasonText(Refusal::Duplicate));
                 continue;
             }
-            targets.insert(step.newPath, moves_.size());
-            sources_.insert(step.oldPath, moves_.size());
+            target.target = std::ptrdiff_t(moves_.size());
+            source.source = std::ptrdiff_t(moves_.size());
             moves_.push_back({i, step.oldPath, step.newPath, {}, file});
         }
     }
@@ -248,9 +251,9 @@ private:
         const std::size_t count = moves_.size();
         std::vector<std::ptrdiff_t> next(count, -1); // the move that must run first
         for (std::size_t m = 0; m < count; ++m) {
-            const auto found = sources_.constFind(moves_[m].to);
-            if (found != sources_.constEnd())
-                next[m] = std::ptrdiff_t(*found);
+            const auto found = names_.find(View(moves_[m].to));
+            if (found != names_.end())
+                next[m] = found->second.source;
         }
         enum : char { Unvisited, OnPath, Placed };
         std::vector<char> state(count, Unvisited);
@@ -385,6 +388,12 @@ private:
 
     void Fail(std::size_t step, const QString &reason) { failed_.push_back({step, reason}); }
 
+    // A step without a listed name is named by the present name of its entry.
+    static QString NameOf(const RenameStep &step)
+    {
+        return step.name.isEmpty() && !step.oldPath.isEmpty() ? PathFromNative(NativeFileName(step.oldPath)) : step.name;
+    }
+
     Failures Sorted()
     {
         std::stable_sort(failed_.begin(), failed_.end(),
@@ -392,7 +401,7 @@ private:
         Failures failures;
         failures.reserve(qsizetype(failed_.size()));
         for (const auto &[step, reason] : failed_)
-            failures.append({plan_[step].name, reason});
+            failures.append({NameOf(plan_[step]), reason});
         return failures;
     }
 
@@ -401,7 +410,13 @@ private:
     RenameRecord *record_;
     Folders folders_;
     std::vector<RenameMove> moves_;
-    QHash<QByteArray, std::size_t> sources_;
+    // Every path of the plan: the move that leaves it and the move that takes it.
+    struct Roles {
+        std::ptrdiff_t source = -1;
+        std::ptrdiff_t target = -1;
+    };
+    static std::string_view View(const QByteArray &path) { return {path.constData(), std::size_t(path.size())}; }
+    std::unordered_map<std::string_view, Roles> names_; // views into the plan's paths
     std::vector<std::size_t> order_; // moves in the order they run
     std::vector<Unit> units_;
     std::vector<std::pair<std::size_t, QString>> failed_;

@@ -25,7 +25,7 @@
 // drive, a name that could leave the folder, no name for it): `refusal` says why; it is
 // reported like any other failure and never handed to the file system.
 struct RenameStep {
-    QString name;       // as listed; the failure list names the entry so
+    QString name;       // as listed; the failure list names the entry so ("": its present name)
     QString newName;    // as given, for a preview
     QByteArray oldPath; // full paths as the file system names them
     QByteArray newPath;
