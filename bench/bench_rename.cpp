@@ -361,8 +361,10 @@ bool Apply(const std::vector<RenameStep> &plan, const QByteArray &folder)
     return ApplyRenames(plan, {}, &journal).isEmpty();
 }
 
-// 10,000 files renamed through the plan, back and forth.
-void BM_RenameInTurnsWithBareLoop(benchmark::State &state)
+// 10,000 files renamed through the plan, back and forth, in turns with a bare loop in another
+// folder; with `pairEachTime` the names are paired in the timed part too.
+template <class Baseline>
+void BackAndForthInTurns(benchmark::State &state, bool pairEachTime, Baseline baseline)
 {
     RenameFolder planned;
     RenameFolder bare;
@@ -371,44 +373,22 @@ void BM_RenameInTurnsWithBareLoop(benchmark::State &state)
     InTurns(
         state,
         [&] {
-            const bool ok = Apply(plans[planned.current], folder);
+            const bool ok = Apply(pairEachTime ? PlanOf(planned, planned.current) : plans[planned.current], folder);
             planned.current = 1 - planned.current;
             return ok;
         },
-        [&] { return BareLoop(bare); });
+        [&] { return baseline(bare); });
 }
 
+void BM_RenameInTurnsWithBareLoop(benchmark::State &state) { BackAndForthInTurns(state, false, BareLoop); }
+
 // The same, the pairing of the names as listed with the new names included.
-void BM_PairAndRenameInTurnsWithBareLoop(benchmark::State &state)
-{
-    RenameFolder planned;
-    RenameFolder bare;
-    const QByteArray folder = NativePath(planned.dir.path());
-    InTurns(
-        state,
-        [&] {
-            const bool ok = Apply(PlanOf(planned, planned.current), folder);
-            planned.current = 1 - planned.current;
-            return ok;
-        },
-        [&] { return BareLoop(bare); });
-}
+void BM_PairAndRenameInTurnsWithBareLoop(benchmark::State &state) { BackAndForthInTurns(state, true, BareLoop); }
 
 // Against the loop naming each file within its folder's handle.
 void BM_RenameInTurnsWithBareLoopInFolder(benchmark::State &state)
 {
-    RenameFolder planned;
-    RenameFolder bare;
-    const std::vector<RenameStep> plans[2] = {PlanOf(planned, 0), PlanOf(planned, 1)};
-    const QByteArray folder = NativePath(planned.dir.path());
-    InTurns(
-        state,
-        [&] {
-            const bool ok = Apply(plans[planned.current], folder);
-            planned.current = 1 - planned.current;
-            return ok;
-        },
-        [&] { return BareLoopInFolder(bare); });
+    BackAndForthInTurns(state, false, BareLoopInFolder);
 }
 
 // 10,000 files whose names all move on by one: one cycle, broken by one temporary name.

@@ -89,14 +89,7 @@ QStringList RenameLines(const std::vector<RenameSource> &sources, const QStringL
     return lines;
 }
 
-QString RenamePreviewText(const QStringList &names)
-{
-    QStringList shown;
-    shown.reserve(names.size());
-    for (const QString &name : names)
-        shown.append(VisibleName(name));
-    return shown.join(u'\n');
-}
+QString RenamePreviewText(const QStringList &names) { return VisibleNameLines(names); }
 
 std::vector<RenameStep> PlanTagRename(const QList<QByteArray> &oldPaths, const QStringList &names,
                                       const QByteArray &folder)

@@ -68,6 +68,15 @@ QString VisibleName(const QString &name)
     return shown;
 }
 
+QString VisibleNameLines(const QStringList &names)
+{
+    QStringList shown;
+    shown.reserve(names.size());
+    for (const QString &name : names)
+        shown.append(VisibleName(name));
+    return shown.join(u'\n');
+}
+
 QString PathInFolder(const QString &folder, const QString &name)
 {
     if (!folder.startsWith(u'/') || NameLeavesFolder(name))

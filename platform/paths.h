@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 
@@ -41,6 +42,8 @@ bool HasControlChars(const QString &name);
 // A name as a preview shows it: each control character as its visible symbol (U+2400 to
 // U+241F, U+2421), so that a name holding a line break still takes exactly one line.
 QString VisibleName(const QString &name);
+// Names as a preview shows them, one per line.
+QString VisibleNameLines(const QStringList &names);
 
 // Joins a folder (a full path) and an entry name; "" when the folder is no real folder (the
 // list of drives) or the name could leave it, so such a path can never reach a rename.

@@ -64,15 +64,6 @@ TfVistaPrevia::TfVistaPrevia(QWidget *parent) : QDialog(parent)
 }
 
 namespace {
-QString Shown(const QStringList &names)
-{
-    QStringList shown;
-    shown.reserve(names.size());
-    for (const QString &name : names)
-        shown.append(VisibleName(name));
-    return shown.join(u'\n');
-}
-
 // A soft red that reads on light and dark themes alike behind the editor's own text colour.
 QColor MarkColour(const QPalette &palette)
 {
@@ -85,8 +76,8 @@ QColor MarkColour(const QPalette &palette)
 
 void TfVistaPrevia::ShowNames(const QStringList &oldNames, const QStringList &newNames)
 {
-    mOrigen->setPlainText(Shown(oldNames));
-    mDestino->setPlainText(Shown(newNames));
+    mOrigen->setPlainText(VisibleNameLines(oldNames));
+    mDestino->setPlainText(VisibleNameLines(newNames));
     MarkLines(marks_);
 }
 

@@ -10,13 +10,10 @@
 #include "platform/windows1252.h"
 #include "rename/VistaPrevia.h"
 #include "rename/avanzado.h"
-#include "rename/numerar.h"
-#include "rename/spinedit.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -27,28 +24,15 @@
 namespace {
 const QString Bad = QString(QChar::ReplacementCharacter);
 
-// Runs the advanced rename of the selected entries: the old names copied across and
-// numbered, or the given text typed, then the preview accepted.
-void AdvancedRename(TfUtilities &w, const QString &typed)
+// Runs the advanced rename of the selected entries with the given new name, then accepts the
+// preview.
+void AdvancedRename(TfUtilities &w, const QString &newName)
 {
     ScriptedDialogs dialogs;
     dialogs.onExec = [&](QDialog &dialog) {
-        if (auto *numerar = qobject_cast<TfNumerar *>(&dialog)) {
-            numerar->show();
-            if (!numerar->ckRellenar->isChecked())
-                numerar->ckRellenar->click();
-            numerar->seLongitud->setValue(3);
-            numerar->sbAceptar->click();
-            return numerar->result();
-        }
         if (auto *advanced = qobject_cast<TfAvanzado *>(&dialog)) {
             advanced->show();
-            if (typed.isEmpty()) {
-                advanced->sbTraspasar->click();
-                advanced->sbNumerar->click();
-            } else {
-                advanced->mRenombrados->setPlainText(typed);
-            }
+            advanced->SetLines({newName});
             advanced->sbRenombrar->click();
             return advanced->result();
         }
@@ -101,7 +85,7 @@ private slots:
         QVERIFY(quiet.shown.isEmpty());
         QCOMPARE(dir.NativeNames(), (QByteArrayList{"can\xF1on.wma", "otra.mp3"}));
         SelectEntries(w->Ficheros, {"can" + Bad + "on.wma"});
-        AdvancedRename(*w, {});
+        AdvancedRename(*w, "001can" + Bad + "on.wma");
         QCOMPARE(dir.NativeNames(), (QByteArrayList{"001can\xF1on.wma", "otra.mp3"}));
         // A typed name is UTF-8.
         SelectEntries(w->Ficheros, {"001can" + Bad + "on.wma"});
