@@ -519,14 +519,16 @@ bool Recover(cvtags::Journal &journal, Claimed &claimed, RenameRecovery &result)
     }
 
     // Back: every entry found away from its old name returns there.
+    // One found nowhere was moved or removed by someone else since: it is told.
     std::vector<std::size_t> back;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         where[i] = WhereIs(entries[i]);
-        if (!where[i].isEmpty() && where[i] != entries[i].from)
+        if (where[i].isEmpty() && entries[i].state == Unknown)
+            result.failed.append({NameOf(entries[i].from), ReasonText(std::error_code(ENOENT, std::generic_category()))});
+        else if (!where[i].isEmpty() && where[i] != entries[i].from)
             back.push_back(i);
     }
-    const Failures failed = MoveEntries(*claimed.record, entries, back, where, false);
-    result.failed += failed;
+    result.failed += MoveEntries(*claimed.record, entries, back, where, false);
     bool atTemporary = false;
     for (const std::size_t i : back)
         for (const QByteArray &temp : entries[i].temps)
