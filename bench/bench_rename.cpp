@@ -3,6 +3,7 @@
 // against a baseline doing the same work in the plainest way, with the ratios at the end.
 #include "rename/avanzado.h"
 #include "rename/newnames.h"
+#include "rename/renamejournal.h"
 #include "rename/renameplan.h"
 #include "rename/transformations.h"
 
@@ -17,6 +18,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
@@ -245,6 +247,7 @@ void BM_Baseline_OpenDialog10000(benchmark::State &state)
 struct RenameFolder {
     QTemporaryDir dir;
     QStringList names[2];
+    std::vector<QByteArray> native[2]; // the names' bytes
     std::vector<QByteArray> paths[2];
     int current = 0;
 
@@ -255,8 +258,10 @@ struct RenameFolder {
             names[1].append(QStringLiteral("%1 - Canción.mp3").arg(i, 5, 10, QLatin1Char('0')));
         }
         for (int side = 0; side < 2; ++side)
-            for (const QString &name : names[side])
+            for (const QString &name : names[side]) {
+                native[side].push_back(name.toUtf8());
                 paths[side].push_back(QFile::encodeName(dir.path() + u'/' + name));
+            }
         for (const QByteArray &path : paths[0]) {
             const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
             if (fd >= 0)
@@ -265,75 +270,152 @@ struct RenameFolder {
     }
 };
 
-void BM_RenamePlan10000(benchmark::State &state)
+// The work and its baseline in turns within each iteration, the order swapped every time, so
+// a busy machine slows both alike; "ratio" is the median of the turns' ratios.
+template <class Work, class Baseline, class Prepare = bool (*)()>
+void InTurns(benchmark::State &state, Work work, Baseline baseline, Prepare prepare = [] { return true; })
 {
-    RenameFolder folder;
-    const QString path = folder.dir.path() + u'/';
+    std::vector<double> ratios;
+    double workSeconds = 0;
+    double baseSeconds = 0;
+    const auto timed = [](auto &run) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool ok = run();
+        return ok ? std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() : -1.0;
+    };
     for (auto _ : state) {
-        std::vector<FileListView::SelectedEntry> entries;
-        for (const QString &name : folder.names[folder.current])
-            entries.push_back({FileListView::EntryKind::File, name});
-        const auto plan = PlanRenames(path, entries, folder.names[1 - folder.current]);
-        if (!ApplyRenames(plan).isEmpty()) {
+        state.PauseTiming();
+        const bool prepared = prepare();
+        state.ResumeTiming();
+        if (!prepared) {
             state.SkipWithError("a rename failed");
             break;
         }
-        folder.current = 1 - folder.current;
+        const bool workFirst = ratios.size() % 2 == 0;
+        const double first = workFirst ? timed(work) : timed(baseline);
+        const double second = workFirst ? timed(baseline) : timed(work);
+        const double w = workFirst ? first : second;
+        const double b = workFirst ? second : first;
+        if (w < 0 || b <= 0) {
+            state.SkipWithError("a rename failed");
+            break;
+        }
+        ratios.push_back(w / b);
+        workSeconds += w;
+        baseSeconds += b;
     }
-}
-void BM_Baseline_Renameat2Loop10000(benchmark::State &state)
-{
-    RenameFolder folder;
-    for (auto _ : state) {
-        const auto &from = folder.paths[folder.current];
-        const auto &to = folder.paths[1 - folder.current];
-        for (std::size_t i = 0; i < from.size(); ++i)
-            if (::renameat2(AT_FDCWD, from[i].constData(), AT_FDCWD, to[i].constData(), RENAME_NOREPLACE) != 0) {
-                state.SkipWithError("a rename failed");
-                return;
-            }
-        folder.current = 1 - folder.current;
-    }
+    std::sort(ratios.begin(), ratios.end());
+    if (ratios.empty())
+        return;
+    state.counters["ratio"] = ratios[ratios.size() / 2];
+    state.counters["work_ms"] = workSeconds * 1000 / double(ratios.size());
+    state.counters["bare_ms"] = baseSeconds * 1000 / double(ratios.size());
 }
 
-// Both ways in turns within each iteration, so a busy machine slows both alike; the counters
-// give each one's time per iteration and their ratio.
-void BM_RenamePlanAgainstBareLoopInTurns(benchmark::State &state)
+// The baseline: a bare loop of renameat2 calls over 10,000 files, back and forth.
+bool BareLoop(RenameFolder &folder)
+{
+    const auto &from = folder.paths[folder.current];
+    const auto &to = folder.paths[1 - folder.current];
+    bool ok = true;
+    for (std::size_t i = 0; i < from.size(); ++i)
+        ok = ::renameat2(AT_FDCWD, from[i].constData(), AT_FDCWD, to[i].constData(), RENAME_NOREPLACE) == 0 && ok;
+    folder.current = 1 - folder.current;
+    return ok;
+}
+
+// The same loop naming each file within a handle of its folder, as the plan does.
+bool BareLoopInFolder(RenameFolder &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder.dir.path()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const QStringList &from = folder.names[folder.current];
+    const QStringList &to = folder.names[1 - folder.current];
+    bool ok = fd >= 0;
+    for (qsizetype i = 0; i < from.size() && ok; ++i)
+        ok = ::renameat2(fd, folder.native[folder.current][std::size_t(i)].constData(), fd,
+                         folder.native[1 - folder.current][std::size_t(i)].constData(), RENAME_NOREPLACE) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    folder.current = 1 - folder.current;
+    return ok && from.size() == to.size();
+}
+
+std::vector<FileListView::SelectedEntry> EntriesNamed(const QStringList &names)
+{
+    std::vector<FileListView::SelectedEntry> entries;
+    entries.reserve(std::size_t(names.size()));
+    for (const QString &name : names)
+        entries.push_back({FileListView::EntryKind::File, name});
+    return entries;
+}
+
+std::vector<RenameStep> PlanOf(const RenameFolder &folder, int from)
+{
+    return PlanRenames(NativePath(folder.dir.path() + u'/'), EntriesNamed(folder.names[from]), folder.names[1 - from]);
+}
+
+// What "&Aceptar" sets going: the renames of a plan made before the preview, journal included.
+bool Apply(const std::vector<RenameStep> &plan, const QByteArray &folder)
+{
+    RenameJournal journal(RenamePage::Renamer, folder);
+    return ApplyRenames(plan, {}, &journal).isEmpty();
+}
+
+// 10,000 files renamed through the plan, back and forth, in turns with a bare loop in another
+// folder; with `pairEachTime` the names are paired in the timed part too.
+template <class Baseline>
+void BackAndForthInTurns(benchmark::State &state, bool pairEachTime, Baseline baseline)
 {
     RenameFolder planned;
     RenameFolder bare;
-    const QString path = planned.dir.path() + u'/';
-    double planSeconds = 0;
-    double bareSeconds = 0;
-    using Clock = std::chrono::steady_clock;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        std::vector<FileListView::SelectedEntry> entries;
-        for (const QString &name : planned.names[planned.current])
-            entries.push_back({FileListView::EntryKind::File, name});
-        const auto plan = PlanRenames(path, entries, planned.names[1 - planned.current]);
-        const bool planOk = ApplyRenames(plan).isEmpty();
-        planned.current = 1 - planned.current;
-        const auto middle = Clock::now();
-        const auto &from = bare.paths[bare.current];
-        const auto &to = bare.paths[1 - bare.current];
-        bool bareOk = true;
-        for (std::size_t i = 0; i < from.size(); ++i)
-            bareOk = ::renameat2(AT_FDCWD, from[i].constData(), AT_FDCWD, to[i].constData(), RENAME_NOREPLACE) == 0
-                && bareOk;
-        bare.current = 1 - bare.current;
-        const auto end = Clock::now();
-        if (!planOk || !bareOk) {
-            state.SkipWithError("a rename failed");
-            break;
-        }
-        planSeconds += std::chrono::duration<double>(middle - start).count();
-        bareSeconds += std::chrono::duration<double>(end - middle).count();
-    }
-    const double iterations = double(state.iterations());
-    state.counters["plan_ms"] = planSeconds * 1000 / iterations;
-    state.counters["bare_ms"] = bareSeconds * 1000 / iterations;
-    state.counters["ratio"] = bareSeconds > 0 ? planSeconds / bareSeconds : 0;
+    const std::vector<RenameStep> plans[2] = {PlanOf(planned, 0), PlanOf(planned, 1)};
+    const QByteArray folder = NativePath(planned.dir.path());
+    InTurns(
+        state,
+        [&] {
+            const bool ok = Apply(pairEachTime ? PlanOf(planned, planned.current) : plans[planned.current], folder);
+            planned.current = 1 - planned.current;
+            return ok;
+        },
+        [&] { return baseline(bare); });
+}
+
+void BM_RenameInTurnsWithBareLoop(benchmark::State &state) { BackAndForthInTurns(state, false, BareLoop); }
+
+// The same, the pairing of the names as listed with the new names included.
+void BM_PairAndRenameInTurnsWithBareLoop(benchmark::State &state) { BackAndForthInTurns(state, true, BareLoop); }
+
+// Against the loop naming each file within its folder's handle.
+void BM_RenameInTurnsWithBareLoopInFolder(benchmark::State &state)
+{
+    BackAndForthInTurns(state, false, BareLoopInFolder);
+}
+
+// 10,000 files whose names all move on by one: one cycle, broken by one temporary name.
+void BM_RotationInTurnsWithBareLoop(benchmark::State &state)
+{
+    RenameFolder rotation;
+    RenameFolder bare;
+    const QStringList &names = rotation.names[0];
+    const QByteArray folder = NativePath(rotation.dir.path());
+    const auto plan = PlanRenames(folder + '/', EntriesNamed(names), names.mid(1) + names.mid(0, 1));
+    InTurns(state, [&] { return Apply(plan, folder); }, [&] { return BareLoop(bare); });
+}
+
+// Undo of the last rename of 10,000 files; the rename before each undo is not timed.
+void BM_UndoInTurnsWithBareLoop(benchmark::State &state)
+{
+    RenameFolder planned;
+    RenameFolder bare;
+    const std::vector<RenameStep> plan = PlanOf(planned, 0);
+    const QByteArray folder = NativePath(planned.dir.path());
+    InTurns(
+        state,
+        [&] {
+            int undone = 0;
+            return UndoLastRename(RenamePage::Renamer, {}, &undone).isEmpty() && undone == FileCount;
+        },
+        [&] { return BareLoop(bare); }, [&] { return Apply(plan, folder); });
 }
 
 BENCHMARK(BM_NumberLines)->Unit(benchmark::kMillisecond);
@@ -354,9 +436,11 @@ BENCHMARK(BM_EditorRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Baseline_EditorRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenDialog10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Baseline_OpenDialog10000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RenamePlan10000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Baseline_Renameat2Loop10000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RenamePlanAgainstBareLoopInTurns)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_RenameInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_PairAndRenameInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_RenameInTurnsWithBareLoopInFolder)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_RotationInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_UndoInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 
 // Prints the console report and, at the end, each figure over its baseline (medians when
 // repeated).
@@ -386,7 +470,6 @@ public:
             {"BM_TrimNewNames", "BM_Baseline_TrimNewNames"},
             {"BM_EditorRoundTrip", "BM_Baseline_EditorRoundTrip"},
             {"BM_OpenDialog10000", "BM_Baseline_OpenDialog10000"},
-            {"BM_RenamePlan10000", "BM_Baseline_Renameat2Loop10000"},
         };
         for (const auto &[measured, baseline] : pairs) {
             const auto m = times_.find(measured);
@@ -406,6 +489,9 @@ private:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // The journal of the renames measured, apart from the user's.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

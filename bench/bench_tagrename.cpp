@@ -246,8 +246,10 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("CarventoUtilities"));
-    // Keep the user's settings out of it.
+    // Keep the user's settings and journal out of it.
     QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -6,6 +6,7 @@
 #include "platform/failurelist.h"
 #include "rename/VistaPrevia.h"
 #include "rename/avanzado.h"
+#include "rename/renamejournal.h"
 #include "rename/renameplan.h"
 #include "widgets/filelistview.h"
 
@@ -23,6 +24,7 @@ bool PreviewAccepted(QWidget *parent, const std::vector<RenameStep> &plan)
         newNames.append(step.newName);
     }
     preview.ShowNames(oldNames, newNames);
+    preview.MarkLines(PreviewMarks(plan));
     return Dialogs::Current().Exec(preview) == QDialog::Accepted;
 }
 } // namespace
@@ -36,7 +38,7 @@ void TfUtilities::sbAvanzadasClick()
         return;
     }
     // The names come from the list, so the list's folder is the one that holds them.
-    const QString folder = Ficheros->Directory();
+    const QByteArray folder = Ficheros->NativeDirectory();
 
     TfAvanzado avanzado(selected, this);
     std::vector<RenameStep> plan;
@@ -50,7 +52,8 @@ void TfUtilities::sbAvanzadasClick()
     Failures failed;
     {
         BusyCursor busy;
-        failed = ApplyRenames(plan);
+        RenameJournal journal(RenamePage::Renamer, folder);
+        failed = ApplyRenames(plan, {}, &journal);
     }
     RereadRenamedFolder(folder);
     ReportFailureList(this, RenameFailureHeading, failed);

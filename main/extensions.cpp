@@ -5,6 +5,7 @@
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
 #include "platform/failurelist.h"
+#include "rename/renamejournal.h"
 #include "rename/renameplan.h"
 #include "widgets/filelistview.h"
 
@@ -29,7 +30,7 @@ QStringList Items(const QComboBox *box)
 void RunExtensionOperation(TfUtilities *window, FileListView *list, ExtensionOperation operation,
                            const QString &extension)
 {
-    const QString folder = list->Directory();
+    const QByteArray folder = list->NativeDirectory();
     std::vector<RenameStep> plan;
     for (const FileListView::SelectedEntry &entry : list->SelectedEntries()) {
         const ExtensionStep step = PlanExtensionStep(operation, entry.kind, entry.name, extension);
@@ -43,7 +44,8 @@ void RunExtensionOperation(TfUtilities *window, FileListView *list, ExtensionOpe
     Failures failed;
     {
         BusyCursor busy;
-        failed = ApplyRenames(plan);
+        RenameJournal journal(RenamePage::Renamer, folder);
+        failed = ApplyRenames(plan, {}, &journal);
     }
     ReportFailureList(window, ExtensionFailureHeading(operation), failed);
     window->RereadRenamedFolder(folder);

@@ -4,6 +4,8 @@
 #include "main/extensionrules.h"
 #include "platform/busycursor.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/placement.h"
 #include "platform/settingskey.h"
 #include "update/configuracion.h"
@@ -16,7 +18,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QAbstractItemView>
 #include <QKeyEvent>
@@ -41,6 +42,7 @@ TfUtilities::TfUtilities(QWidget *parent) : QMainWindow(parent)
     BuildRenamerPage();
     BuildTagPage();
     BuildRenamerMenus();
+    BuildUndoMenus();
 
     RecargaFicheros = new QTimer(this);
     RecargaFicheros->setObjectName(QStringLiteral("RecargaFicheros"));
@@ -100,14 +102,30 @@ void TfUtilities::FormCreate()
     key.Close();
 }
 
-void TfUtilities::RestoreFolder(const QString &path, FolderTree *tree, FileListView *list)
+void TfUtilities::RestoreFolder(const QString &stored, FolderTree *tree, FileListView *list)
 {
-    if (path.isEmpty() || !QFileInfo(path).isDir())
+    if (stored.isEmpty())
         return;
-    tree->SetSelectedPath(path);
-    tree->OpenFolder(path);
-    list->SetDirectory(path);
+    // A folder stored as plain text is that folder, also when its text reads as escaped bytes.
+    QByteArray folder = PlainStoredPath(stored);
+    if (!IsFolder(folder))
+        folder = PathFromStored(stored);
+    if (!IsFolder(folder))
+        return;
+    tree->SetNativeSelectedPath(folder);
+    tree->OpenNativeFolder(folder);
+    list->SetNativeDirectory(folder);
 }
+
+namespace {
+// What the settings keep of a tree's folder: the folder in a form that gives back its bytes,
+// or the tree's text when it names no folder ("Drives", nothing chosen).
+QString StoredFolder(const FolderTree *tree)
+{
+    const QByteArray native = tree->NativeSelectedPath();
+    return native.isEmpty() ? tree->SelectedPath() : StoredPath(native);
+}
+} // namespace
 
 void TfUtilities::OpenPath(const QString &path)
 {
@@ -244,8 +262,8 @@ void TfUtilities::FormClose(QCloseEvent *)
     SettingsKey key;
     bool written = key.Open();
     if (written) {
-        written = key.WriteString(RutaRenombradorValue, Carpetas->SelectedPath());
-        written = key.WriteString(RutaTagValue, CarpetasTag->SelectedPath()) && written;
+        written = key.WriteString(RutaRenombradorValue, StoredFolder(Carpetas));
+        written = key.WriteString(RutaTagValue, StoredFolder(CarpetasTag)) && written;
         key.Close();
     }
     if (!written && !storageSaveFailed_)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main/tageditorcore.h"
+#include "rename/renamejournal.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -65,7 +66,7 @@ public:
     // Every operation that renames entries of `folder` ends with this: the file lists that
     // show the folder read it again, and both trees show its current sub-folders, keeping
     // what was expanded.
-    void RereadRenamedFolder(const QString &folder);
+    void RereadRenamedFolder(const QByteArray &folder);
     void SelectByExtension(const QString &extension);
 
     // Extension operations on the entries selected in Ficheros.
@@ -120,6 +121,9 @@ public:
     QMenu *pmAnhadirExtension = nullptr;
     QAction *Eliminaextensin1 = nullptr;
     QAction *pmAnadir = nullptr;
+    // "Deshacer el último renombrado" in the context menus of both file lists.
+    QAction *pmDeshacerRenombrado = nullptr;
+    QAction *pmDeshacerRenombradoTag = nullptr;
 
     // Tag page
     QToolButton *SpeedButton1 = nullptr;
@@ -213,6 +217,9 @@ public slots:
     void sbEliminaExtensionClick();
     void Eliminaextensin1Click();
     void pmAnadirClick();
+    // Undo of each page's last rename operation: asks, then gives its entries their old names.
+    void pmDeshacerRenombradoClick();
+    void pmDeshacerRenombradoTagClick();
     void sbAvanzadasClick();
 
 public slots:
@@ -332,11 +339,16 @@ private:
     void BuildRenamerPage();
     void BuildTagPage();
     void BuildRenamerMenus();
+    void BuildUndoMenus();
+    void UndoRename(RenamePage page);
     void FillGenreLists();
-    void RestoreFolder(const QString &path, FolderTree *tree, FileListView *list);
+    void RestoreFolder(const QString &stored, FolderTree *tree, FileListView *list);
     void ShowPanePopup(QMenu *menu, QWidget *pane, const QPoint &pos);
     QString SelectedFileExtension() const;
 
     bool resizeConnected_ = false;
     bool storageSaveFailed_ = false;
 };
+
+// Tells what the start-up recovery of interrupted renames did, when it did anything.
+void ReportRenameRecovery(QWidget *parent, const RenameRecovery &recovery);

@@ -3,11 +3,11 @@
 
 #include "main/extensionrules.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 
 #include <QAction>
-#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -45,13 +45,13 @@ void TfUtilities::SpeedButton5Click() { FicherosTag->SetViewStyle(ViewStyle::vsR
 void TfUtilities::RefreshRenamerPanes() { Refresh(Carpetas, Ficheros); }
 void TfUtilities::RefreshTagPanes() { Refresh(CarpetasTag, FicherosTag); }
 
-void TfUtilities::RereadRenamedFolder(const QString &folder)
+void TfUtilities::RereadRenamedFolder(const QByteArray &folder)
 {
     for (FolderTree *tree : {Carpetas, CarpetasTag})
         tree->RereadSubfolders(folder);
-    const QString shown = QDir::cleanPath(folder);
+    const QByteArray shown = CleanNativePath(folder);
     for (FileListView *list : {Ficheros, FicherosTag})
-        if (QDir::cleanPath(list->Directory()) == shown)
+        if (CleanNativePath(list->NativeDirectory()) == shown)
             list->RereadFolder();
 }
 

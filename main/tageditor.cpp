@@ -17,7 +17,7 @@ void TfUtilities::FicherosTagClick()
     const std::vector<SelectedEntry> entries = FicherosTag->SelectedEntries();
     if (entries.empty())
         return;
-    tagEditor_.BuildTagList(FicherosTag->Directory(), entries);
+    tagEditor_.BuildTagList(FicherosTag->NativeDirectory(), entries);
     ShowRecord(0);
     if (pcID3->currentWidget() == tsRenombrar)
         UpdateRenamePreview();

@@ -7,7 +7,8 @@
 #include "tags/TagError.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -18,7 +19,7 @@ bool &InFile(TID3 &record, TagVersion version)
 
 bool WriteTag(TID3 &record, TagVersion version)
 {
-    const std::filesystem::path path = TagFilePath(record.FilePath);
+    const std::filesystem::path path = TagFilePath(record.NativeFilePath);
     const bool written = version == TagVersion::V1 ? record.V1.WriteTag(path) : record.V2.WriteTag(path);
     if (written)
         InFile(record, version) = true;
@@ -60,9 +61,12 @@ void TagEditorCore::ClearTagList()
     current_ = -1;
 }
 
-bool TagEditorCore::AddTagFile(const QString &path)
+bool TagEditorCore::AddTagFile(const QString &path) { return AddTagFile(NativePath(path)); }
+
+bool TagEditorCore::AddTagFile(const QByteArray &path)
 {
-    if (!QFileInfo(path).isFile())
+    struct stat info {};
+    if (path.isEmpty() || ::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     records_.push_back(std::make_unique<TID3>(path));
     return true;
@@ -70,13 +74,13 @@ bool TagEditorCore::AddTagFile(const QString &path)
 
 void TagEditorCore::AddRecord(std::unique_ptr<TID3> record) { records_.push_back(std::move(record)); }
 
-void TagEditorCore::BuildTagList(const QString &folder, const std::vector<SelectedEntry> &entries)
+void TagEditorCore::BuildTagList(const QByteArray &folder, const std::vector<SelectedEntry> &entries)
 {
     ClearTagList();
     records_.reserve(entries.size());
     for (const SelectedEntry &entry : entries)
         if (entry.kind == FileEntry::Kind::File)
-            AddTagFile(PathInFolder(folder, entry.name));
+            AddTagFile(PathInFolder(folder, NativeName(entry)));
 }
 
 const TID3 *TagEditorCore::ShowRecord(int position)
@@ -284,7 +288,7 @@ namespace {
 // Records whose tag of that version was not found when the list was built are passed over.
 bool RemoveTag(TID3 &record, TagVersion version)
 {
-    const std::filesystem::path path = TagFilePath(record.FilePath);
+    const std::filesystem::path path = TagFilePath(record.NativeFilePath);
     bool removed = true;
     if (version == TagVersion::V1) {
         if (!record.V1.Present())
@@ -329,18 +333,19 @@ QStringList TagEditorCore::RenameNames(TagVersion version, const QStringList &ch
     return RenameLines(sources, checkedFields, separator);
 }
 
-std::vector<RenameStep> TagEditorCore::RenamePlan(const QStringList &names, const QString &folder) const
+std::vector<RenameStep> TagEditorCore::RenamePlan(const QStringList &names, const QByteArray &folder) const
 {
-    QStringList oldPaths;
+    QList<QByteArray> oldPaths;
     oldPaths.reserve(qsizetype(records_.size()));
     for (const auto &record : records_)
-        oldPaths.append(record->FilePath);
+        oldPaths.append(record->NativeFilePath);
     return PlanTagRename(oldPaths, names, folder);
 }
 
-Failures TagEditorCore::RenameFiles(const QStringList &names, const QString &folder, const Progress &progress)
+Failures TagEditorCore::RenameFiles(const QStringList &names, const QByteArray &folder, const Progress &progress,
+                                    RenameRecord *record)
 {
-    const Failures failed = ApplyRenames(RenamePlan(names, folder), progress);
+    const Failures failed = ApplyRenames(RenamePlan(names, folder), progress, record);
     ClearTagList();
     return failed;
 }
@@ -359,7 +364,7 @@ Failures TagEditorCore::WorkOnRecords(const std::function<bool(TID3 &, int)> &wo
         const auto &failures = group.Failures();
         for (; failuresSeen < failures.size(); ++failuresSeen)
             for (std::size_t j = batchStart; j < end; ++j)
-                if (!failed[j] && TagFilePath(records_[j]->FilePath) == failures[failuresSeen].first) {
+                if (!failed[j] && TagFilePath(records_[j]->NativeFilePath) == failures[failuresSeen].first) {
                     failed[j] = true;
                     reasons[j] = failures[failuresSeen].second;
                 }

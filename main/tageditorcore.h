@@ -55,8 +55,10 @@ public:
     // from the files among the selected entries of a folder.
     void ClearTagList();
     bool AddTagFile(const QString &path);
+    bool AddTagFile(const QByteArray &path);
     void AddRecord(std::unique_ptr<TID3> record);
-    void BuildTagList(const QString &folder, const std::vector<SelectedEntry> &entries);
+    // `folder` is the folder's path as the file system names it (ending in "/").
+    void BuildTagList(const QByteArray &folder, const std::vector<SelectedEntry> &entries);
 
     // Makes record `position` the shown one and gives it; none (nullptr, CurrentIndex -1) when
     // the position lies outside the list.
@@ -111,11 +113,13 @@ public:
     Failures RemoveFromAll(TagVersion version, const Progress &progress = {});
 
     // Renaming from tags: the new name of each record from the fields checked (in their
-    // order) of one version, the plan that pairs them with the files inside `folder`, and
-    // the renames, after which the list is empty.
+    // order) of one version, the plan that pairs them with the files inside `folder` (its
+    // path as the file system names it), and the renames, kept by `record` when given, after
+    // which the list is empty.
     QStringList RenameNames(TagVersion version, const QStringList &checkedFields, const QString &separator) const;
-    std::vector<RenameStep> RenamePlan(const QStringList &names, const QString &folder) const;
-    Failures RenameFiles(const QStringList &names, const QString &folder, const Progress &progress = {});
+    std::vector<RenameStep> RenamePlan(const QStringList &names, const QByteArray &folder) const;
+    Failures RenameFiles(const QStringList &names, const QByteArray &folder, const Progress &progress = {},
+                         RenameRecord *record = nullptr);
 
 private:
     // Every operation that writes the tags of many files goes through this one loop: `work`

@@ -55,10 +55,12 @@ void TfUtilities::SpeedButton32Click()
     // The names the preview shows, built afresh from the same options, so that a list rebuilt
     // while another sheet was shown can never be paired with older names.
     UpdateRenamePreview();
-    const QString folder = CarpetasTag->SelectedPath();
+    const QByteArray folder = CarpetasTag->NativeSelectedPath();
+    RenameJournal journal(RenamePage::Tags, FicherosTag->NativeDirectory());
     const Failures failed =
-        WithFileProgress(this, QStringLiteral("Renombrando los ficheros…"), int(TagList.size()),
-                         [&](const Progress &progress) { return tagEditor_.RenameFiles(renameNames_, folder, progress); });
+        WithFileProgress(this, QStringLiteral("Renombrando los ficheros…"), int(TagList.size()), [&](const Progress &progress) {
+            return tagEditor_.RenameFiles(renameNames_, folder, progress, &journal);
+        });
     ReportFailureList(this, RenameFailureHeading, failed);
     RereadRenamedFolder(folder);
     mPrevioRenombre->clear();

@@ -89,39 +89,20 @@ QStringList RenameLines(const std::vector<RenameSource> &sources, const QStringL
     return lines;
 }
 
-QString RenamePreviewText(const QStringList &names)
-{
-    QString text;
-    qsizetype size = 0;
-    for (const QString &name : names)
-        size += name.size() + 1;
-    text.reserve(size);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (i > 0)
-            text += u'\n';
-        for (QChar c : names[i]) {
-            const char16_t code = c.unicode();
-            if (code < 0x20)
-                text += QChar(char16_t(0x2400 + code)); // the control pictures block
-            else if (code == 0x7F)
-                text += QChar(char16_t(0x2421));
-            else
-                text += c;
-        }
-    }
-    return text;
-}
+QString RenamePreviewText(const QStringList &names) { return VisibleNameLines(names); }
 
-std::vector<RenameStep> PlanTagRename(const QStringList &oldPaths, const QStringList &names, const QString &folder)
+std::vector<RenameStep> PlanTagRename(const QList<QByteArray> &oldPaths, const QStringList &names,
+                                      const QByteArray &folder)
 {
     std::vector<RenameStep> plan;
     plan.reserve(std::size_t(oldPaths.size()));
     for (qsizetype i = 0; i < oldPaths.size(); ++i) {
-        RenameStep step{FileNamePart(oldPaths[i]), {}, oldPaths[i], {}};
-        if (i < names.size()) {
-            step.newName = names[i];
-            step.newPath = PathInFolder(folder, names[i]);
-        }
+        const QByteArray &oldPath = oldPaths[i];
+        const SelectedEntry file{FileEntry::Kind::File, PathFromNative(NativeFileName(oldPath)),
+                                 NativeFileName(oldPath)};
+        RenameStep step = RenameInFolder(folder, file, names.value(i), NameSource::FromTags);
+        if (!step.oldPath.isEmpty())
+            step.oldPath = oldPath; // the file stays where it is until it moves into the folder
         plan.push_back(std::move(step));
     }
     return plan;

@@ -4,6 +4,8 @@
 
 #include "rename/renameplan.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -48,7 +50,9 @@ QStringList RenameLines(const std::vector<RenameSource> &sources, const QStringL
 // symbols, so that a name holding a line break still takes exactly one line.
 QString RenamePreviewText(const QStringList &names);
 
-// Pairs each file (a full path) with the name of the same position inside `folder`; a file
-// without a name, or whose name could leave the folder, or when there is no folder to go to,
-// fails. Failures are reported by file name.
-std::vector<RenameStep> PlanTagRename(const QStringList &oldPaths, const QStringList &names, const QString &folder);
+// Pairs each file (a full path as the file system names it) with the name of the same
+// position inside `folder` (likewise); a file without a name, or whose name could leave the
+// folder, holds a control character or starts with "." (hidden), or when there is no folder to
+// go to, fails. Failures are reported by file name.
+std::vector<RenameStep> PlanTagRename(const QList<QByteArray> &oldPaths, const QStringList &names,
+                                      const QByteArray &folder);

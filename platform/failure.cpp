@@ -81,6 +81,11 @@ QString ReasonText(Refusal refusal)
     case Refusal::NoNewName: return QStringLiteral("falta el nombre nuevo");
     case Refusal::InvalidName: return QStringLiteral("nombre no válido");
     case Refusal::NoFolder: return QStringLiteral("no hay carpeta de destino");
+    case Refusal::ControlChars: return QStringLiteral("el nombre tiene caracteres de control");
+    case Refusal::Hidden: return QStringLiteral("el nombre quedaría oculto");
+    case Refusal::Duplicate: return QStringLiteral("el nombre nuevo está repetido");
+    case Refusal::SwapIncomplete: return QStringLiteral("el intercambio de nombres no se pudo completar");
+    case Refusal::Replaced: return QStringLiteral("ya no es el mismo fichero");
     }
     return UnknownReason();
 }

@@ -25,12 +25,17 @@ using Progress = std::function<bool(int done)>;
 // a general reason for an empty error or one of another kind.
 QString ReasonText(std::error_code error);
 
-// Why a planned step was never tried.
+// Why a planned step was never tried, or could not be finished.
 enum class Refusal {
-    NotAnEntry,  // the parent entry or a drive: nothing on disk to rename
-    NoNewName,   // the new name is empty
-    InvalidName, // the new name would leave its folder
-    NoFolder,    // there is no real folder to rename in
+    NotAnEntry,     // the parent entry or a drive: nothing on disk to rename
+    NoNewName,      // the new name is empty
+    InvalidName,    // the new name would leave its folder
+    NoFolder,       // there is no real folder to rename in
+    ControlChars,   // the new name holds a control character
+    Hidden,         // a new name made from tags would start with "."
+    Duplicate,      // an earlier entry of the same operation gets the same new name
+    SwapIncomplete, // part of a swap or rotation that could not be finished, so it was undone
+    Replaced,       // another entry stands under the name since the rename (undo)
 };
 QString ReasonText(Refusal refusal);
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/paths.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -12,7 +15,8 @@ struct FileEntry {
     // apart by their kind, never by their caption.
     static inline const QString ParentCaption = QStringLiteral(" <- Anterior");
 
-    QString name;                // the caption
+    QString name;                // the caption: the text shown for `native`
+    QByteArray native;           // the name's bytes, as the file system gave them
     Kind kind = Kind::File;
     bool hidden = false;
     bool readOnly = false;
@@ -25,6 +29,19 @@ struct FileEntry {
 // its name. Operations on many entries work on such a snapshot, never on a list that may be
 // re-read while they ask their questions.
 struct SelectedEntry {
+    SelectedEntry() = default;
+    SelectedEntry(FileEntry::Kind entryKind, const QString &caption, const QByteArray &bytes = {})
+        : kind(entryKind), name(caption), native(bytes)
+    {
+    }
+
     FileEntry::Kind kind = FileEntry::Kind::File;
-    QString name;
+    QString name;                // the caption
+    QByteArray native;           // the name's bytes; empty for a name given as text (its UTF-8)
 };
+
+// The bytes of the selected entry's name.
+inline QByteArray NativeName(const SelectedEntry &entry)
+{
+    return entry.native.isEmpty() ? NativePath(entry.name) : entry.native;
+}

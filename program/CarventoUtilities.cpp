@@ -30,9 +30,11 @@ int main(int argc, char *argv[])
     if (command.action != CommandLine::Action::Run)
         return FinishCommandLine(command);
     cvtags::RecoverInterruptedSaves();           // saves a crash cut short, before any window
+    const RenameRecovery renames = RecoverInterruptedRenames(); // and renames
 
     TfUtilities fUtilities;
     fUtilities.OpenPath(command.path);
     fUtilities.show();
+    ReportRenameRecovery(&fUtilities, renames);
     return app->exec();
 }

@@ -23,6 +23,7 @@
 
 namespace {
 constexpr int KindRole = Qt::UserRole;
+constexpr int NativeRole = Qt::UserRole + 1; // the bytes of the entry's name
 constexpr int MinimumListWidth = 200;
 } // namespace
 
@@ -168,6 +169,7 @@ void TfAvanzado::FormCreate(const std::vector<FileListView::SelectedEntry> &entr
     for (const FileListView::SelectedEntry &entry : entries) {
         auto *item = new QListWidgetItem(entry.name);
         item->setData(KindRole, int(entry.kind));
+        item->setData(NativeRole, entry.native);
         lbOriginal->addItem(item);
     }
     lbOriginal->setUpdatesEnabled(true);
@@ -201,7 +203,8 @@ std::vector<FileListView::SelectedEntry> TfAvanzado::Entries() const
     entries.reserve(std::size_t(lbOriginal->count()));
     for (int i = 0; i < lbOriginal->count(); ++i) {
         const QListWidgetItem *item = lbOriginal->item(i);
-        entries.push_back({FileListView::EntryKind(item->data(KindRole).toInt()), item->text()});
+        entries.push_back({FileListView::EntryKind(item->data(KindRole).toInt()), item->text(),
+                           item->data(NativeRole).toByteArray()});
     }
     return entries;
 }

@@ -1,10 +1,10 @@
 #include "widgets/filelistmodel.h"
 
+#include "platform/paths.h"
 #include "widgets/volumes.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStyle>
@@ -94,7 +94,9 @@ void SortByName(std::vector<FileEntry> &entries)
         const int c = a.key.compare(b.key);
         if (c != 0)
             return c < 0;
-        return entries[a.index].name < entries[b.index].name;
+        const FileEntry &first = entries[a.index];
+        const FileEntry &second = entries[b.index];
+        return first.name != second.name ? first.name < second.name : first.native < second.native;
     });
     std::vector<FileEntry> sorted;
     sorted.reserve(entries.size());
@@ -138,6 +140,7 @@ void FileListModel::LoadDrives()
     for (const Volume &volume : MountedVolumes()) {
         FileEntry entry;
         entry.name = volume.rootPath;
+        entry.native = NativePath(volume.rootPath);
         entry.kind = FileEntry::Kind::Drive;
         entry.readOnly = volume.readOnly;
         entry.size = volume.bytesTotal;
@@ -146,15 +149,14 @@ void FileListModel::LoadDrives()
     Replace(std::move(drives));
 }
 
-void FileListModel::LoadFolder(const QString &folder, const QString &mask)
+void FileListModel::LoadFolder(const QByteArray &folder, const QString &mask)
 {
     std::vector<FileEntry> folders;
     std::vector<FileEntry> files;
     const NameMask nameMask(mask);
 
     // One pass over the folder: names from readdir, details from fstatat on the same handle.
-    const QByteArray encoded = QFile::encodeName(folder);
-    const int dirFd = ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR *dir = dirFd >= 0 ? ::fdopendir(dirFd) : nullptr;
     if (dirFd >= 0 && !dir)
         ::close(dirFd);
@@ -175,7 +177,8 @@ void FileListModel::LoadFolder(const QString &folder, const QString &mask)
                 link = ::fstatat(dirFd, raw, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
             }
             FileEntry entry;
-            entry.name = QFile::decodeName(raw);
+            entry.native = QByteArray(raw);
+            entry.name = PathFromNative(entry.native);
             entry.hidden = raw[0] == '.';
             entry.readOnly = (info.st_mode & S_IWUSR) == 0;
             entry.link = link;

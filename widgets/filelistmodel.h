@@ -20,9 +20,9 @@ public:
     // Replaces every row with the mounted volumes.
     void LoadDrives();
     // Replaces every row with the parent entry, the sub-folders and the files of the folder
-    // (a path ending in "/") whose names match the mask. A folder that cannot be read gives
+    // (its bytes, ending in "/") whose names match the mask. A folder that cannot be read gives
     // the parent entry alone.
-    void LoadFolder(const QString &folder, const QString &mask);
+    void LoadFolder(const QByteArray &folder, const QString &mask);
 
     const FileEntry &Entry(int row) const { return entries_[static_cast<std::size_t>(row)]; }
 

@@ -1,5 +1,7 @@
 #include "widgets/filelistview.h"
 
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "widgets/filelistmodel.h"
 #include "widgets/foldertree.h"
 #include "widgets/keysignal.h"
@@ -8,7 +10,6 @@
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -28,14 +29,14 @@
 
 namespace {
 
-bool SameFolderOnDisk(const QString &a, const QString &b)
+bool SameFolderOnDisk(const QByteArray &a, const QByteArray &b)
 {
     struct stat first {};
     struct stat second {};
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0
-        && ::stat(QFile::encodeName(b).constData(), &second) == 0
+    return ::stat(a.constData(), &first) == 0 && ::stat(b.constData(), &second) == 0
         && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
+
 
 } // namespace
 
@@ -163,26 +164,46 @@ QString FileListView::Directory() const
 
 void FileListView::SetDirectory(const QString &directory)
 {
-    if (directory.compare(DrivesValue, Qt::CaseInsensitive) == 0) {
-        if (directory_ == DrivesValue)
-            return;
-        directory_ = DrivesValue;
-    } else {
-        if (directory.isEmpty() || !QDir::isAbsolutePath(directory))
-            return;
-        QString folder = QDir::cleanPath(directory);
-        if (!QFileInfo(folder).isDir())
-            return;
-        if (!folder.endsWith(u'/'))
-            folder += u'/';
-        // The folder shown, also when written with other letter case on a file system that
-        // ignores case; two folders that differ only in case are still two folders here.
-        if (directory_ != DrivesValue
-            && (folder == directory_
-                || (folder.compare(directory_, Qt::CaseInsensitive) == 0 && SameFolderOnDisk(folder, directory_))))
-            return;
-        directory_ = folder;
+    if (directory.compare(DrivesValue, Qt::CaseInsensitive) != 0) {
+        if (!directory.isEmpty() && QDir::isAbsolutePath(directory))
+            SetNativeDirectory(NativePath(directory));
+        return;
     }
+    if (directory_ == DrivesValue)
+        return;
+    directory_ = DrivesValue;
+    directoryNative_.clear();
+    ShowLoaded();
+}
+
+QByteArray FileListView::NativeDirectory() const
+{
+    return directoryNative_;
+}
+
+void FileListView::SetNativeDirectory(const QByteArray &directory)
+{
+    if (!directory.startsWith('/'))
+        return;
+    QByteArray folder = CleanNativePath(directory);
+    if (!IsFolder(folder))
+        return;
+    if (!folder.endsWith('/'))
+        folder += '/';
+    const QString text = PathFromNative(folder);
+    // The folder shown, also when written with other letter case on a file system that
+    // ignores case; two folders that differ only in case are still two folders here.
+    if (directory_ != DrivesValue
+        && (folder == directoryNative_
+            || (text.compare(directory_, Qt::CaseInsensitive) == 0 && SameFolderOnDisk(folder, directoryNative_))))
+        return;
+    directory_ = text;
+    directoryNative_ = folder;
+    ShowLoaded();
+}
+
+void FileListView::ShowLoaded()
+{
     Load();
     selection_->setCurrentIndex(model_->index(0, 0), QItemSelectionModel::NoUpdate);
     View()->scrollToTop();
@@ -224,6 +245,13 @@ QString FileListView::Caption(int index) const
     return model_->Entry(index).name;
 }
 
+QByteArray FileListView::NativeName(int index) const
+{
+    if (index < 0 || index >= Count())
+        return {};
+    return model_->Entry(index).native;
+}
+
 FileListView::EntryKind FileListView::Kind(int index) const
 {
     if (index < 0 || index >= Count())
@@ -238,7 +266,7 @@ std::vector<FileListView::SelectedEntry> FileListView::SelectedEntries() const
     for (std::size_t row = 0; row < rows.size(); ++row) {
         if (rows[row] != 0) {
             const FileEntry &entry = model_->Entry(static_cast<int>(row));
-            entries.push_back({entry.kind, entry.name});
+            entries.push_back({entry.kind, entry.name, entry.native});
         }
     }
     return entries;
@@ -366,18 +394,18 @@ void FileListView::Load()
     if (directory_ == DrivesValue)
         model_->LoadDrives();
     else
-        model_->LoadFolder(directory_, mask_);
+        model_->LoadFolder(directoryNative_, mask_);
 }
 
 void FileListView::RereadFolder()
 {
-    QSet<QString> selectedNames;
+    QSet<QByteArray> selectedNames;
     const std::vector<char> &rows = selection_->Rows();
     for (std::size_t row = 0; row < rows.size(); ++row)
         if (rows[row])
-            selectedNames.insert(model_->Entry(static_cast<int>(row)).name);
+            selectedNames.insert(model_->Entry(static_cast<int>(row)).native);
     const QModelIndex current = selection_->currentIndex();
-    const QString currentName = current.isValid() ? model_->Entry(current.row()).name : QString();
+    const QByteArray currentName = current.isValid() ? model_->Entry(current.row()).native : QByteArray();
     QAbstractItemView *view = View();
     const int scrollY = view->verticalScrollBar()->value();
     const int scrollX = view->horizontalScrollBar()->value();
@@ -389,13 +417,13 @@ void FileListView::RereadFolder()
     if (!selectedNames.isEmpty()) {
         std::vector<char> kept(static_cast<std::size_t>(count), 0);
         for (int row = 0; row < count; ++row)
-            kept[static_cast<std::size_t>(row)] = selectedNames.contains(model_->Entry(row).name) ? 1 : 0;
+            kept[static_cast<std::size_t>(row)] = selectedNames.contains(model_->Entry(row).native) ? 1 : 0;
         selection_->SetRows(kept);
     }
     int currentRow = 0;
     if (!currentName.isEmpty()) {
         for (int row = 0; row < count; ++row) {
-            if (model_->Entry(row).name == currentName) {
+            if (model_->Entry(row).native == currentName) {
                 currentRow = row;
                 break;
             }
@@ -459,37 +487,42 @@ void FileListView::OpenEntry(int row)
     if (row < 0 || row >= Count())
         return;
     const FileEntry &entry = model_->Entry(row);
-    QString target;
+    QByteArray target; // "" for the drives
     switch (entry.kind) {
     case FileEntry::Kind::File:
         return;
     case FileEntry::Kind::Drive:
-        target = entry.name;
+        target = entry.native;
         break;
     case FileEntry::Kind::Folder:
-        target = directory_ + entry.name;
-        if (!QFileInfo(target).isDir()) {
+        target = directoryNative_ + entry.native;
+        if (!IsFolder(target)) {
             // Gone since the folder was read: show what is there now.
             RereadFolder();
             return;
         }
         break;
     case FileEntry::Kind::Parent:
-        if (directory_ == u"/") {
-            target = DrivesValue;
+        if (directoryNative_ == "/")
             break;
-        }
         // Up to the nearest folder that still exists.
-        target = QDir::cleanPath(directory_);
+        target = CleanNativePath(directoryNative_);
         do {
-            target = QFileInfo(target).path();
-        } while (target != u"/" && !QFileInfo(target).isDir());
+            target = NativeFolderOf(target);
+        } while (target != "/" && !IsFolder(target));
         break;
     }
 
-    SetDirectory(target);
-    if (tree_)
-        tree_->ShowDirectory(directory_);
+    if (target.isEmpty())
+        SetDirectory(DrivesValue);
+    else
+        SetNativeDirectory(target);
+    if (!tree_)
+        return;
+    if (directory_ == DrivesValue)
+        tree_->ShowDirectory(DrivesValue);
+    else
+        tree_->ShowNativeDirectory(directoryNative_);
 }
 
 void FileListView::ShowPopup(QContextMenuEvent *event)

@@ -35,6 +35,10 @@ public:
     // folder that does not exist, or the folder already shown (letter case ignored), is ignored.
     QString Directory() const;
     void SetDirectory(const QString &directory);
+    // The folder shown as the file system names it (ending in "/"); "" while Drives is shown.
+    // Setting it follows the same rules as SetDirectory.
+    QByteArray NativeDirectory() const;
+    void SetNativeDirectory(const QByteArray &directory);
 
     QString Mask() const;                  // "*.*" by default
     void SetMask(const QString &mask);
@@ -49,6 +53,7 @@ public:
     // Entries in display order.
     int Count() const;
     QString Caption(int index) const;
+    QByteArray NativeName(int index) const;       // the bytes of the entry's name
     // What the entry is; entries are known by this, never by their caption (a file may be
     // named like the parent entry). An index out of range gives Parent.
     EntryKind Kind(int index) const;
@@ -90,6 +95,7 @@ private:
     template <typename> friend class FileItemView;
 
     void Load();
+    void ShowLoaded();                  // Load, then the first row current, scrolled to the top
     void FitColumns();
     void FitNameColumn();
     QString EntryPath(int row) const;
@@ -105,7 +111,8 @@ private:
     QStackedLayout *stack_ = nullptr;
     QPointer<FolderTree> tree_;
     QPointer<QMenu> popup_;
-    QString directory_;
+    QString directory_;                 // "Drives", or the text shown for directoryNative_
+    QByteArray directoryNative_;        // "" for Drives
     QString mask_;
     QString selectedItem_;
     ViewStyle style_ = ViewStyle::vsReport;

@@ -1,21 +1,25 @@
 #include "widgets/foldertree.h"
 
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertreemodel.h"
 #include "widgets/keysignal.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 namespace {
 
-QString WithSeparator(const QString &path)
+QByteArray WithSeparator(const QByteArray &path)
 {
-    return path.endsWith(u'/') ? path : path + u'/';
+    return path.endsWith('/') ? path : path + '/';
 }
+
 
 } // namespace
 
@@ -60,6 +64,18 @@ QString FolderTree::SelectedPath() const
 void FolderTree::SetSelectedPath(const QString &path)
 {
     selectedPath_ = path;
+    selectedNative_ = path.startsWith(u'/') ? NativePath(path) : QByteArray();
+}
+
+QByteArray FolderTree::NativeSelectedPath() const
+{
+    return selectedNative_;
+}
+
+void FolderTree::SetNativeSelectedPath(const QByteArray &path)
+{
+    selectedNative_ = path;
+    selectedPath_ = PathFromNative(path);
 }
 
 FileListView *FolderTree::FileList() const
@@ -84,35 +100,52 @@ void FolderTree::SelectQuietly(const QModelIndex &index)
 
 void FolderTree::Choose(const QModelIndex &index)
 {
-    const bool drives = model_->IsDrives(index);
-    selectedPath_ = drives ? FileListView::DrivesValue : WithSeparator(model_->PathOf(index));
+    if (model_->IsDrives(index)) {
+        selectedPath_ = FileListView::DrivesValue;
+        selectedNative_.clear();
+    } else {
+        SetNativeSelectedPath(WithSeparator(model_->NativePathOf(index)));
+    }
     const QString chosen = selectedPath_;
+    const QByteArray native = selectedNative_;
     emit DirChange(chosen);
-    if (fileList_)
+    if (!fileList_)
+        return;
+    if (native.isEmpty())
         fileList_->SetDirectory(chosen);
+    else
+        fileList_->SetNativeDirectory(native);
 }
 
 void FolderTree::OpenFolder(const QString &path)
 {
     if (path.size() <= 1 || !QDir::isAbsolutePath(path))
         return;
-    const QString folder = QDir::cleanPath(path);
-    if (!QFileInfo(folder).isDir())
+    OpenNativeFolder(NativePath(path));
+}
+
+void FolderTree::OpenNativeFolder(const QByteArray &path)
+{
+    if (path.size() <= 1 || !path.startsWith('/'))
+        return;
+    const QByteArray folder = CleanNativePath(path);
+    if (!IsFolder(folder))
         return;
     ShowFolder(folder);
 }
 
-void FolderTree::ShowFolder(const QString &folder)
+void FolderTree::ShowFolder(const QByteArray &folder)
 {
     const QModelIndex index = model_->IndexForPath(folder);
     if (!index.isValid())
         return;
     SelectQuietly(index);
-    selectedPath_ = WithSeparator(folder);
+    SetNativeSelectedPath(WithSeparator(folder));
     const QString chosen = selectedPath_;
+    const QByteArray native = selectedNative_;
     emit DirChange(chosen);
     if (fileList_)
-        fileList_->SetDirectory(chosen);
+        fileList_->SetNativeDirectory(native);
 }
 
 void FolderTree::ShowDirectory(const QString &directory)
@@ -120,13 +153,19 @@ void FolderTree::ShowDirectory(const QString &directory)
     if (directory.compare(FileListView::DrivesValue, Qt::CaseInsensitive) == 0)
         SelectDrives();
     else if (QDir::isAbsolutePath(directory))
-        ShowFolder(QDir::cleanPath(directory));
+        ShowNativeDirectory(NativePath(directory));
+}
+
+void FolderTree::ShowNativeDirectory(const QByteArray &directory)
+{
+    if (directory.startsWith('/'))
+        ShowFolder(CleanNativePath(directory));
 }
 
 void FolderTree::SelectDrives()
 {
     const QModelIndex drives = model_->DrivesIndex();
-    if (currentIndex() == drives && selectedPath_ == FileListView::DrivesValue)
+    if (currentIndex() == drives && selectedPath_ == FileListView::DrivesValue && selectedNative_.isEmpty())
         return;
     SelectQuietly(drives);
     Choose(drives);
@@ -169,9 +208,15 @@ void FolderTree::RebuildTree()
 
 void FolderTree::RereadSubfolders(const QString &folder)
 {
-    if (!QDir::isAbsolutePath(folder))
+    if (QDir::isAbsolutePath(folder))
+        RereadSubfolders(NativePath(folder));
+}
+
+void FolderTree::RereadSubfolders(const QByteArray &folder)
+{
+    if (!folder.startsWith('/'))
         return;
     quiet_ = true;
-    model_->Reread(QDir::cleanPath(folder));
+    model_->Reread(CleanNativePath(folder));
     quiet_ = false;
 }

@@ -19,6 +19,9 @@ public:
     // was chosen; after OpenFolder it ends with "/". Assigning only records the path.
     QString SelectedPath() const;
     void SetSelectedPath(const QString &path);
+    // The same folder as the file system names it; "" for none and for "Drives".
+    QByteArray NativeSelectedPath() const;
+    void SetNativeSelectedPath(const QByteArray &path);
 
     FileListView *FileList() const;
     void SetFileList(FileListView *list);
@@ -26,6 +29,7 @@ public:
     // Ignored when the path is empty, one character long or not an existing folder;
     // otherwise expands down to it, selects it, makes it SelectedPath and emits DirChange.
     void OpenFolder(const QString &path);
+    void OpenNativeFolder(const QByteArray &path);
 
     // Discards every node and builds the tree again from the drives, showing its root level.
     void RebuildTree();
@@ -34,10 +38,12 @@ public:
     // removed: each one still there stays as it was (expanded or not), the selection too.
     // Nothing for a folder the tree has not read yet.
     void RereadSubfolders(const QString &folder);
+    void RereadSubfolders(const QByteArray &folder);
 
     // Follows a folder the linked file list opened: "Drives" selects the top entry, a folder
     // ("/" included) is expanded and selected; it becomes SelectedPath and DirChange is raised.
     void ShowDirectory(const QString &directory);
+    void ShowNativeDirectory(const QByteArray &directory);
 
 signals:
     void DirChange(const QString &path);   // OnDirChange
@@ -57,11 +63,12 @@ private:
     // Selects the top entry, as when the file list went up from "/" to the drives.
     void SelectDrives();
     // OpenFolder without its checks, for folders the file list opened ("/" included).
-    void ShowFolder(const QString &folder);
+    void ShowFolder(const QByteArray &folder);
     void SelectQuietly(const QModelIndex &index);
 
     FolderTreeModel *model_ = nullptr;
     QPointer<FileListView> fileList_;
     QString selectedPath_;
+    QByteArray selectedNative_;
     bool quiet_ = false;               // selection changed by the program, not by the user
 };

@@ -1,9 +1,9 @@
 #include "widgets/foldertreemodel.h"
 
+#include "platform/paths.h"
 #include "widgets/volumes.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QSet>
 #include <QStyle>
 
@@ -16,18 +16,26 @@
 
 namespace {
 
-bool NameBefore(const QString &a, const QString &b)
+// A folder's name: its bytes and the text shown for them.
+struct FolderName {
+    QByteArray native;
+    QString text;
+};
+
+bool NameBefore(const FolderName &a, const FolderName &b)
 {
-    const int c = a.compare(b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
+    const int c = a.text.compare(b.text, Qt::CaseInsensitive);
+    if (c != 0)
+        return c < 0;
+    return a.text != b.text ? a.text < b.text : a.native < b.native;
 }
 
 // Names of the sub-folders (hidden ones included), links to folders counted as folders, in
 // tree order; false when the folder cannot be listed.
-bool ReadSubfolders(const QString &folder, QStringList &names)
+bool ReadSubfolders(const QByteArray &folder, std::vector<FolderName> &names)
 {
     names.clear();
-    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
         return false;
     DIR *dir = ::fdopendir(dirFd);
@@ -44,17 +52,19 @@ bool ReadSubfolders(const QString &folder, QStringList &names)
             struct stat info {};
             isDir = ::fstatat(dirFd, raw, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
-        if (isDir)
-            names.append(QFile::decodeName(raw));
+        if (isDir) {
+            const QByteArray native(raw);
+            names.push_back({native, PathFromNative(native)});
+        }
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end(), NameBefore);
     return true;
 }
 
-QString JoinPath(const QString &folder, const QString &name)
+QByteArray JoinPath(const QByteArray &folder, const QByteArray &name)
 {
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
 } // namespace
@@ -86,7 +96,7 @@ void FolderTreeModel::Rebuild()
     for (const Volume &volume : MountedVolumes()) {
         auto drive = std::make_unique<Node>();
         drive->name = volume.rootPath;
-        drive->path = volume.rootPath;
+        drive->native = NativePath(volume.rootPath);
         drive->kind = Node::Kind::Drive;
         drive->parent = drives.get();
         drive->row = static_cast<int>(drives->children.size());
@@ -120,7 +130,12 @@ bool FolderTreeModel::IsDrives(const QModelIndex &index) const
 
 QString FolderTreeModel::PathOf(const QModelIndex &index) const
 {
-    return index.isValid() ? NodeOf(index)->path : QString();
+    return index.isValid() ? PathFromNative(NodeOf(index)->native) : QString();
+}
+
+QByteArray FolderTreeModel::NativePathOf(const QModelIndex &index) const
+{
+    return index.isValid() ? NodeOf(index)->native : QByteArray();
 }
 
 void FolderTreeModel::Load(Node *node)
@@ -128,15 +143,15 @@ void FolderTreeModel::Load(Node *node)
     if (node->loaded)
         return;
     node->loaded = true;
-    QStringList names;
-    ReadSubfolders(node->path, names);
-    if (names.isEmpty())
+    std::vector<FolderName> names;
+    ReadSubfolders(node->native, names);
+    if (names.empty())
         return;
     beginInsertRows(IndexOf(node), 0, static_cast<int>(names.size()) - 1);
-    for (const QString &name : names) {
+    for (const FolderName &name : names) {
         auto child = std::make_unique<Node>();
-        child->name = name;
-        child->path = JoinPath(node->path, name);
+        child->name = name.text;
+        child->native = JoinPath(node->native, name.native);
         child->parent = node;
         child->row = static_cast<int>(node->children.size());
         node->children.push_back(std::move(child));
@@ -144,22 +159,25 @@ void FolderTreeModel::Load(Node *node)
     endInsertRows();
 }
 
-FolderTreeModel::Node *FolderTreeModel::ChildNamed(Node *node, const QString &name)
+FolderTreeModel::Node *FolderTreeModel::ChildNamed(Node *node, const QByteArray &name)
 {
     Load(node);
     auto &children = node->children;
+    const QByteArray path = JoinPath(node->native, name);
     for (const auto &child : children)
-        if (child->name == name)
+        if (child->native == path)
             return child.get();
     // A folder that exists but could not be listed (no read right on its parent) still
     // gets its node, so the tree can show where the user is.
-    const auto place = std::find_if(children.begin(), children.end(),
-                                    [&name](const auto &child) { return NameBefore(name, child->name); });
+    const FolderName named{name, PathFromNative(name)};
+    const auto place = std::find_if(children.begin(), children.end(), [&named](const auto &child) {
+        return NameBefore(named, {NativeFileName(child->native), child->name});
+    });
     const int row = static_cast<int>(place - children.begin());
     beginInsertRows(IndexOf(node), row, row);
     auto child = std::make_unique<Node>();
-    child->name = name;
-    child->path = JoinPath(node->path, name);
+    child->name = named.text;
+    child->native = path;
     child->parent = node;
     Node *added = child.get();
     children.insert(children.begin() + row, std::move(child));
@@ -169,53 +187,58 @@ FolderTreeModel::Node *FolderTreeModel::ChildNamed(Node *node, const QString &na
     return added;
 }
 
-FolderTreeModel::Node *FolderTreeModel::VolumeOf(const QString &path) const
+FolderTreeModel::Node *FolderTreeModel::VolumeOf(const QByteArray &path) const
 {
-    if (!path.startsWith(u'/'))
+    if (!path.startsWith('/'))
         return nullptr;
     // The volume mounted deepest along the path holds it.
     const Node *drives = root_->children.front().get();
     Node *best = nullptr;
     for (const auto &drive : drives->children) {
-        const QString &rootPath = drive->path;
-        const bool holds = rootPath == u"/" || path == rootPath || path.startsWith(rootPath + u'/');
-        if (holds && (!best || rootPath.size() > best->path.size()))
+        const QByteArray &rootPath = drive->native;
+        const bool holds = rootPath == "/" || path == rootPath || path.startsWith(rootPath + '/');
+        if (holds && (!best || rootPath.size() > best->native.size()))
             best = drive.get();
     }
     return best;
 }
 
-QStringList FolderTreeModel::PartsBelow(const Node *volume, const QString &path)
+QByteArrayList FolderTreeModel::PartsBelow(const Node *volume, const QByteArray &path)
 {
-    const QString rest = volume->path == u"/" ? path : path.mid(volume->path.size());
-    return rest.split(u'/', Qt::SkipEmptyParts);
+    const QByteArray rest = volume->native == "/" ? path : path.mid(volume->native.size());
+    QByteArrayList parts;
+    for (const QByteArray &part : rest.split('/'))
+        if (!part.isEmpty())
+            parts.append(part);
+    return parts;
 }
 
-QModelIndex FolderTreeModel::IndexForPath(const QString &path)
+QModelIndex FolderTreeModel::IndexForPath(const QByteArray &path)
 {
     Node *node = VolumeOf(path);
     if (!node)
         return {};
-    for (const QString &part : PartsBelow(node, path))
+    for (const QByteArray &part : PartsBelow(node, path))
         node = ChildNamed(node, part);
     return IndexOf(node);
 }
 
-void FolderTreeModel::Reread(const QString &path)
+void FolderTreeModel::Reread(const QByteArray &path)
 {
     Node *node = VolumeOf(path);
     if (!node)
         return;
-    for (const QString &part : PartsBelow(node, path)) {
+    for (const QByteArray &part : PartsBelow(node, path)) {
+        const QByteArray childPath = JoinPath(node->native, part);
         const auto &children = node->children;
         const auto child = std::find_if(children.begin(), children.end(),
-                                        [&part](const auto &c) { return c->name == part; });
+                                        [&childPath](const auto &c) { return c->native == childPath; });
         if (child == children.end())
             return; // never shown: it is read when it is first expanded
         node = child->get();
     }
-    QStringList names;
-    if (!node->loaded || !ReadSubfolders(node->path, names))
+    std::vector<FolderName> names;
+    if (!node->loaded || !ReadSubfolders(node->native, names))
         return;
 
     // Both lists are in tree order: the folders gone go, the new ones go to their places, and
@@ -227,10 +250,12 @@ void FolderTreeModel::Reread(const QString &path)
         for (std::size_t row = 0; row < children.size(); ++row)
             children[row]->row = int(row);
     };
-    const QSet<QString> present(names.begin(), names.end());
+    QSet<QByteArray> present;
+    for (const FolderName &name : names)
+        present.insert(JoinPath(node->native, name.native));
     for (int end = int(children.size()); end > 0;) {
         int start = end;
-        while (start > 0 && !present.contains(children[std::size_t(start - 1)]->name))
+        while (start > 0 && !present.contains(children[std::size_t(start - 1)]->native))
             --start;
         if (start < end) {
             beginRemoveRows(parent, start, end - 1);
@@ -240,21 +265,24 @@ void FolderTreeModel::Reread(const QString &path)
         }
         end = start - 1;
     }
+    const auto same = [&](std::size_t at, std::size_t i) {
+        return at < children.size() && children[at]->native == JoinPath(node->native, names[i].native);
+    };
     std::size_t at = 0;
-    for (qsizetype i = 0; i < names.size();) {
-        if (at < children.size() && children[at]->name == names[i]) {
+    for (std::size_t i = 0; i < names.size();) {
+        if (same(at, i)) {
             ++at;
             ++i;
             continue;
         }
-        qsizetype last = i;
-        while (last + 1 < names.size() && (at >= children.size() || children[at]->name != names[last + 1]))
+        std::size_t last = i;
+        while (last + 1 < names.size() && !same(at, last + 1))
             ++last;
-        beginInsertRows(parent, int(at), int(at + std::size_t(last - i)));
+        beginInsertRows(parent, int(at), int(at + (last - i)));
         for (; i <= last; ++i, ++at) {
             auto child = std::make_unique<Node>();
-            child->name = names[i];
-            child->path = JoinPath(node->path, names[i]);
+            child->name = names[i].text;
+            child->native = JoinPath(node->native, names[i].native);
             child->parent = node;
             children.insert(children.begin() + std::ptrdiff_t(at), std::move(child));
         }
@@ -315,7 +343,7 @@ QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return node->name;
     case Qt::ToolTipRole:
-        return node->kind == Node::Kind::Drives ? node->name : node->path;
+        return node->kind == Node::Kind::Drives ? node->name : PathFromNative(node->native);
     case Qt::DecorationRole:
         switch (node->kind) {
         case Node::Kind::Drives: return drivesIcon_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QByteArrayList>
 #include <QIcon>
 #include <QString>
 
@@ -20,14 +21,16 @@ public:
 
     QModelIndex DrivesIndex() const;
     bool IsDrives(const QModelIndex &index) const;
-    // The folder of a node without a trailing "/" ("/" for the root folder); "" for "Drives".
+    // The folder of a node without a trailing "/" ("/" for the root folder); "" for "Drives":
+    // as shown, and as the file system names it.
     QString PathOf(const QModelIndex &index) const;
-    // The node of an absolute, clean folder path, reading and adding nodes on the way.
-    QModelIndex IndexForPath(const QString &path);
-    // Reads the sub-folders of an absolute, clean folder path again when its node has been
-    // read: gone ones leave, new ones come, the others keep their nodes. Nothing for a
-    // folder the tree has not read, or cannot read now.
-    void Reread(const QString &path);
+    QByteArray NativePathOf(const QModelIndex &index) const;
+    // The node of an absolute, clean folder path (its bytes), reading and adding nodes on the way.
+    QModelIndex IndexForPath(const QByteArray &path);
+    // Reads the sub-folders of an absolute, clean folder path (its bytes) again when its node
+    // has been read: gone ones leave, new ones come, the others keep their nodes. Nothing for
+    // a folder the tree has not read, or cannot read now.
+    void Reread(const QByteArray &path);
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -42,8 +45,8 @@ public:
 private:
     struct Node {
         enum class Kind { Invisible, Drives, Drive, Folder };
-        QString name;
-        QString path;
+        QString name;                // as shown
+        QByteArray native;           // the folder's path as the file system names it
         Kind kind = Kind::Folder;
         Node *parent = nullptr;
         std::vector<std::unique_ptr<Node>> children;
@@ -54,10 +57,10 @@ private:
     Node *NodeOf(const QModelIndex &index) const;
     QModelIndex IndexOf(const Node *node) const;
     void Load(Node *node);
-    Node *ChildNamed(Node *node, const QString &name);
+    Node *ChildNamed(Node *node, const QByteArray &name);
     // The volume node that holds a path; nullptr for none.
-    Node *VolumeOf(const QString &path) const;
-    static QStringList PartsBelow(const Node *volume, const QString &path);
+    Node *VolumeOf(const QByteArray &path) const;
+    static QByteArrayList PartsBelow(const Node *volume, const QByteArray &path);
 
     std::unique_ptr<Node> root_;
     QIcon drivesIcon_, driveIcon_, folderIcon_;

@@ -148,6 +148,47 @@ private slots:
         QVERIFY(!dir.Exists("Song.MP3"));
     }
 
+    // A change of letter case only: the entry found under the new spelling is the entry itself
+    // where case is ignored, also when a FUSE file system gives each spelling its own file
+    // number; a real other file, spelled exactly so, never is.
+    void sameEntryRespelled_data()
+    {
+        QTest::addColumn<QByteArray>("oldName");
+        QTest::addColumn<QByteArray>("newName");
+        QTest::addColumn<bool>("sameFile");
+        QTest::addColumn<bool>("ignoresCase");
+        QTest::addColumn<bool>("noReplaceRefused");
+        QTest::addColumn<bool>("exactNameListed");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("same file, case ignored") << QByteArray("song.mp3") << QByteArray("SONG.MP3") << true
+                                                 << false << false << false << true;
+        QTest::newRow("exFAT through FUSE: own numbers, no-replace refused")
+            << QByteArray("song.mp3") << QByteArray("SONG.MP3") << false << false << true << false << true;
+        QTest::newRow("own numbers where the file system says it ignores case")
+            << QByteArray("Canción.mp3") << QByteArray("CANCIÓN.MP3") << false << true << false << false << true;
+        QTest::newRow("own numbers, nothing tells that case is ignored")
+            << QByteArray("song.mp3") << QByteArray("SONG.MP3") << false << false << false << false << false;
+        QTest::newRow("another file spelled so") << QByteArray("song.mp3") << QByteArray("SONG.MP3") << false
+                                                 << true << true << true << false;
+        QTest::newRow("hard link spelled so") << QByteArray("a") << QByteArray("A") << true << false << false
+                                              << true << false;
+        QTest::newRow("other letters") << QByteArray("song.mp3") << QByteArray("other.mp3") << false << true
+                                       << true << false << false;
+        QTest::newRow("bytes that are not UTF-8") << QByteArray("can\xF1on.mp3") << QByteArray("CAN\xF1ON.MP3")
+                                                  << false << false << true << false << true;
+    }
+    void sameEntryRespelled()
+    {
+        QFETCH(QByteArray, oldName);
+        QFETCH(QByteArray, newName);
+        QFETCH(bool, sameFile);
+        QFETCH(bool, ignoresCase);
+        QFETCH(bool, noReplaceRefused);
+        QFETCH(bool, exactNameListed);
+        QFETCH(bool, same);
+        QCOMPARE(SameEntryRespelled(oldName, newName, sameFile, ignoresCase, noReplaceRefused, exactNameListed), same);
+    }
+
     void renameRefusesHardLinkOfSameFile()
     {
         TestDir dir;

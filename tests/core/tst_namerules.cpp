@@ -1,4 +1,5 @@
 // The line transformations and the rules for new names, without any window.
+#include "platform/paths.h"
 #include "rename/newnames.h"
 #include "rename/transformations.h"
 
@@ -204,6 +205,68 @@ private slots:
         QFETCH(QString, replacement);
         QFETCH(bool, refused);
         QCOMPARE(IsEquivalentReplacement(sought, replacement), refused);
+    }
+
+    // Names are bytes: the text shown marks each byte that is not UTF-8, and a new name made
+    // from the shown text keeps the old bytes wherever the text kept the old text.
+    void nativeNames_data()
+    {
+        QTest::addColumn<QByteArray>("native");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("newText");
+        QTest::addColumn<QByteArray>("newNative");
+        const QString bad = QString(QChar::ReplacementCharacter);
+        QTest::newRow("utf-8 as it is") << QByteArray("Canción.mp3") << "Canción.mp3" << "Canción.wma"
+                                        << QByteArray("Canción.wma");
+        QTest::newRow("latin-1, extension changed") << QByteArray("can\xF1on.mp3") << "can" + bad + "on.mp3"
+                                                    << "can" + bad + "on.wma" << QByteArray("can\xF1on.wma");
+        QTest::newRow("latin-1, extension removed") << QByteArray("can\xF1on.mp3") << "can" + bad + "on.mp3"
+                                                    << "can" + bad + "on" << QByteArray("can\xF1on");
+        QTest::newRow("numbered") << QByteArray("can\xF1on.mp3") << "can" + bad + "on.mp3"
+                                  << "001can" + bad + "on.mp3" << QByteArray("001can\xF1on.mp3");
+        QTest::newRow("text inserted after the odd byte")
+            << QByteArray("\xE9t\xE9.mp3") << bad + "t" + bad + ".mp3" << bad + "t" + bad + " 2024.mp3"
+            << QByteArray("\xE9t\xE9 2024.mp3");
+        QTest::newRow("the odd byte replaced") << QByteArray("can\xF1on.mp3") << "can" + bad + "on.mp3"
+                                               << "cañon.mp3" << QByteArray("cañon.mp3");
+        QTest::newRow("typed anew") << QByteArray("can\xF1on.mp3") << "can" + bad + "on.mp3" << "x.mp3"
+                                    << QByteArray("x.mp3");
+        QTest::newRow("cut sequence, overlong form, surrogate")
+            << QByteArray("a\xE2\x82 \xC0\xAF \xED\xA0\x80") << "a" + bad + bad + " " + bad + bad + " " + bad + bad + bad
+            << "a" + bad + bad + " " + bad + bad + " " + bad + bad + bad + "!" << QByteArray("a\xE2\x82 \xC0\xAF \xED\xA0\x80!");
+        QTest::newRow("beyond the basic plane") << QByteArray("\xF0\x9F\x8E\xB5\xFF") << QStringLiteral("🎵") + bad
+                                                << QStringLiteral("🎵") + bad + "x" << QByteArray("\xF0\x9F\x8E\xB5\xFFx");
+    }
+    void nativeNames()
+    {
+        QFETCH(QByteArray, native);
+        QFETCH(QString, shown);
+        QFETCH(QString, newText);
+        QFETCH(QByteArray, newNative);
+        QCOMPARE(PathFromNative(native), shown);
+        QCOMPARE(NativeRenamed(native, newText), newNative);
+        QCOMPARE(NativeRenamed(native, shown), native);
+    }
+
+    // Stored folders read back as they were: plain text as today, bytes that are not UTF-8
+    // through escapes.
+    void storedPaths_data()
+    {
+        QTest::addColumn<QByteArray>("native");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("plain") << QByteArray("/home/ana/Música/") << "/home/ana/Música/";
+        QTest::newRow("plain with percent signs") << QByteArray("/m/100%/%41 %zz%") << "/m/100%/%41 %zz%";
+        QTest::newRow("latin-1") << QByteArray("/m/m\xFAsica/") << "/m/m%FAsica/";
+        QTest::newRow("latin-1 and a percent sign") << QByteArray("/m/100% m\xFAsica") << "/m/100%25 m%FAsica";
+        QTest::newRow("utf-8 beside latin-1") << QByteArray("/Música/\xF1") << "/Música/%F1";
+    }
+    void storedPaths()
+    {
+        QFETCH(QByteArray, native);
+        QFETCH(QString, stored);
+        QCOMPARE(StoredPath(native), stored);
+        QCOMPARE(PathFromStored(stored), native);
+        QCOMPARE(PlainStoredPath(stored), stored.toUtf8());
     }
 };
 

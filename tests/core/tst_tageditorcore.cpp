@@ -127,7 +127,7 @@ private slots:
                                            {FileEntry::Kind::File, QStringLiteral("carpeta.mp3")},
                                            {FileEntry::Kind::File, QStringLiteral("borrado.mp3")},
                                            {FileEntry::Kind::File, QStringLiteral("f1.mp3")}};
-        core.BuildTagList(dir.Path() + u'/', entries);
+        core.BuildTagList(dir.Native(), entries);
         QCOMPARE(Names(core), (QStringList{"f2.mp3", "f1.mp3"}));
         QCOMPARE(core.CurrentIndex(), -1);
         QCOMPARE(core.ShowRecord(1)->V1.Title(), std::string("t1-1"));
@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(core.CurrentIndex(), -1);
         QVERIFY(core.ShowRecord(0));
         // The list of drives holds no files.
-        core.BuildTagList(QStringLiteral("Drives"), Files({QStringLiteral("f1.mp3")}));
+        core.BuildTagList(QByteArrayLiteral("Drives"), Files({QStringLiteral("f1.mp3")}));
         QVERIFY(core.TagList().empty());
         QCOMPARE(core.CurrentIndex(), -1);
     }
@@ -174,7 +174,7 @@ private slots:
         for (const QString &path : paths)
             before << dir.Read(FileNamePart(path));
         TagEditorCore core;
-        core.BuildTagList(dir.Path(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
+        core.BuildTagList(dir.Native(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
         QList<int> asked;
         const Failures failed = operation(core, [&](int done) {
             asked << done;
@@ -199,7 +199,7 @@ private slots:
         TestDir dir;
         const QStringList paths = MakeThreeTagged(dir);
         TagEditorCore core;
-        core.BuildTagList(dir.Path(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
+        core.BuildTagList(dir.Native(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
         QVERIFY(QFile::remove(paths[0]));
         QVERIFY(QFile::remove(paths[2]));
         QVERIFY(QDir(dir.Path()).mkdir(QStringLiteral("f3.mp3")));
@@ -246,7 +246,7 @@ private slots:
         const QByteArray withoutSource = dir.Read(QStringLiteral("sin fuente.mp3"));
         const QByteArray untagged = dir.Read(QStringLiteral("sin tags.mp3"));
         TagEditorCore core;
-        core.BuildTagList(dir.Path(), Files({"f1.mp3", "sin fuente.mp3", "sin tags.mp3"}));
+        core.BuildTagList(dir.Native(), Files({"f1.mp3", "sin fuente.mp3", "sin tags.mp3"}));
 
         const TagEditorCore::CopyOutcome outcome = core.CopyToAll(source);
         QCOMPARE(outcome.failed, Failures());
@@ -315,7 +315,7 @@ private slots:
         const QString path = MakeMp3(dir.FilePath(QStringLiteral("a.mp3")), tags);
         const QByteArray before = dir.Read(QStringLiteral("a.mp3"));
         TagEditorCore core;
-        core.BuildTagList(dir.Path(), Files({"a.mp3"}));
+        core.BuildTagList(dir.Native(), Files({"a.mp3"}));
         TagSheets sheets = TagEditorCore::SheetsOf(*core.ShowRecord(0));
         const bool changed = [&] {
             const TagSheets shown = sheets;
@@ -338,7 +338,7 @@ private slots:
         TagEditorCore core;
         Failures failed;
         QVERIFY(!core.RemoveCurrent(TagVersion::V1, failed)); // no record shown
-        core.BuildTagList(dir.Path(), Files({"f1.mp3", "solo v2.mp3"}));
+        core.BuildTagList(dir.Native(), Files({"f1.mp3", "solo v2.mp3"}));
         const QByteArray withBoth = dir.Read(QStringLiteral("f1.mp3"));
         core.ShowRecord(0);
         QVERIFY(core.RemoveCurrent(TagVersion::V1, failed));
@@ -360,13 +360,13 @@ private slots:
         TestDir dir;
         MakeThreeTagged(dir);
         TagEditorCore core;
-        core.BuildTagList(dir.Path(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
+        core.BuildTagList(dir.Native(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
         core.ShowRecord(2);
         const QStringList names = core.RenameNames(TagVersion::V2, {QStringLiteral("Título")}, {});
         QCOMPARE(names, (QStringList{"t2-1.mp3", "t2-2.mp3", "t2-3.mp3"}));
         const Failures failed =
-            core.RenameFiles({QStringLiteral("a.mp3"), QStringLiteral("a.mp3"), QStringLiteral("c.mp3")}, dir.Path());
-        QCOMPARE(failed, (Failures{{"f2.mp3", "ya existe"}}));
+            core.RenameFiles({QStringLiteral("a.mp3"), QStringLiteral("a.mp3"), QStringLiteral("c.mp3")}, dir.Native());
+        QCOMPARE(failed, (Failures{{"f2.mp3", "el nombre nuevo está repetido"}}));
         QVERIFY(dir.Exists("a.mp3") && dir.Exists("f2.mp3") && dir.Exists("c.mp3"));
         QVERIFY(core.TagList().empty());
         QCOMPARE(core.CurrentIndex(), -1);

@@ -15,6 +15,14 @@
 
 namespace {
 std::string W(const QString &text) { return ToWindows1252(text); }
+
+QList<QByteArray> Native(const QStringList &paths)
+{
+    QList<QByteArray> native;
+    for (const QString &path : paths)
+        native.append(NativePath(path));
+    return native;
+}
 } // namespace
 
 class TestTagRename : public QObject {
@@ -141,7 +149,10 @@ private slots:
         QTest::newRow("existing name") << "taken.mp3" << "ya existe";
         QTest::newRow("existing folder") << "sub" << "ya existe";
         QTest::newRow("300 characters") << QString(296, 'n') + ".mp3" << "nombre demasiado largo";
-        QTest::newRow("control characters") << QString("a\tb\nc.mp3") << "";
+        QTest::newRow("control characters") << QString("a\tb\nc.mp3") << "el nombre tiene caracteres de control";
+        QTest::newRow("delete character") << QString("a\x7f.mp3") << "el nombre tiene caracteres de control";
+        QTest::newRow("hidden") << "...Baby.mp3" << "el nombre quedaría oculto";
+        QTest::newRow("dot and extension") << "..mp3" << "el nombre quedaría oculto";
         QTest::newRow("question mark and asterisk") << "¿Qué? *.mp3" << "";
         QTest::newRow("backslash") << "a\\b.mp3" << "";
     }
@@ -159,9 +170,10 @@ private slots:
         const bool sameFolder = newName == "old.mp3";
         const QString from = sameFolder ? dir.CreateFile("dest/old.mp3", "audio") : old;
 
-        const auto plan = PlanTagRename({from}, {newName}, folder);
+        const auto plan = PlanTagRename({NativePath(from)}, {newName}, NativePath(folder));
         QCOMPARE(plan.size(), std::size_t(1));
-        QCOMPARE(plan[0].oldPath, from);
+        if (!plan[0].oldPath.isEmpty())
+            QCOMPARE(plan[0].oldPath, NativePath(from));
         const Failures failures = ApplyRenames(plan);
         QCOMPARE(failures, renamed ? Failures() : (Failures{{"old.mp3", reason}}));
         QCOMPARE(QFile::exists(from), !renamed || sameFolder);
@@ -181,12 +193,13 @@ private slots:
             paths << dir.CreateFile(QString::fromLatin1(name), name);
         QFile::remove(paths[3]); // deleted meanwhile
         // Two files give the same name: the first wins. "d" lacks a line of its own.
-        const auto plan = PlanTagRename(paths, {"same.mp3", "same.mp3", "C.mp3", "g.mp3"}, dir.Path() + "/");
+        const auto plan = PlanTagRename(Native(paths), {"same.mp3", "same.mp3", "C.mp3", "g.mp3"}, dir.Native());
         QCOMPARE(plan.size(), std::size_t(5));
-        QCOMPARE(plan[2].newPath, dir.Path() + "/C.mp3");
+        QCOMPARE(plan[2].newPath, dir.Native() + "C.mp3");
         QVERIFY(plan[4].newPath.isEmpty());
-        QCOMPARE(ApplyRenames(plan),
-                 (Failures{{"b.mp3", "ya existe"}, {"gone.mp3", "no existe"}, {"d.mp3", "falta el nombre nuevo"}}));
+        QCOMPARE(ApplyRenames(plan), (Failures{{"b.mp3", "el nombre nuevo está repetido"},
+                                               {"gone.mp3", "no existe"},
+                                               {"d.mp3", "falta el nombre nuevo"}}));
         QCOMPARE(dir.Read("same.mp3"), QByteArray("a.mp3"));
         QCOMPARE(dir.Read("b.mp3"), QByteArray("b.mp3"));
         QCOMPARE(dir.Read("C.mp3"), QByteArray("c.MP3"));
@@ -206,7 +219,7 @@ private slots:
         QFETCH(QString, folder);
         TestDir dir;
         const QString file = dir.CreateFile("a.mp3");
-        const auto plan = PlanTagRename({file}, {"b.mp3"}, folder);
+        const auto plan = PlanTagRename({NativePath(file)}, {"b.mp3"}, NativePath(folder));
         QVERIFY(plan[0].newPath.isEmpty());
         QCOMPARE(ApplyRenames(plan), (Failures{{"a.mp3", "no hay carpeta de destino"}}));
         QVERIFY(QFile::exists(file));
@@ -218,7 +231,7 @@ private slots:
         QStringList paths;
         for (const char *name : {"1.mp3", "2.mp3", "3.mp3"})
             paths << dir.CreateFile(QString::fromLatin1(name));
-        const auto plan = PlanTagRename(paths, {"a.mp3", "b.mp3", "c.mp3"}, dir.Path());
+        const auto plan = PlanTagRename(Native(paths), {"a.mp3", "b.mp3", "c.mp3"}, dir.Native());
         QList<int> asked;
         const Failures failures = ApplyRenames(plan, [&](int done) {
             asked << done;
@@ -240,7 +253,7 @@ private slots:
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             QSKIP("root changes every folder, and this file system cannot lock one");
         }
-        const Failures failures = ApplyRenames(PlanTagRename({file}, {"b.mp3"}, folder));
+        const Failures failures = ApplyRenames(PlanTagRename({NativePath(file)}, {"b.mp3"}, NativePath(folder)));
         if (::geteuid() == 0)
             SetImmutable(folder, false);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -516,6 +516,49 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(again.get()));
         QCOMPARE(Items(again->cbExtensiones), (QStringList{"bmp", "jpg", "mp3", "wma"}));
     }
+
+    // The last rename of the page can be undone from the list's context menu, in the folder
+    // it happened in, also after a restart; a confirmation tells how many names come back.
+    void undoLastRenameFromTheContextMenu()
+    {
+        WindowEnvironment env;
+        TestDir dir;
+        TestDir elsewhere;
+        for (const QString name : {"1.jpg", "2.jpg", "3.jpg"})
+            dir.CreateFile(name, name.toUtf8());
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        const auto undoEnabled = [](TfUtilities &w) {
+            emit w.pmFicheros->aboutToShow();
+            return w.pmDeshacerRenombrado->isEnabled();
+        };
+        {
+            auto w = env.NewWindow();
+            QCOMPARE(w->pmDeshacerRenombrado->text(), QStringLiteral("Deshacer el último renombrado"));
+            QVERIFY(!undoEnabled(*w));
+            SelectEntries(w->Ficheros, {"1.jpg", "2.jpg"});
+            w->ChangeExtension(QStringLiteral("png"));
+            QCOMPARE(FilesIn(dir), (QStringList{"1.png", "2.png", "3.jpg"}));
+            QVERIFY(undoEnabled(*w));
+            w->Ficheros->SetDirectory(elsewhere.Path()); // nothing to undo in another folder
+            QVERIFY(!undoEnabled(*w));
+        }
+        auto w = env.NewWindow(); // after a restart
+        QVERIFY(undoEnabled(*w));
+        dialogs.askAnswers = {false, true};
+        w->pmDeshacerRenombrado->trigger(); // No: nothing changes
+        QCOMPARE(FilesIn(dir), (QStringList{"1.png", "2.png", "3.jpg"}));
+        w->pmDeshacerRenombrado->trigger();
+        const auto asked = dialogs.Of(QStringLiteral("Ask"));
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[1].caption, QStringLiteral("Confirmación"));
+        QCOMPARE(asked[1].text,
+                 QStringLiteral("¿Deshacer el último renombrado?\n2 ficheros recuperarán su nombre anterior."));
+        QCOMPARE(FilesIn(dir), (QStringList{"1.jpg", "2.jpg", "3.jpg"}));
+        QVERIFY(Captions(w->Ficheros).contains(QStringLiteral("1.jpg")));
+        QVERIFY(!undoEnabled(*w));
+        QVERIFY(dialogs.Of(QStringLiteral("Message")).isEmpty());
+    }
 };
 
 QTEST_MAIN(TestExtensions)

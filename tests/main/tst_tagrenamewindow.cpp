@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -198,20 +199,46 @@ private slots:
         QCOMPARE(Lines(w_->mPrevioRenombre), QStringList{"T2 - 123 - 2.mp3"});
     }
 
-    // A title with a line break still gives one preview line per file, and the file gets
-    // the name as built.
-    void lineBreakInATitle()
+    // Names that would break or hide a file: a line break shows as its symbol in the preview,
+    // one line per file, and such files fail and are listed; the others are renamed.
+    void namesThatBreakOrHideFiles()
     {
-        List({{"a.mp3", 1, "uno\ndos"}, {"b.mp3", 2, "tres"}});
+        List({{"a.mp3", 1, "uno\ndos"}, {"b.mp3", 2, "...Baby"}, {"c.mp3", 3, "."}, {"d.mp3", 4, "tres"}});
         w_->pcID3->setCurrentWidget(w_->tsRenombrar);
         ToggleField(w_->clbCampos, "Título");
-        QCOMPARE(Lines(w_->mPrevioRenombre).size(), 2);
-        QCOMPARE(Lines(w_->mPrevioRenombre).value(1), "tres.mp3");
+        QCOMPARE(Lines(w_->mPrevioRenombre),
+                 (QStringList{QStringLiteral("uno\u240Ados.mp3"), "...Baby.mp3", "..mp3", "tres.mp3"}));
         ScriptedDialogs dialogs;
         w_->SpeedButton32->click();
-        QCOMPARE(dialogs.shown.size(), 0);
-        QVERIFY(QFile::exists(folder_ + "/uno\ndos.mp3"));
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown[0].text, "No se han podido renombrar los siguientes ficheros:\n\n"
+                                        "a.mp3 — el nombre tiene caracteres de control\n"
+                                        "b.mp3 — el nombre quedaría oculto\nc.mp3 — el nombre quedaría oculto\n");
+        QVERIFY(QFile::exists(folder_ + "/a.mp3"));
+        QVERIFY(QFile::exists(folder_ + "/b.mp3"));
         QVERIFY(QFile::exists(folder_ + "/tres.mp3"));
+    }
+
+    // Renaming from tags is undone from the tag list's context menu.
+    void undoRenamingFromTags()
+    {
+        List({{"a.mp3", 1, "Uno"}, {"b.mp3", 2, "Dos"}});
+        w_->pcID3->setCurrentWidget(w_->tsRenombrar);
+        ToggleField(w_->clbCampos, "Título");
+        ScriptedDialogs dialogs;
+        w_->SpeedButton32->click();
+        QVERIFY(QFile::exists(folder_ + "/Uno.mp3") && QFile::exists(folder_ + "/Dos.mp3"));
+        emit w_->pmFicherosTag->aboutToShow();
+        QVERIFY(w_->pmDeshacerRenombradoTag->isEnabled());
+        dialogs.askAnswers = {true};
+        w_->pmDeshacerRenombradoTag->trigger();
+        QCOMPARE(dialogs.Of(QStringLiteral("Ask")).value(0).text,
+                 QStringLiteral("¿Deshacer el último renombrado?\n2 ficheros recuperarán su nombre anterior."));
+        QVERIFY(QFile::exists(folder_ + "/a.mp3") && QFile::exists(folder_ + "/b.mp3"));
+        QVERIFY(Captions(w_->FicherosTag).contains("a.mp3"));
+        QVERIFY(w_->TagList.empty());
+        emit w_->pmFicherosTag->aboutToShow();
+        QVERIFY(!w_->pmDeshacerRenombradoTag->isEnabled());
     }
 
     void renameAllFiles()
@@ -236,7 +263,8 @@ private slots:
         QCOMPARE(dialogs.shown[0].caption, "Atención");
         QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Warning);
         QCOMPARE(dialogs.shown[0].text, "No se han podido renombrar los siguientes ficheros:\n\n"
-                                        "b.mp3 — nombre no válido\nc.mp3 — nombre no válido\nd.mp3 — ya existe\n"
+                                        "b.mp3 — nombre no válido\nc.mp3 — nombre no válido\n"
+                                        "d.mp3 — el nombre nuevo está repetido\n"
                                         "e.mp3 — ya existe\ng.mp3 — nombre demasiado largo\n");
         for (const char *kept : {"b.mp3", "c.mp3", "d.mp3", "e.mp3", "g.mp3"})
             QVERIFY2(dir_->Exists(QStringLiteral("Grandes éxitos/") + kept), kept);

@@ -11,7 +11,10 @@
 WindowEnvironment::WindowEnvironment()
 {
     oldConfigHome_ = qgetenv("XDG_CONFIG_HOME");
+    oldStateHome_ = qgetenv("XDG_STATE_HOME");
     QDir(root_.path()).mkpath(QStringLiteral("config"));
+    QDir(root_.path()).mkpath(QStringLiteral("state"));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(root_.path() + QStringLiteral("/state")));
     QDir(root_.path()).mkpath(QStringLiteral("Escritorio"));
     qputenv("XDG_CONFIG_HOME", ConfigPath().toLocal8Bit());
     QFile dirs(ConfigPath() + QStringLiteral("/user-dirs.dirs"));
@@ -25,6 +28,10 @@ WindowEnvironment::~WindowEnvironment()
         qunsetenv("XDG_CONFIG_HOME");
     else
         qputenv("XDG_CONFIG_HOME", oldConfigHome_);
+    if (oldStateHome_.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", oldStateHome_);
 }
 
 QString WindowEnvironment::ConfigPath() const { return root_.path() + QStringLiteral("/config"); }

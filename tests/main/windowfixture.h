@@ -10,7 +10,8 @@
 
 class FileListView;
 
-// A fresh config folder (settings) and desktop folder for each main-window test.
+// A fresh config folder (settings), state folder (the journal) and desktop folder for each
+// main-window test.
 class WindowEnvironment {
 public:
     WindowEnvironment();
@@ -31,6 +32,7 @@ public:
 private:
     QTemporaryDir root_;
     QByteArray oldConfigHome_;
+    QByteArray oldStateHome_;
 };
 
 QStringList Captions(const FileListView *list);

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -122,9 +123,9 @@ private slots:
                                << QStringList{"01 a.mp3", "02 b.mp3"};
         QTest::newRow("onto its own name") << QStringList{"a"} << QStringList{"a"} << QStringList{"a"}
                                            << QStringList{} << QStringList{"a"};
-        QTest::newRow("swap fails for the first, not through temporary names")
-            << QStringList{"a", "b"} << QStringList{"a", "b"} << QStringList{"b", "c"} << QStringList{"a"}
-            << QStringList{"a", "c"};
+        QTest::newRow("chain: the name the next entry leaves") << QStringList{"a", "b"} << QStringList{"a", "b"}
+                                                              << QStringList{"b", "c"} << QStringList{}
+                                                              << QStringList{"b", "c"};
         QTest::newRow("two entries, one new name") << QStringList{"a", "b"} << QStringList{"a", "b"}
                                                    << QStringList{"n", "n"} << QStringList{"b"}
                                                    << QStringList{"b", "n"};
@@ -151,7 +152,9 @@ private slots:
         QTest::newRow("300 characters") << QStringList{"a"} << QStringList{"a"} << QStringList{LongName}
                                         << QStringList{"a"} << QStringList{"a"};
         QTest::newRow("control characters") << QStringList{"a"} << QStringList{"a"} << QStringList{"x\ty\x01"}
-                                            << QStringList{} << QStringList{"x\ty\x01"};
+                                            << QStringList{"a"} << QStringList{"a"};
+        QTest::newRow("typed names may start with a dot") << QStringList{"a"} << QStringList{"a"}
+                                                          << QStringList{".a"} << QStringList{} << QStringList{".a"};
         QTest::newRow("asterisk") << QStringList{"a"} << QStringList{"a"} << QStringList{"a*b"} << QStringList{}
                                   << QStringList{"a*b"};
     }
@@ -168,7 +171,7 @@ private slots:
         for (const QString &name : NamesIn(dir))
             contents[name] = dir.Read(name);
 
-        const std::vector<RenameStep> plan = PlanRenames(dir.Path() + u'/', Entries(entries), newNames);
+        const std::vector<RenameStep> plan = PlanRenames(dir.Native(), Entries(entries), newNames);
         QCOMPARE(qsizetype(plan.size()), entries.size());
         QStringList failedNames;
         for (const Failure &failure : ApplyRenames(plan))
@@ -188,7 +191,7 @@ private slots:
     void drivesCannotBeRenamed()
     {
         const std::vector<RenameStep> plan =
-            PlanRenames(FileListView::DrivesValue, {{Kind::Drive, QStringLiteral("/")}}, {QStringLiteral("x")});
+            PlanRenames(QByteArray(), {{Kind::Drive, QStringLiteral("/")}}, {QStringLiteral("x")});
         QCOMPARE(ApplyRenames(plan), (Failures{{"/", "no es un fichero ni una carpeta"}}));
     }
 
@@ -309,6 +312,50 @@ private slots:
         listed.removeAll(FileListView::ParentCaption);
         listed.sort();
         QCOMPARE(listed, after);
+    }
+
+    // Before anything is renamed, "Vista previa" marks each line that will fail, and why; a
+    // control character shows as its symbol. Accepting renames the others and lists the rest.
+    void previewMarksWhatWillFail()
+    {
+        WindowEnvironment env;
+        TestDir dir;
+        Populate(dir, {"a", "b", "c", "d", "e", "f", "fuera"});
+        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        ScriptedDialogs dialogs;
+        QStringList marks;
+        QString shown;
+        QString summary;
+        dialogs.onExec = [&](QDialog &dialog) {
+            if (auto *advanced = qobject_cast<TfAvanzado *>(&dialog)) {
+                advanced->show();
+                advanced->SetLines({"fuera", "x", "x", LongName, QStringLiteral("t\tab"), "b"});
+                advanced->sbRenombrar->click();
+                return advanced->result();
+            }
+            auto *preview = qobject_cast<TfVistaPrevia *>(&dialog);
+            preview->show();
+            marks = preview->LineMarks();
+            shown = preview->mDestino->toPlainText();
+            summary = preview->lbMarcas->isVisible() ? preview->lbMarcas->text() : QString();
+            preview->sbAceptar->click();
+            return preview->result();
+        };
+        auto w = env.NewWindow();
+        SelectEntries(w->Ficheros, {"a", "b", "c", "d", "e", "f"});
+        QTest::mouseClick(w->sbAvanzadas, Qt::LeftButton);
+
+        QCOMPARE(marks, (QStringList{"ya existe", "", "el nombre nuevo está repetido", "nombre demasiado largo",
+                                     "el nombre tiene caracteres de control", ""}));
+        QCOMPARE(shown.split(u'\n').value(4), QStringLiteral("t\u2409ab"));
+        QCOMPARE(summary, QStringLiteral("Las 4 líneas marcadas no se podrán renombrar: el nombre nuevo está "
+                                         "repetido (1), el nombre tiene caracteres de control (1), nombre "
+                                         "demasiado largo (1), ya existe (1)."));
+        QCOMPARE(dialogs.Of(QStringLiteral("Message")).value(0).text,
+                 QStringLiteral("No se han podido renombrar los siguientes ficheros:\n\na — ya existe\n"
+                                "c — el nombre nuevo está repetido\nd — nombre demasiado largo\n"
+                                "e — el nombre tiene caracteres de control\n"));
+        QCOMPARE(NamesIn(dir), (QStringList{"a", "b", "c", "d", "e", "fuera", "x"}));
     }
 
     // After a rename the folder tree shows the folder's sub-folders as they are now, and what
