@@ -184,20 +184,24 @@ public:
     {
         Collect(expected);
         Order();
-        if (record_ && !moves_.empty()) {
-            if (const std::error_code error = record_->Begin(moves_)) {
-                for (const RenameMove &move : moves_)
-                    Fail(move.step, ReasonText(error));
-                return Sorted();
-            }
-        }
+        // Without a journal each rename is still whole on its own; only a cycle, whose head
+        // waits under a temporary name, needs the record to be undone after a crash.
+        std::error_code unrecorded;
+        if (record_ && !moves_.empty() && (unrecorded = record_->Begin(moves_)))
+            record_ = nullptr;
         for (const Unit &unit : units_) {
             if (progress_ && !progress_(settled_))
                 break;
-            if (unit.cycle)
+            if (unit.cycle && unrecorded) {
+                for (std::size_t k = 0; k < unit.count; ++k) {
+                    Fail(moves_[order_[unit.first + k]].step, ReasonText(unrecorded));
+                    Settle(order_[unit.first + k], false);
+                }
+            } else if (unit.cycle) {
                 RunCycle(unit);
-            else
+            } else {
                 RunSingle(order_[unit.first]);
+            }
         }
         if (record_ && !moves_.empty())
             record_->End();

@@ -80,8 +80,9 @@ struct RenameMove {
 class RenameRecord {
 public:
     virtual ~RenameRecord() = default;
-    // Before the first rename, with every entry that will move. An error stops the operation
-    // before it renames anything; each of those entries fails with it.
+    // Before the first rename, with every entry that will move. After an error the entries
+    // are renamed without a record, each rename whole on its own, except those of a cycle
+    // (a swap, a rotation), which fail with that error.
     virtual std::error_code Begin(const std::vector<RenameMove> &moves) = 0;
     // The entry's outcome is final: under its new name (`done`) or under its old one.
     virtual void Settled(std::size_t move, bool done) = 0;

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -194,6 +195,25 @@ private slots:
         QCOMPARE(UndoLastRename(RenamePage::Tags), Failures());
         QCOMPARE(WhereEach(dir).value("a"), QStringLiteral("a"));
         QCOMPARE(WhereEach(dir).value("e"), QStringLiteral("tag")); // the earlier one is gone
+    }
+
+    // A journal that cannot be used (here: others may write its folder) keeps no record: a
+    // chain is renamed all the same, a swap, which would wait under a temporary name, fails.
+    void withoutJournal()
+    {
+        const QByteArray state = qgetenv("XDG_STATE_HOME") + "/CarventoUtilities";
+        QVERIFY(QDir().mkpath(QFile::decodeName(state)));
+        QVERIFY(::chmod(state.constData(), 0777) == 0);
+        TestDir dir;
+        for (const QString name : {"1", "2", "a", "b"})
+            dir.CreateFile(name, name.toUtf8());
+        RenameJournal journal(RenamePage::Renamer, dir.Native());
+        const Failures failed = ApplyRenames(Plan(dir, {"1", "2", "a", "b"}, {"2", "3", "b", "a"}), {}, &journal);
+        QCOMPARE(failed.size(), 2);
+        QCOMPARE(failed[0].name, QStringLiteral("a"));
+        QCOMPARE(failed[1].name, QStringLiteral("b"));
+        QCOMPARE(WhereEach(dir), (QMap<QString, QString>{{"1", "2"}, {"2", "3"}, {"a", "a"}, {"b", "b"}}));
+        QCOMPARE(LastRenameOf(RenamePage::Renamer).count, 0);
     }
 
     // An entry renamed or replaced since is listed by its present name, the others come back.
