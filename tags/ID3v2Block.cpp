@@ -285,7 +285,7 @@ public:
         Decode(Year, values.year);
         if (values.year.empty() && major_ == 4) {
             Decode(Recorded, values.year);
-            values.year.resize(std::min<std::size_t>(values.year.size(), 4));
+            values.year.resize(FirstCharacters(values.year, 4).size());
             TrimInPlace(values.year);
         }
         std::string track;
@@ -324,10 +324,8 @@ private:
         if (encoding == 1 || encoding == 2) {
             DecodeText(encoding, data, out);
             TrimInPlace(out);
-        } else if (encoding == 3) {
-            DecodeText(encoding, Trimmed(data), out);
         } else {
-            out.assign(Trimmed(data));
+            DecodeText(encoding, Trimmed(data), out);
         }
     }
 
@@ -402,9 +400,9 @@ std::string NewFrame(int slot, const std::string &text, std::uint8_t major, std:
     std::string data(1, static_cast<char>(encoding));
     if (slot == Comment) {
         data += language;
-        data += wide ? std::string("\xFF\xFE\0\0", 4) : std::string(1, '\0');
+        data += wide ? std::string("\xFF\xFE\0\0", 4) : std::string(1, '\0');   // an empty description
     }
-    data += wide ? EncodeUtf16(text) : text;
+    data += EncodeText(encoding, text);
     const std::string_view id = slot == Year && major == 4 ? "TDRC" : kIds[static_cast<std::size_t>(slot)];
     return FrameHeader(id, static_cast<std::uint32_t>(data.size()), major, 0, 0) + data;
 }
@@ -609,9 +607,11 @@ std::uint8_t ParseTrack(std::string_view value)
 
 std::uint8_t TextEncodingFor(std::string_view text, std::uint8_t major)
 {
-    (void)major;
-    // Latin-1 unless the text holds characters that only UTF-16 carries.
-    return NeedsUnicode(text) ? 1 : 0;
+    // Latin-1 as long as it holds every character (the bytes are then the Windows-1252 ones);
+    // else what each version's readers all know: UTF-16 in version 3, UTF-8 in version 4.
+    if (FitsLatin1(text))
+        return 0;
+    return major == 4 ? 3 : 1;
 }
 
 bool RenderTag(const TagValues &values, const TagSource &file, const TagLayout &old, RenderedTag &out)
