@@ -27,41 +27,34 @@ QByteArray FieldOf(const TID3v2 &t, const QString &field)
 // A version 4 frame whose size is a plain number, as an old encoder wrote them.
 QByteArray PlainV4(const QByteArray &id, const QByteArray &data) { return Frame(id, data, 3); }
 
-// The frames of a tag as an independent reader lists them: "ID size" per line, in order.
-QString ReaderFrames(const QString &file)
+// What an independent reader makes of a tag: `script` reads the tag `t` and leaves the lines
+// to give in `out`. Empty when none is installed.
+QString Reader(const QString &file, const char *script)
 {
     if (!QFile::exists("/usr/bin/python3"))
         return {};
     QProcess p;
-    p.start("/usr/bin/python3", {"-c", "import sys\n"
-                                       "try:\n from mutagen.id3 import ID3\nexcept ImportError:\n sys.exit(3)\n"
-                                       "t = ID3(sys.argv[1], translate=False)\n"
-                                       "for f in t.values():\n"
-                                       " d = getattr(f, 'data', None)\n"
-                                       " print(f.FrameID, len(d) if d is not None else str(f))\n",
-                                 file});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// The title and the comment (text, description, language) as an independent reader decodes
-// them, one per line; empty when none is installed.
-QString ReaderTexts(const QString &file)
-{
-    if (!QFile::exists("/usr/bin/python3"))
-        return {};
-    QProcess p;
-    p.start("/usr/bin/python3", {"-c", "import sys\n"
-                                       "try:\n from mutagen.id3 import ID3\nexcept ImportError:\n sys.exit(3)\n"
-                                       "t = ID3(sys.argv[1], translate=False)\n"
-                                       "c = t.getall('COMM')[0]\n"
-                                       "out = '\\n'.join([t['TIT2'].text[0], c.text[0], c.desc, c.lang])\n"
-                                       "sys.stdout.buffer.write(out.encode('utf-8'))\n",
-                                 file});
+    const QString program = QString("import sys\n"
+                                    "try:\n from mutagen.id3 import ID3\nexcept ImportError:\n sys.exit(3)\n"
+                                    "t = ID3(sys.argv[1], translate=False)\n")
+                            + script + "\nsys.stdout.buffer.write('\\n'.join(out).encode('utf-8'))\n";
+    p.start("/usr/bin/python3", {"-c", program, file});
     if (!p.waitForFinished(20000) || p.exitCode() != 0)
         return {};
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The frames, "ID size" per line, in order.
+QString ReaderFrames(const QString &file)
+{
+    return Reader(file, "out = ['%s %s' % (f.FrameID, len(f.data) if getattr(f, 'data', None) is not None else f)\n"
+                        "       for f in t.values()]");
+}
+
+// The title, then the comment's text, description and language.
+QString ReaderTexts(const QString &file)
+{
+    return Reader(file, "c = t.getall('COMM')[0]\nout = [t['TIT2'].text[0], c.text[0], c.desc, c.lang]");
 }
 
 } // namespace
