@@ -12,7 +12,17 @@ void Put(std::string &block, std::size_t offset, std::size_t capacity, std::stri
     block.replace(offset, bytes.size(), bytes);
 }
 
-void Field(std::string_view bytes, std::string &out) { Windows1252ToUtf8(TrimmedRight(bytes), out); }
+
+// The text fields of a trailer, each trimmed and given to `take` with its place.
+template <class Take>
+void TextFields(std::string_view bytes, TrailerFields &f, Take take)
+{
+    take(TrimmedRight(bytes.substr(3, 30)), f.title);
+    take(TrimmedRight(bytes.substr(33, 30)), f.artist);
+    take(TrimmedRight(bytes.substr(63, 30)), f.album);
+    take(TrimmedRight(bytes.substr(93, 4)), f.year);
+    take(TrimmedRight(bytes.substr(97, f.revision == 2 ? 28 : 30)), f.comment);
+}
 
 } // namespace
 
@@ -26,11 +36,11 @@ bool ParseTrailer(std::string_view bytes, TrailerFields &f)
     if (bytes.size() != kTrailerSize || bytes.substr(0, 3) != "TAG")
         return false;
     f.revision = DetectRevision(static_cast<std::uint8_t>(bytes[125]), static_cast<std::uint8_t>(bytes[126]));
-    Field(bytes.substr(3, 30), f.title);
-    Field(bytes.substr(33, 30), f.artist);
-    Field(bytes.substr(63, 30), f.album);
-    Field(bytes.substr(93, 4), f.year);
-    Field(bytes.substr(97, f.revision == 2 ? 28 : 30), f.comment);
+    // Most trailers are ASCII throughout: their fields are copied as they are.
+    if (IsAscii(bytes.substr(3, 124)))
+        TextFields(bytes, f, [](std::string_view text, std::string &out) { out = text; });
+    else
+        TextFields(bytes, f, Windows1252ToUtf8Slow);
     f.track = f.revision == 2 ? static_cast<std::uint8_t>(bytes[126]) : 0;
     f.genreIndex = static_cast<std::uint8_t>(bytes[127]);
     return true;

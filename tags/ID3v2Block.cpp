@@ -324,8 +324,10 @@ private:
         if (encoding == 1 || encoding == 2) {
             DecodeText(encoding, data, out);
             TrimInPlace(out);
-        } else {
+        } else if (encoding == 3) {
             DecodeText(encoding, Trimmed(data), out);
+        } else {
+            Windows1252ToUtf8(Trimmed(data), out);
         }
     }
 

@@ -164,7 +164,7 @@ void AppendUtf8(char32_t c, std::string &out)
     }
 }
 
-void Windows1252ToUtf8(std::string_view bytes, std::string &out)
+void Windows1252ToUtf8Slow(std::string_view bytes, std::string &out)
 {
     const std::size_t plain = FirstHighByte(bytes);
     out.assign(bytes.substr(0, plain));

@@ -46,9 +46,43 @@ char32_t FromWindows1252(unsigned char byte);
 char32_t NextCharacter(std::string_view text, std::size_t &at);
 void AppendUtf8(char32_t character, std::string &out);
 
+// Whether every byte is below 0x80: text that reads the same in every encoding but UTF-16.
+inline bool IsAscii(std::string_view bytes)
+{
+    // Eight bytes at a time, the last eight read again where the size is no multiple of eight.
+    const char *p = bytes.data();
+    const std::size_t n = bytes.size();
+    std::uint64_t all = 0;
+    if (n >= 8) {
+        std::uint64_t word;
+        for (std::size_t i = 0; i + 8 <= n; i += 8) {
+            std::memcpy(&word, p + i, 8);
+            all |= word;
+        }
+        std::memcpy(&word, p + n - 8, 8);
+        all |= word;
+    } else if (n >= 4) {
+        std::uint32_t head, tail;
+        std::memcpy(&head, p, 4);
+        std::memcpy(&tail, p + n - 4, 4);
+        all = head | tail;
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            all |= static_cast<unsigned char>(p[i]);
+    }
+    return (all & 0x8080808080808080ULL) == 0;
+}
+
 // Windows-1252 bytes as UTF-8 (every byte has a character, so this round-trips), and back
-// ('?' for a character without a byte).
-void Windows1252ToUtf8(std::string_view bytes, std::string &out);
+// ('?' for a character without a byte). Most texts are ASCII: those are copied here.
+void Windows1252ToUtf8Slow(std::string_view bytes, std::string &out);
+inline void Windows1252ToUtf8(std::string_view bytes, std::string &out)
+{
+    if (IsAscii(bytes))
+        out.assign(bytes);
+    else
+        Windows1252ToUtf8Slow(bytes, out);
+}
 std::string Windows1252ToUtf8(std::string_view bytes);
 std::string Utf8ToWindows1252(std::string_view text);
 // At most `count` characters of `text` as Windows-1252 holds them, in UTF-8: a character
