@@ -609,10 +609,14 @@ std::uint8_t ParseTrack(std::string_view value)
 
 std::uint8_t TextEncodingFor(std::string_view text, std::uint8_t major)
 {
-    // Latin-1 as long as it holds every character (the bytes are then the Windows-1252 ones);
-    // else what each version's readers all know: UTF-16 in version 3, UTF-8 in version 4.
-    if (FitsLatin1(text))
-        return 0;
+    // A text Windows-1252 holds keeps the bytes it always had: Latin-1, or UTF-16 for the
+    // letters Latin-1 lacks (€, “…”). Any other text is what each version's readers all
+    // know: UTF-16 in version 3, UTF-8 in version 4.
+    switch (CharacterSetOf(text)) {
+    case CharacterSet::Latin1: return 0;
+    case CharacterSet::Windows1252: return 1;
+    case CharacterSet::Unicode: break;
+    }
     return major == 4 ? 3 : 1;
 }
 

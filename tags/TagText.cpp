@@ -190,6 +190,8 @@ std::string Utf8ToWindows1252(std::string_view text)
 
 std::string AsWindows1252Holds(std::string_view text, std::size_t count)
 {
+    if (IsAscii(text))
+        return std::string(text.substr(0, count));
     std::string out;
     for (std::size_t i = 0, n = 0; i < text.size() && n < count; ++n)
         AppendUtf8(FromWindows1252(static_cast<unsigned char>(ToWindows1252(NextCharacter(text, i)))), out);
@@ -204,14 +206,18 @@ std::string_view FirstCharacters(std::string_view text, std::size_t count)
     return text.substr(0, i);
 }
 
-bool FitsLatin1(std::string_view text)
+CharacterSet CharacterSetOf(std::string_view text)
 {
+    CharacterSet set = CharacterSet::Latin1;
     for (std::size_t i = FirstHighByte(text); i < text.size();) {
         const char32_t c = NextCharacter(text, i);
-        if ((c >= 0x80 && c < 0xA0) || c > 0xFF)
-            return false;
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+            continue;
+        if (ToWindows1252(c) == '?')
+            return CharacterSet::Unicode;
+        set = CharacterSet::Windows1252;
     }
-    return true;
+    return set;
 }
 
 void DecodeText(std::uint8_t encoding, std::string_view bytes, std::string &out)

@@ -91,9 +91,11 @@ std::string AsWindows1252Holds(std::string_view text, std::size_t count);
 // The first `count` characters of UTF-8 `text`.
 std::string_view FirstCharacters(std::string_view text, std::size_t count);
 
-// Whether every character of `text` is one that the ID3v2 encoding 0 (Latin-1) and
-// Windows-1252 write as the same byte: codes 0 to 0x7F and 0xA0 to 0xFF.
-bool FitsLatin1(std::string_view text);
+// The smallest character set that holds every character of UTF-8 `text`: Latin-1 as far as
+// it agrees with Windows-1252 (codes 0 to 0x7F and 0xA0 to 0xFF, the ID3v2 encoding 0 and
+// Windows-1252 giving them the same bytes), Windows-1252, or neither.
+enum class CharacterSet { Latin1, Windows1252, Unicode };
+CharacterSet CharacterSetOf(std::string_view text);
 
 // An ID3v2 text in the given encoding byte (0 Latin-1, read as Windows-1252 as other
 // programs write it; 1 UTF-16 with byte-order mark; 2 UTF-16 big-endian; 3 UTF-8) as UTF-8.
@@ -105,7 +107,7 @@ void DecodeText(std::uint8_t encoding, std::string_view bytes, std::string &out)
 // the UTF-16 encodings): what comes before it and what comes after it.
 void SplitAtTerminator(std::uint8_t encoding, std::string_view bytes,
                        std::string_view &before, std::string_view &after);
-// UTF-8 `text` in an ID3v2 encoding: 0 as Latin-1 bytes (FitsLatin1 texts only), 1 as
+// UTF-8 `text` in an ID3v2 encoding: 0 as Latin-1 bytes (CharacterSet::Latin1 texts), 1 as
 // UTF-16 little-endian with its byte-order mark first, 3 as UTF-8.
 std::string EncodeText(std::uint8_t encoding, std::string_view text);
 
