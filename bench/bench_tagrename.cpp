@@ -6,7 +6,6 @@
 #include "main/massrules.h"
 #include "main/tagrenamerules.h"
 #include "platform/dialogs.h"
-#include "platform/windows1252.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 
@@ -64,7 +63,7 @@ std::unique_ptr<TfUtilities> WindowWithRecords(int count, const QString &folder 
     for (int i = 0; i < count; ++i) {
         auto record = std::make_unique<TID3>(folder + Name("f", i));
         record->V1.SetTrack(std::uint8_t(i % 100));
-        record->V1.SetTitle(ToWindows1252(QStringLiteral("Título número %1").arg(i)));
+        record->V1.SetTitle(QStringLiteral("Título número %1").arg(i).toStdString());
         record->V1.SetArtist("Artista");
         record->V1.SetAlbum("Grandes éxitos");
         window->TagEditor().AddRecord(std::move(record));

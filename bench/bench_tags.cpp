@@ -1,6 +1,6 @@
 // Tag library benchmarks, each against a baseline doing the same work or the physical floor,
-// the two run in turns within each iteration: reading both tags of many small files against a
-// bare loop of the reads they need; saving a version 2 tag that fits, in place through the
+// the two run in turns within each iteration: reading both tags of many small files (texts in
+// ASCII, or in several scripts) against a bare loop of the reads they need; saving a version 2 tag that fits, in place through the
 // journal, against a bare pwrite of the tag and fdatasync; one field saved into 1,000 small
 // files as a group commit against the same bytes written with no sync and one syncfs;
 // rewriting (a tag that grows, then its removal) against bare copies with fsync and rename.
@@ -51,8 +51,10 @@ const fs::path &Folder()
     return folder;
 }
 
-// Audio stand-in with frame syncs; then, when asked, both tags written by the library.
-fs::path MakeTaggedFile(const fs::path &file, std::size_t audioSize, int number, bool tagged = true)
+// Audio stand-in with frame syncs; then, when asked, both tags written by the library, their
+// texts plain ASCII or, with `scripts`, in several scripts (Latin-1 and UTF-16 frames).
+fs::path MakeTaggedFile(const fs::path &file, std::size_t audioSize, int number, bool tagged = true,
+                        bool scripts = false)
 {
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -66,12 +68,12 @@ fs::path MakeTaggedFile(const fs::path &file, std::size_t audioSize, int number,
     if (!tagged)
         return file;
     TID3v2 v2;
-    v2.SetTitle("Song number " + std::to_string(number));
-    v2.SetArtist("Some Artist");
-    v2.SetAlbum("Some Album");
+    v2.SetTitle((scripts ? "Canción número " : "Song number ") + std::to_string(number));
+    v2.SetArtist(scripts ? "Дом у моря" : "Some Artist");
+    v2.SetAlbum(scripts ? "東京の夜" : "Some Album");
     v2.SetYear("2001");
     v2.SetGenre("Rock");
-    v2.SetComment("Ripped for the benchmark");
+    v2.SetComment(scripts ? "Grabado en Łódź" : "Ripped for the benchmark");
     v2.SetTrack(static_cast<std::uint8_t>(number % 20 + 1));
     TID3v1 v1;
     v1.SetTitle(v2.Title());
@@ -89,6 +91,19 @@ const std::vector<fs::path> &SmallFiles()
         fs::create_directories(Folder() / "small");
         for (int i = 0; i < kSmallFiles; ++i)
             list.push_back(MakeTaggedFile(Folder() / "small" / ("song" + std::to_string(i) + ".mp3"), 64 << 10, i));
+        return list;
+    }();
+    return files;
+}
+
+const std::vector<fs::path> &SmallFilesInScripts()
+{
+    static const std::vector<fs::path> files = [] {
+        std::vector<fs::path> list;
+        fs::create_directories(Folder() / "scripts");
+        for (int i = 0; i < kSmallFiles; ++i)
+            list.push_back(MakeTaggedFile(Folder() / "scripts" / ("song" + std::to_string(i) + ".mp3"), 64 << 10, i,
+                                          true, true));
         return list;
     }();
     return files;
@@ -244,6 +259,14 @@ void BM_ReadTagsInTurnsWithBareLoop(benchmark::State &state)
     InTurns(state, [&] { return ReadTagsLoop(files); }, [&] { return BareReadLoop(files); });
 }
 BENCHMARK(BM_ReadTagsInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The same with texts in several scripts: every value is converted to UTF-8 as it is read.
+void BM_ReadTagsInScriptsInTurnsWithBareLoop(benchmark::State &state)
+{
+    const auto &files = SmallFilesInScripts();
+    InTurns(state, [&] { return ReadTagsLoop(files); }, [&] { return BareReadLoop(files); });
+}
+BENCHMARK(BM_ReadTagsInScriptsInTurnsWithBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 void BM_ReadCallsInTurnsWithBareLoop(benchmark::State &state)
 {
@@ -504,6 +527,8 @@ public:
                 std::printf("%s: %.2f\n", label, r->second);
         };
         print("BM_ReadTagsInTurnsWithBareLoop", "Both tags of 2,000 files, one open / bare read loop");
+        print("BM_ReadTagsInScriptsInTurnsWithBareLoop",
+              "Both tags of 2,000 files, texts in several scripts, one open / bare read loop");
         print("BM_ReadCallsInTurnsWithBareLoop", "ReadTags' system calls alone, no parsing / bare read loop");
         print("BM_ReadTagTwiceInTurnsWithBareLoop", "Both tags of 2,000 files, two ReadTag / bare read loop");
         print("BM_SaveFittingInTurnsWithFloor", "Save that fits, same length (8 MB) / bare pwrite of the tag + fdatasync");

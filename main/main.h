@@ -322,8 +322,13 @@ private:
     // What the edit sheets hold now.
     TagSheets EnteredSheets() const;
     TagVersion ShownVersion() const;
-    void SaveToAll(QWidget *sheet, const QString &label, const std::function<Failures(const Progress &)> &operation,
-                   bool numbering = false);
+    // One field into every record from the sheet the button stands on; then `box`, the field's
+    // control, shows what the shown record now holds (a version 1 text as the trailer keeps it).
+    void SaveToAll(QWidget *sheet, QWidget *box, const QString &label,
+                   const std::function<Failures(const Progress &)> &operation);
+    void ShowSavedValue(QWidget *box);
+    // The values of `sheets` into the boxes, or into the box `only` alone.
+    void ShowSheets(const TagSheets &sheets, QWidget *only);
     // The new names of the last preview, one per record: the rename uses these, never the
     // preview's text, which shows control characters as symbols.
     QStringList renameNames_;

@@ -29,7 +29,7 @@ int NumberWidth(int count);
 // or derived from the file's path.
 QString MassValueFor(MassValue choice, const QString &typed, const QString &path, int position, int count);
 
-// Puts a text (Windows-1252 bytes) into a field through the tag's setter.
+// Puts a text (UTF-8) into a field through the tag's setter.
 void SetMassField(TID3v1 &tag, MassField field, std::string_view value);
 void SetMassField(TID3v2 &tag, MassField field, std::string_view value);
 

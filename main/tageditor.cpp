@@ -33,42 +33,54 @@ void TfUtilities::ShowRecord(int position)
     lbTantoDeTanto->setText(PositionCaption(CurrentIndex, int(TagList.size())));
     if (!record) {
         lbFichero->clear();
-        for (QLineEdit *edit : {edTituloV1, edArtistaV1, edAlbumV1, edComentarioV1, edTituloV2, edArtistaV2,
-                                edAlbumV2})
-            edit->clear();
-        for (QSpinBox *spin : {sePistaV1, seAnoV1, sePistaV2, seAnoV2})
-            spin->setValue(0);
-        mComentarioV2->clear();
-        shownCommentV2.clear();
-        cbGeneroV1->setCurrentIndex(0);
-        cbGeneroV2->setCurrentIndex(0);
+        ShowSheets(TagSheets(), nullptr);
         return;
     }
     lbFichero->setText(FileNamePart(record->FilePath));
     lbFichero->setCursorPosition(0);
+    ShowSheets(TagEditorCore::SheetsOf(*record), nullptr);
+}
 
-    const TagSheets sheets = TagEditorCore::SheetsOf(*record);
-    const auto setText = [](QLineEdit *edit, const QString &text) {
+void TfUtilities::ShowSavedValue(QWidget *box)
+{
+    if (const TID3 *record = tagEditor_.Current())
+        ShowSheets(TagEditorCore::SheetsOf(*record), box);
+}
+
+void TfUtilities::ShowSheets(const TagSheets &sheets, QWidget *only)
+{
+    const auto setText = [only](QLineEdit *edit, const QString &text) {
+        if (only && only != edit)
+            return;
         edit->setText(text);
         edit->setCursorPosition(0);
+    };
+    const auto setValue = [only](QSpinBox *spin, int value) {
+        if (!only || only == spin)
+            spin->setValue(value);
     };
     setText(edTituloV1, sheets.v1.title);
     setText(edArtistaV1, sheets.v1.artist);
     setText(edAlbumV1, sheets.v1.album);
-    sePistaV1->setValue(sheets.v1.track);
-    seAnoV1->setValue(sheets.v1.year);
+    setValue(sePistaV1, sheets.v1.track);
+    setValue(seAnoV1, sheets.v1.year);
     setText(edComentarioV1, sheets.v1.comment);
-    cbGeneroV1->setCurrentIndex(sheets.v1.genreItem);
+    if (!only || only == cbGeneroV1)
+        cbGeneroV1->setCurrentIndex(sheets.v1.genreItem);
 
     setText(edTituloV2, sheets.v2.title);
     setText(edArtistaV2, sheets.v2.artist);
     setText(edAlbumV2, sheets.v2.album);
-    sePistaV2->setValue(sheets.v2.track);
-    seAnoV2->setValue(sheets.v2.year);
-    mComentarioV2->setPlainText(sheets.v2.comment);
-    shownCommentV2 = mComentarioV2->toPlainText();
-    cbGeneroV2->setCurrentIndex(FindGenreItem(sheets.v2.genre));
-    cbGeneroV2->setEditText(sheets.v2.genre);
+    setValue(sePistaV2, sheets.v2.track);
+    setValue(seAnoV2, sheets.v2.year);
+    if (!only || only == mComentarioV2) {
+        mComentarioV2->setPlainText(sheets.v2.comment);
+        shownCommentV2 = mComentarioV2->toPlainText();
+    }
+    if (!only || only == cbGeneroV2) {
+        cbGeneroV2->setCurrentIndex(FindGenreItem(sheets.v2.genre));
+        cbGeneroV2->setEditText(sheets.v2.genre);
+    }
 }
 
 void TfUtilities::SpeedButton13Click()

@@ -26,7 +26,7 @@ inline const QString RenameFieldArtist = QStringLiteral("Artista");
 inline const QString RenameFieldAlbum = QStringLiteral("Álbum");
 QStringList RenameFields();
 
-// The tag values of one file that a new name is built from (Windows-1252 bytes, not copied:
+// The tag values of one file that a new name is built from (UTF-8, not copied:
 // the tag object must outlive it).
 struct RenameSource {
     std::uint8_t track = 0;

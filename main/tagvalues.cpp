@@ -1,13 +1,12 @@
 #include "main/tagvalues.h"
 
-#include "platform/windows1252.h"
 #include "tags/ID3v1.h"
 
 #include <algorithm>
 
-QString TagValueText(std::string_view value) { return FromWindows1252(value); }
+QString TagValueText(std::string_view value) { return QString::fromUtf8(value.data(), qsizetype(value.size())); }
 
-std::string TagValueOf(const QString &text) { return ToWindows1252(text); }
+std::string TagValueOf(const QString &text) { return text.toStdString(); }
 
 QStringList GenreItems()
 {

@@ -9,9 +9,8 @@
 #include <string>
 #include <string_view>
 
-// A tag value (the bytes a tag object holds, Windows-1252) as a text, and a text as a tag
-// value ('?' for a character Windows-1252 lacks). Every conversion between the two goes
-// through these.
+// A tag value (UTF-8, as the tag objects hold it) as a text, and a text as a tag value. Every
+// conversion between the two goes through these.
 QString TagValueText(std::string_view value);
 std::string TagValueOf(const QString &text);
 
@@ -49,19 +48,19 @@ std::string YearToSave(int shown, const std::string &current);
 std::uint8_t TrackToSave(int shown, std::uint8_t current);
 std::uint8_t GenreIndexToSave(int item, std::uint8_t current);
 
-// A text control's value to save: the record's own bytes while the control still shows what
-// it was given for them (`shown`), so line breaks or bytes the control shows differently are
-// kept; otherwise the control's text as V1Text or V2Text gives it.
+// A text control's value to save: the record's own value while the control still shows what
+// it was given for it (`shown`), so line breaks or characters the control shows differently
+// are kept; otherwise the control's text as V1Text or V2Text gives it.
 std::string V1TextToSave(const QString &text, const QString &shown, const std::string &current);
 std::string V2TextToSave(const QString &text, const QString &shown, const std::string &current);
 
 // A spin box's text as a whole number; 0 when it is not one (an empty box).
 int SpinText(const QString &cleanText);
 
-// A text of a version 1 edit as the setter receives it: at most 255 characters, in
-// Windows-1252 (a character without a byte there becomes '?').
+// A text of a version 1 edit as the setter receives it: at most 255 characters (the setter
+// keeps what the trailer can hold of them).
 std::string V1Text(const QString &text);
-// A text of a version 2 control in Windows-1252.
+// A text of a version 2 control as a tag value.
 std::string V2Text(const QString &text);
 
 // "Fichero actual (2 de 5) :"; position counts from 0, (0 de 0) for none.

@@ -62,7 +62,14 @@ QString CountMismatchText(qsizetype originals, qsizetype renamed)
 QStringList TextFileLines(const QByteArray &bytes)
 {
     QString text;
-    {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        // UTF-16 as its byte-order mark says; a pair that is no character shows as U+FFFD.
+        const bool little = bytes.startsWith("\xFF\xFE");
+        QStringDecoder utf16(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        text = utf16.decode(bytes.mid(2));
+        if (bytes.size() % 2 != 0)
+            text += QChar::ReplacementCharacter;
+    } else {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         text = utf8.decode(bytes);
         if (utf8.hasError())

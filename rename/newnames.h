@@ -22,9 +22,10 @@ QStringList TrimNewNames(const QStringList &lines);
 // The warning when the numbers of old and new names differ.
 QString CountMismatchText(qsizetype originals, qsizetype renamed);
 
-// The lines of a text file of names: UTF-8 when the bytes are valid UTF-8 (a byte-order mark
-// dropped), Windows-1252 otherwise; lines end at CR, LF or CR LF, and a final line break
-// starts no further line.
+// The lines of a text file of names: UTF-16 little- or big-endian when it starts with that
+// byte-order mark, else UTF-8 when the bytes are valid UTF-8 (a byte-order mark dropped),
+// Windows-1252 otherwise; lines end at CR, LF or CR LF, and a final line break starts no
+// further line.
 QStringList TextFileLines(const QByteArray &bytes);
 
 // Whether replacing `sought` by `replacement` is refused: either holds the other (letter case

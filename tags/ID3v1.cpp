@@ -64,6 +64,12 @@ bool ChangeTrailer(const std::filesystem::path &fileName, std::string_view block
                       contextBegin, offset + kTrailerSize);
 }
 
+// A text as a setter keeps it.
+std::string Held(std::string_view value, std::size_t characters)
+{
+    return cvtags::AsWindows1252Holds(cvtags::TrimmedRight(value), characters);
+}
+
 } // namespace
 
 TID3v1::TID3v1() { ClearFields(); }
@@ -113,17 +119,18 @@ bool TID3v1::DeleteTag(const std::filesystem::path &fileName) const
 bool TID3v1::Present() const { return present_; }
 std::uint8_t TID3v1::Revision() const { return fields_.revision; }
 
-// Setters trim first and cut second, so a cut text may end in a blank.
+// Setters trim first and cut second, so a cut text may end in a blank; what they keep is what
+// the trailer holds of the text, so the object shows what a write puts into the file.
 const std::string &TID3v1::Title() const { return fields_.title; }
-void TID3v1::SetTitle(std::string_view value) { fields_.title = cvtags::TrimRight(value).substr(0, 30); }
+void TID3v1::SetTitle(std::string_view value) { fields_.title = Held(value, 30); }
 const std::string &TID3v1::Artist() const { return fields_.artist; }
-void TID3v1::SetArtist(std::string_view value) { fields_.artist = cvtags::TrimRight(value).substr(0, 30); }
+void TID3v1::SetArtist(std::string_view value) { fields_.artist = Held(value, 30); }
 const std::string &TID3v1::Album() const { return fields_.album; }
-void TID3v1::SetAlbum(std::string_view value) { fields_.album = cvtags::TrimRight(value).substr(0, 30); }
+void TID3v1::SetAlbum(std::string_view value) { fields_.album = Held(value, 30); }
 const std::string &TID3v1::Year() const { return fields_.year; }
-void TID3v1::SetYear(std::string_view value) { fields_.year = cvtags::TrimRight(value).substr(0, 4); }
+void TID3v1::SetYear(std::string_view value) { fields_.year = Held(value, 4); }
 const std::string &TID3v1::Comment() const { return fields_.comment; }
-void TID3v1::SetComment(std::string_view value) { fields_.comment = cvtags::TrimRight(value).substr(0, 30); }
+void TID3v1::SetComment(std::string_view value) { fields_.comment = Held(value, 30); }
 std::uint8_t TID3v1::Track() const { return fields_.track; }
 void TID3v1::SetTrack(std::uint8_t value) { fields_.track = value; }
 std::uint8_t TID3v1::GenreIndex() const { return fields_.genreIndex; }

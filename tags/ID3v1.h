@@ -10,7 +10,9 @@
 
 namespace cvtags { class TagFile; }
 
-// The 128-byte ID3v1 trailer at the end of an MP3 file. Texts are Windows-1252 bytes.
+// The 128-byte ID3v1 trailer at the end of an MP3 file. Texts are UTF-8; the trailer stores
+// Windows-1252, so the setters keep of a text what it can hold: a character without a byte
+// there becomes '?', and the lengths (30 and 4) count characters.
 class TID3v1 {
 public:
     TID3v1();                                        // ClearFields

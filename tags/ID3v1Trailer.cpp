@@ -3,14 +3,25 @@
 #include "tags/ID3v1.h"
 #include "tags/TagText.h"
 
-#include <algorithm>
-
 namespace cvtags {
 namespace {
 
 void Put(std::string &block, std::size_t offset, std::size_t capacity, std::string_view text)
 {
-    block.replace(offset, std::min(text.size(), capacity), text.substr(0, capacity));
+    const std::string bytes = Utf8ToWindows1252(FirstCharacters(text, capacity));
+    block.replace(offset, bytes.size(), bytes);
+}
+
+
+// The text fields of a trailer, each trimmed and given to `take` with its place.
+template <class Take>
+void TextFields(std::string_view bytes, TrailerFields &f, Take take)
+{
+    take(TrimmedRight(bytes.substr(3, 30)), f.title);
+    take(TrimmedRight(bytes.substr(33, 30)), f.artist);
+    take(TrimmedRight(bytes.substr(63, 30)), f.album);
+    take(TrimmedRight(bytes.substr(93, 4)), f.year);
+    take(TrimmedRight(bytes.substr(97, f.revision == 2 ? 28 : 30)), f.comment);
 }
 
 } // namespace
@@ -25,11 +36,11 @@ bool ParseTrailer(std::string_view bytes, TrailerFields &f)
     if (bytes.size() != kTrailerSize || bytes.substr(0, 3) != "TAG")
         return false;
     f.revision = DetectRevision(static_cast<std::uint8_t>(bytes[125]), static_cast<std::uint8_t>(bytes[126]));
-    f.title = TrimmedRight(bytes.substr(3, 30));
-    f.artist = TrimmedRight(bytes.substr(33, 30));
-    f.album = TrimmedRight(bytes.substr(63, 30));
-    f.year = TrimmedRight(bytes.substr(93, 4));
-    f.comment = TrimmedRight(bytes.substr(97, f.revision == 2 ? 28 : 30));
+    // Most trailers are ASCII throughout: their fields are copied as they are.
+    if (IsAscii(bytes.substr(3, 124)))
+        TextFields(bytes, f, [](std::string_view text, std::string &out) { out = text; });
+    else
+        TextFields(bytes, f, Windows1252ToUtf8Slow);
     f.track = f.revision == 2 ? static_cast<std::uint8_t>(bytes[126]) : 0;
     f.genreIndex = static_cast<std::uint8_t>(bytes[127]);
     return true;

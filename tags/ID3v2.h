@@ -9,7 +9,9 @@
 
 namespace cvtags { class TagFile; }
 
-// The ID3v2 tag block at the start of an MP3 file. Texts are Windows-1252 bytes.
+// The ID3v2 tag block at the start of an MP3 file. Texts are UTF-8, whatever encoding a frame
+// uses; a new frame is Latin-1 when that holds its text, UTF-16 when Windows-1252 does, else
+// UTF-16 (version 3) or UTF-8 (version 4).
 class TID3v2 {
 public:
     TID3v2();                                        // ClearFields

@@ -285,7 +285,7 @@ public:
         Decode(Year, values.year);
         if (values.year.empty() && major_ == 4) {
             Decode(Recorded, values.year);
-            values.year.resize(std::min<std::size_t>(values.year.size(), 4));
+            values.year.resize(FirstCharacters(values.year, 4).size());
             TrimInPlace(values.year);
         }
         std::string track;
@@ -327,7 +327,7 @@ private:
         } else if (encoding == 3) {
             DecodeText(encoding, Trimmed(data), out);
         } else {
-            out.assign(Trimmed(data));
+            Windows1252ToUtf8(Trimmed(data), out);
         }
     }
 
@@ -402,9 +402,9 @@ std::string NewFrame(int slot, const std::string &text, std::uint8_t major, std:
     std::string data(1, static_cast<char>(encoding));
     if (slot == Comment) {
         data += language;
-        data += wide ? std::string("\xFF\xFE\0\0", 4) : std::string(1, '\0');
+        data += wide ? std::string("\xFF\xFE\0\0", 4) : std::string(1, '\0');   // an empty description
     }
-    data += wide ? EncodeUtf16(text) : text;
+    data += EncodeText(encoding, text);
     const std::string_view id = slot == Year && major == 4 ? "TDRC" : kIds[static_cast<std::size_t>(slot)];
     return FrameHeader(id, static_cast<std::uint32_t>(data.size()), major, 0, 0) + data;
 }
@@ -609,9 +609,15 @@ std::uint8_t ParseTrack(std::string_view value)
 
 std::uint8_t TextEncodingFor(std::string_view text, std::uint8_t major)
 {
-    (void)major;
-    // Latin-1 unless the text holds characters that only UTF-16 carries.
-    return NeedsUnicode(text) ? 1 : 0;
+    // A text Windows-1252 holds keeps the bytes it always had: Latin-1, or UTF-16 for the
+    // letters Latin-1 lacks (€, “…”). Any other text is what each version's readers all
+    // know: UTF-16 in version 3, UTF-8 in version 4.
+    switch (CharacterSetOf(text)) {
+    case CharacterSet::Latin1: return 0;
+    case CharacterSet::Windows1252: return 1;
+    case CharacterSet::Unicode: break;
+    }
+    return major == 4 ? 3 : 1;
 }
 
 bool RenderTag(const TagValues &values, const TagSource &file, const TagLayout &old, RenderedTag &out)

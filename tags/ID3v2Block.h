@@ -128,7 +128,9 @@ std::string TagHeader(std::uint8_t major, std::uint64_t bodySize, std::uint64_t 
 // Header, body and padding in memory; false on a read error.
 bool Materialise(const RenderedTag &tag, const TagSource &frames, std::uint64_t padding, std::string &out);
 
-// The encoding byte of a new text frame holding `text` in a tag of version `major`.
+// The encoding byte of a new text frame holding UTF-8 `text` in a tag of version `major`: 0
+// when Latin-1 holds every character, 1 (UTF-16 with byte-order mark) when Windows-1252 does,
+// else 1 in version 3 and 3 (UTF-8) in version 4.
 std::uint8_t TextEncodingFor(std::string_view text, std::uint8_t major);
 
 } // namespace cvtags

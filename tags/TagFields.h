@@ -1,7 +1,7 @@
 #pragma once
 
 // The values each tag version holds, as plain data: the tag classes keep theirs in these, so
-// that a read fills them in place, and the byte layouts take and give them.
+// that a read fills them in place, and the byte layouts take and give them. Texts are UTF-8.
 
 #include <cstdint>
 #include <string>

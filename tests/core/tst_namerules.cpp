@@ -179,6 +179,15 @@ private slots:
         QTest::newRow("Windows-1252") << QByteArray("Canci\xF3n \x80\r\n") << QStringList{"Canción €"};
         QTest::newRow("cut UTF-8 sequence is Windows-1252") << QByteArray("a\xC3") << QStringList{"aÃ"};
         QTest::newRow("NUL kept") << QByteArray("a\0b", 3) << QStringList{QString("a") + QChar(0) + "b"};
+        // UTF-16 as a common Windows editor saves "Unicode" text, and its big-endian sibling.
+        const QString unicode = QStringLiteral("Дом\r\n東京 🎉\r\n");
+        const QByteArray little(reinterpret_cast<const char *>(unicode.utf16()), unicode.size() * 2);
+        QByteArray big;
+        for (const QChar c : unicode)
+            big += char(c.unicode() >> 8) + QByteArray(1, char(c.unicode() & 0xFF));
+        QTest::newRow("UTF-16 LE with mark") << "\xFF\xFE" + little << QStringList{"Дом", "東京 🎉"};
+        QTest::newRow("UTF-16 BE with mark") << "\xFE\xFF" + big << QStringList{"Дом", "東京 🎉"};
+        QTest::newRow("UTF-16, odd last byte") << QByteArray("\xFF\xFE" "a\0b", 5) << QStringList{QString("a") + QChar(0xFFFD)};
     }
     void textFileLines()
     {

@@ -330,6 +330,47 @@ private slots:
             QCOMPARE(dir.Read(QStringLiteral("a.mp3")), before);
     }
 
+    // Text in any script: version 2 keeps every letter, version 1 what Windows-1252 holds ('?'
+    // for the rest), and what the sheets show after a save is what the file holds. A title in
+    // another script survives a save of the other fields; names from tags and file names as
+    // values keep their letters.
+    void textInAnyScript()
+    {
+        TestDir dir;
+        const QString path = MakeMp3(dir.FilePath(QStringLiteral("a.mp3")),
+                                     {[](TID3v1 &t) { t.SetTitle("uno"); }, [](TID3v2 &t) { t.SetTitle("東京"); }});
+        MakeMp3(dir.FilePath(QStringLiteral("b.mp3")), {{}, [](TID3v2 &t) { t.SetTitle("Дом"); }});
+        TagEditorCore core;
+        core.BuildTagList(dir.Native(), Files({"a.mp3", "b.mp3"}));
+        TagSheets sheets = TagEditorCore::SheetsOf(*core.ShowRecord(0));
+        QCOMPARE(sheets.v2.title, QStringLiteral("東京"));
+        const QByteArray titleFrame = dir.Read(QStringLiteral("a.mp3")).mid(10, 10 + 1 + 2 + 4);
+        sheets.v1.title = sheets.v2.artist = QStringLiteral("Łódź Дом 🎉");
+        QCOMPARE(core.SaveCurrent(sheets, sheets.v2.comment), Failures());
+        const TagSheets shown = TagEditorCore::SheetsOf(*core.Current());
+        QCOMPARE(shown.v1.title, QStringLiteral("?ód? ??? ?"));
+        QCOMPARE(shown.v2.artist, QStringLiteral("Łódź Дом 🎉"));
+        QCOMPARE(shown.v2.title, QStringLiteral("東京"));
+        QCOMPARE(dir.Read(QStringLiteral("a.mp3")).mid(10, titleFrame.size()), titleFrame);
+        const TagSheets reread = TagEditorCore::SheetsOf(TID3(NativePath(path)));
+        QVERIFY(reread.v1 == shown.v1 && reread.v2 == shown.v2);
+
+        QCOMPARE(core.RenameNames(TagVersion::V2, {QStringLiteral("Título")}, {}),
+                 (QStringList{"東京.mp3", "Дом.mp3"}));
+        QCOMPARE(core.RenameFiles(core.RenameNames(TagVersion::V2, {QStringLiteral("Título")}, {}), dir.Native()),
+                 Failures());
+        QVERIFY(dir.Exists(QStringLiteral("東京.mp3")) && dir.Exists(QStringLiteral("Дом.mp3")));
+
+        core.BuildTagList(dir.Native(), Files({"Дом.mp3", "東京.mp3"}));
+        const QString fileName = MassValueChoices()[int(MassValue::FileName)];
+        QCOMPARE(core.AssignToAll(TagVersion::V2, MassField::Album, fileName), Failures());
+        QCOMPARE(core.AssignToAll(TagVersion::V1, MassField::Album, fileName), Failures());
+        const TID3 russian(NativePath(dir.FilePath(QStringLiteral("Дом.mp3"))));
+        QCOMPARE(russian.V2.Album(), std::string("Дом"));
+        QCOMPARE(russian.V1.Album(), std::string("???"));
+        QCOMPARE(TID3(dir.FilePath(QStringLiteral("東京.mp3"))).V2.Album(), std::string("東京"));
+    }
+
     void removalOfTheShownRecord()
     {
         TestDir dir;

@@ -1,8 +1,8 @@
 // The rules of renaming from tags and of mass assignment, without a window.
 #include "main/massrules.h"
 #include "main/tagrenamerules.h"
+#include "main/tagvalues.h"
 #include "platform/paths.h"
-#include "platform/windows1252.h"
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 #include "tests/support/immutable.h"
@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 namespace {
-std::string W(const QString &text) { return ToWindows1252(text); }
+std::string W(const QString &text) { return TagValueOf(text); }
 
 QList<QByteArray> Native(const QStringList &paths)
 {
@@ -85,6 +85,8 @@ private slots:
                                              << "../../x.mp3";
         QTest::newRow("windows-1252 text") << QStringList{"Artista"} << "" << 0 << "" << "Björk €" << "" << 0
                                            << "Björk €.mp3";
+        QTest::newRow("any script") << QStringList{"Título", "Artista"} << " - " << 0 << "Дом" << "東京 🎉" << ""
+                                    << 0 << "Дом - 東京 🎉.mp3";
     }
     void renameLine()
     {

@@ -5,7 +5,6 @@
 #include "tests/support/testdir.h"
 
 #include "main/main.h"
-#include "platform/windows1252.h"
 #include "widgets/filelistview.h"
 #include "widgets/foldertree.h"
 #include "widgets/radiogroup.h"
@@ -35,6 +34,7 @@ struct Song {
 };
 
 std::filesystem::path Fs(const QString &path) { return QFile::encodeName(path).toStdString(); }
+std::string Utf8(const QString &text) { return text.toStdString(); }
 
 // Stand-in audio with the tags asked for; version 2 gets the texts with "2" appended.
 QString MakeSong(TestDir &dir, const QString &folder, const Song &song)
@@ -43,20 +43,20 @@ QString MakeSong(TestDir &dir, const QString &folder, const Song &song)
     if (song.v1)
         tags.v1 = [&](TID3v1 &v1) {
             v1.SetTrack(std::uint8_t(song.track));
-            v1.SetTitle(ToWindows1252(song.title));
-            v1.SetArtist(ToWindows1252(song.artist));
-            v1.SetAlbum(ToWindows1252(song.album));
+            v1.SetTitle(Utf8(song.title));
+            v1.SetArtist(Utf8(song.artist));
+            v1.SetAlbum(Utf8(song.album));
             v1.SetComment("comentario");
             v1.SetGenreIndex(std::uint8_t(song.genre));
         };
     if (song.v2)
         tags.v2 = [&](TID3v2 &v2) {
             v2.SetTrack(std::uint8_t(song.track));
-            v2.SetTitle(ToWindows1252(song.title + "2"));
-            v2.SetArtist(ToWindows1252(song.artist + "2"));
-            v2.SetAlbum(ToWindows1252(song.album + "2"));
+            v2.SetTitle(Utf8(song.title + "2"));
+            v2.SetArtist(Utf8(song.artist + "2"));
+            v2.SetAlbum(Utf8(song.album + "2"));
             v2.SetComment("comentario2");
-            v2.SetGenre(ToWindows1252(song.genreV2));
+            v2.SetGenre(Utf8(song.genreV2));
         };
     return MakeMp3(dir.FilePath(folder + u'/' + song.file), tags);
 }
@@ -75,7 +75,7 @@ TID3v2 ReadV2(const QString &path)
     return tag;
 }
 
-QString Q(const std::string &bytes) { return FromWindows1252(bytes); }
+QString Q(const std::string &text) { return QString::fromStdString(text); }
 
 QStringList Lines(const QPlainTextEdit *memo)
 {

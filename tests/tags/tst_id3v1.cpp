@@ -35,6 +35,11 @@ private slots:
         QTest::newRow("trim before cut") << 4 << QByteArray(29, 'c') + "  x   " << QByteArray(29, 'c') + ' ';
         QTest::newRow("year cut to 4") << 3 << B("19999 ") << B("1999");
         QTest::newRow("only blanks") << 0 << B(" \0 ") << QByteArray();
+        // What the trailer can hold: Windows-1252 letters, '?' for the others, 30 letters.
+        QTest::newRow("letters without a byte") << 0 << QByteArray("Łódź Дом 東京 🎉") << QByteArray("?ód? ??? ?? ?");
+        QTest::newRow("Windows-1252 letters") << 4 << QByteArray("€ “x” Š") << QByteArray("€ “x” Š");
+        QTest::newRow("cut counts letters") << 2 << QByteArray("é").repeated(35) << QByteArray("é").repeated(30);
+        QTest::newRow("invalid UTF-8") << 1 << B("a\xFF" "b") << B("a?b");
     }
     void setters()
     {
@@ -63,6 +68,8 @@ private slots:
         QTest::newRow("two zeros: v1.0") << c28 + B("\0\0") << 1 << 0 << B("Nice");
         QTest::newRow("30 letters: v1.0") << QByteArray(30, 'z') << 1 << 0 << QByteArray(30, 'z');
         QTest::newRow("inner controls stay") << B("A\x01\0B").leftJustified(30, '\0') << 1 << 0 << B("A\x01\0B");
+        QTest::newRow("Windows-1252 as UTF-8") << B("Caf\xE9 \x80\x93\x81").leftJustified(30, '\0') << 1 << 0
+                                               << QByteArray("Café €“\u0081");
     }
     void parse()
     {
@@ -90,6 +97,8 @@ private slots:
         QTest::newRow("no track") << 0 << QByteArray(30, 'c') << QByteArray(30, 'c') + '\xFF';
         QTest::newRow("track 5") << 5 << QByteArray(30, 'c') << QByteArray(28, 'c') + B("\0\x05\xFF");
         QTest::newRow("short comment") << 0 << B("Hi") << B("Hi").leftJustified(30, '\0') + '\xFF';
+        QTest::newRow("Windows-1252 bytes") << 0 << QByteArray("Café € Дом")
+                                            << B("Caf\xE9 \x80 ???").leftJustified(30, '\0') + '\xFF';
     }
     void render()
     {
