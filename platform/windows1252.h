@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-// The tag objects hold Windows-1252 bytes; the windows show Unicode.
+// Text in Windows-1252, as old Windows editors wrote lists of names: every byte has its
+// character, the five undefined ones their control characters.
 QString FromWindows1252(std::string_view bytes);
-// A character with no Windows-1252 byte becomes '?'.
-std::string ToWindows1252(const QString &text);
