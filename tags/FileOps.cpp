@@ -95,6 +95,24 @@ std::uint64_t RandomNumber()
     return random;
 }
 
+std::uint64_t FsType(int fd, dev_t device)
+{
+    thread_local dev_t lastDevice = 0;
+    thread_local std::uint64_t lastType = 0;
+    if (device != 0 && device == lastDevice)
+        return lastType;
+    struct statfs fs {};
+    const std::uint64_t type = ::fstatfs(fd, &fs) == 0 ? static_cast<std::uint64_t>(fs.f_type) : 0;
+    lastDevice = device;
+    lastType = type;
+    return type;
+}
+
+bool SameTime(const struct stat &a, const struct stat &b)
+{
+    return a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
 FileDescriptor::~FileDescriptor() { Reset(-1); }
 
 void FileDescriptor::Reset(int fd)
