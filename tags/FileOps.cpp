@@ -89,9 +89,13 @@ bool PathOf(int fd, std::filesystem::path &path)
 std::uint64_t RandomNumber()
 {
     std::uint64_t random = 0;
-    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
-        random = static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(::time(nullptr))
-                 ^ reinterpret_cast<std::uintptr_t>(&random) ^ static_cast<std::uint64_t>(::clock());
+    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random) {
+        // Before the kernel's pool is ready: what differs between calls and between processes.
+        timespec now {};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        random = static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(now.tv_nsec)
+                 ^ static_cast<std::uint64_t>(now.tv_sec) << 40 ^ reinterpret_cast<std::uintptr_t>(&random);
+    }
     return random;
 }
 
