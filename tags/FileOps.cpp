@@ -89,10 +89,32 @@ bool PathOf(int fd, std::filesystem::path &path)
 std::uint64_t RandomNumber()
 {
     std::uint64_t random = 0;
-    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
-        random = static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(::time(nullptr))
-                 ^ reinterpret_cast<std::uintptr_t>(&random) ^ static_cast<std::uint64_t>(::clock());
+    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random) {
+        // Before the kernel's pool is ready: what differs between calls and between processes.
+        timespec now {};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        random = static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(now.tv_nsec)
+                 ^ static_cast<std::uint64_t>(now.tv_sec) << 40 ^ reinterpret_cast<std::uintptr_t>(&random);
+    }
     return random;
+}
+
+std::uint64_t FsType(int fd, dev_t device)
+{
+    thread_local dev_t lastDevice = 0;
+    thread_local std::uint64_t lastType = 0;
+    if (device != 0 && device == lastDevice)
+        return lastType;
+    struct statfs fs {};
+    const std::uint64_t type = ::fstatfs(fd, &fs) == 0 ? static_cast<std::uint64_t>(fs.f_type) : 0;
+    lastDevice = device;
+    lastType = type;
+    return type;
+}
+
+bool SameTime(const struct stat &a, const struct stat &b)
+{
+    return a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
 FileDescriptor::~FileDescriptor() { Reset(-1); }

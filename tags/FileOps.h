@@ -49,6 +49,12 @@ bool CopyRange(int in, std::uint64_t offset, std::int64_t length, int out, std::
 // `mode`. False when any of them cannot be reproduced.
 bool CopyProperties(int from, int to, mode_t mode);
 
+// The type of file system the descriptor's file lies on (statfs's f_type), asked once per
+// device; 0 when unknown.
+std::uint64_t FsType(int fd, dev_t device);
+// Whether two stats of a file show the same modification time.
+bool SameTime(const struct stat &a, const struct stat &b);
+
 // The path the descriptor's file has now (its folder's path resolved, no link in it).
 bool PathOf(int fd, std::filesystem::path &path);
 

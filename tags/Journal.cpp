@@ -1,5 +1,6 @@
 #include "tags/Journal.h"
 
+#include "tags/FileOps.h"
 #include "tags/TagError.h"
 
 #include <cerrno>
@@ -13,7 +14,6 @@
 #include <mutex>
 #include <pwd.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -46,18 +46,6 @@ void Store64(unsigned char *p, std::uint64_t v)
 {
     for (int i = 0; i < 8; ++i)
         p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-std::uint64_t Random64()
-{
-    std::uint64_t value = 0;
-    if (::getrandom(&value, sizeof value, GRND_NONBLOCK) != sizeof value) {
-        timespec now {};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        value = Mix(static_cast<std::uint64_t>(now.tv_nsec) ^ static_cast<std::uint64_t>(::getpid()) << 32
-                    ^ reinterpret_cast<std::uintptr_t>(&value));
-    }
-    return value;
 }
 
 std::uint64_t Now()
@@ -273,7 +261,7 @@ std::unique_ptr<JournalRecord> Journal::Create(std::string_view prefix)
 {
     for (int attempt = 0; attempt < 8; ++attempt) {
         char suffix[20];
-        std::snprintf(suffix, sizeof suffix, "-%016llx", static_cast<unsigned long long>(Random64()));
+        std::snprintf(suffix, sizeof suffix, "-%016llx", static_cast<unsigned long long>(RandomNumber()));
         std::string name = std::string(prefix) + suffix;
         const int fd = ::openat(folderFd_, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST)
@@ -375,7 +363,7 @@ bool JournalRecord::Write(std::uint32_t kind, const std::vector<std::string_view
     unsigned char header[kHeader + 8] = {};
     std::memcpy(header, kMagic, sizeof kMagic);
     // A nonce per content: a random start, then counted (no system call per record).
-    static std::atomic<std::uint64_t> counter{Random64()};
+    static std::atomic<std::uint64_t> counter{RandomNumber()};
     const std::uint64_t stamp = std::max(Now(), stamp_ + 1), nonce = Mix(counter.fetch_add(1) + kMul);
     Store64(header + 8, kind);
     Store64(header + 16, stamp);

@@ -18,6 +18,10 @@
 //   cannot keep, is rewritten in place instead, from a copy of it kept in the journal.
 // - Recovery applies a record only through a descriptor whose identity and content it checked,
 //   when every byte of the region is the old or the new one, and only within that region.
+//
+// Where it lives: TagFile.cpp (opening, the change in place), SaveRewrite.cpp (the two
+// rewrites), SaveCommit.* (changes written through the journal), SaveGroup.cpp, SaveRecord.*
+// (the entries of a record), SaveState.* (this process's slot), SaveRecovery.cpp.
 
 #include "tags/FileOps.h"
 
