@@ -13,18 +13,20 @@
 
 namespace {
 
-// "a>b" renames a to b; every other name is a file outside the operation.
-struct Case {
-    QStringList files;
-    QStringList moves;
-};
-
+// "a>b" renames the file a to b, "a/>b" the folder a, "(parent)>b" the list's parent entry;
+// every other name is an entry outside the operation. In the folder, "a/" is a folder.
 std::vector<RenameStep> Plan(const TestDir &dir, const QStringList &moves)
 {
     std::vector<SelectedEntry> entries;
     QStringList names;
     for (const QString &move : moves) {
-        entries.push_back({FileEntry::Kind::File, move.section(u'>', 0, 0)});
+        const QString entry = move.section(u'>', 0, 0);
+        if (entry == u"(parent)")
+            entries.push_back({FileEntry::Kind::Parent, FileEntry::ParentCaption});
+        else if (entry.endsWith(u'/'))
+            entries.push_back({FileEntry::Kind::Folder, entry.chopped(1)});
+        else
+            entries.push_back({FileEntry::Kind::File, entry});
         names.append(move.section(u'>', 1));
     }
     return PlanRenames(dir.Native(), entries, names);
@@ -83,6 +85,29 @@ private slots:
             << QStringList{"b", "", "a"};
         QTest::newRow("onto a name that stays") << QStringList{"a", "b"} << QStringList{"a>b", "b>b"}
                                                 << QStringList{"a: ya existe"} << QStringList{"", "b"};
+        QTest::newRow("onto its own name") << QStringList{"a"} << QStringList{"a>a"} << QStringList{}
+                                           << QStringList{"a"};
+        QTest::newRow("another file's name in other letters")
+            << QStringList{"a.txt", "b.txt"} << QStringList{"b.txt>A.TXT"} << QStringList{} << QStringList{"A.TXT"};
+        QTest::newRow("an entry gone meanwhile") << QStringList{"b"} << QStringList{"a>x", "b>y"}
+                                                 << QStringList{"a: no existe"} << QStringList{"", "y"};
+        QTest::newRow("the parent entry") << QStringList{"a"} << QStringList{"(parent)>up", "a>z"}
+                                          << QStringList{" <- Anterior: no es un fichero ni una carpeta"}
+                                          << QStringList{"", "z"};
+        QTest::newRow("a file named like the parent entry")
+            << QStringList{" <- Anterior"} << QStringList{" <- Anterior>ok"} << QStringList{} << QStringList{"ok"};
+        QTest::newRow("a folder") << QStringList{"album/", "x"} << QStringList{"album/>disco"} << QStringList{}
+                                  << QStringList{"disco"};
+        QTest::newRow("names that never reach the file system")
+            << QStringList{"a", "b", "c", "d", "e", "f", "g"}
+            << QStringList{"a>.", "b>..", "c>", QStringLiteral("d>x") + QChar(0) + "y", "e>sub/x",
+                           "f>" + QString(300, u'x'), "g>x\ty\x01"}
+            << QStringList{"a: nombre no válido", "b: nombre no válido", "c: falta el nombre nuevo",
+                           "d: nombre no válido", "e: nombre no válido", "f: nombre demasiado largo",
+                           "g: el nombre tiene caracteres de control"}
+            << QStringList(7, QString());
+        QTest::newRow("typed names may start with a dot or hold an asterisk")
+            << QStringList{"a", "b"} << QStringList{"a>.a", "b>a*b"} << QStringList{} << QStringList{".a", "a*b"};
 
         // 1,000 files, every name to the next: once whole, once with one file outside the
         // operation holding the name the chain needs, which leaves every file where it was.
@@ -108,7 +133,7 @@ private slots:
         QFETCH(QStringList, renamedTo);
         TestDir dir;
         for (const QString &file : files)
-            dir.CreateFile(file, file.toUtf8());
+            file.endsWith(u'/') ? dir.CreateDir(file.chopped(1)) : dir.CreateFile(file, file.toUtf8());
         const QMap<QString, QByteArray> before = Contents(dir);
 
         const std::vector<RenameStep> plan = Plan(dir, moves);
@@ -119,11 +144,13 @@ private slots:
 
         const QMap<QString, QByteArray> after = Contents(dir);
         for (qsizetype i = 0; i < moves.size(); ++i) {
-            const QString from = moves[i].section(u'>', 0, 0);
+            QString from = moves[i].section(u'>', 0, 0);
+            if (from.endsWith(u'/'))
+                from.chop(1);
             if (!before.contains(from))
                 continue;
             const QString at = renamedTo[i].isEmpty() ? from : renamedTo[i];
-            QVERIFY2(after.value(at) == before.value(from), qPrintable(moves[i]));
+            QVERIFY2(after.contains(at) && after.value(at) == before.value(from), qPrintable(moves[i]));
         }
         // Nothing lost, nothing added: the same contents under as many names, none temporary.
         QCOMPARE(after.size(), before.size());
@@ -133,6 +160,13 @@ private slots:
         for (const QByteArray &bytes : after)
             b.insert(bytes, 0);
         QCOMPARE(b.keys(), a.keys());
+    }
+
+    void drivesCannotBeRenamed()
+    {
+        const std::vector<RenameStep> plan =
+            PlanRenames(QByteArray(), {{FileEntry::Kind::Drive, QStringLiteral("/")}}, {QStringLiteral("x")});
+        QCOMPARE(ApplyRenames(plan), (Failures{{"/", "no es un fichero ni una carpeta"}}));
     }
 
     // A member of a cycle that cannot move (its folder is locked) fails with its reason; the

@@ -4,8 +4,8 @@
 #include "main/tagvalues.h"
 #include "platform/paths.h"
 #include "tags/TagError.h"
-#include "tests/support/mp3file.h"
 #include "tests/support/testdir.h"
+#include "tests/tags/tagtestutil.h"
 
 #include <QTest>
 
@@ -113,6 +113,54 @@ private slots:
         }
         QCOMPARE(int(GenreIndexToSave(-1, 17)), 254);
         QCOMPARE(FindGenreItem(u"Rock and Roll Forever"), -1);
+    }
+
+    void trackShown_data()
+    {
+        QTest::addColumn<int>("track");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("none") << 0 << 0;
+        QTest::newRow("two digits") << 99 << 99;
+        QTest::newRow("100") << 100 << 99;
+        QTest::newRow("255") << 255 << 99;
+    }
+    void trackShown()
+    {
+        QFETCH(int, track);
+        QFETCH(int, shown);
+        QCOMPARE(TrackToShow(std::uint8_t(track)), shown);
+        // A box left as shown keeps the track, a changed one gives its value.
+        QCOMPARE(int(TrackToSave(shown, std::uint8_t(track))), track);
+        QCOMPARE(int(TrackToSave(42, std::uint8_t(track))), 42);
+    }
+
+    // Each box shows its own field of the record, through the conversions above; the caption
+    // counts from 1.
+    void sheetsShowTheRecord()
+    {
+        TID3 record(QByteArray("/nonexistent/a.mp3")); // no file: tags filled in here
+        record.V1.SetTitle("t1");
+        record.V1.SetArtist("a1");
+        record.V1.SetAlbum("l1");
+        record.V1.SetComment("c1");
+        record.V1.SetTrack(150);
+        record.V1.SetYear("1999");
+        record.V1.SetGenreIndex(17);
+        record.V2.SetTitle("t2 á");
+        record.V2.SetArtist("a2");
+        record.V2.SetAlbum("l2");
+        record.V2.SetComment("una\nlínea");
+        record.V2.SetTrack(12);
+        record.V2.SetYear("2004-05-12");
+        record.V2.SetGenre("rock");
+        const TagSheets sheets = TagEditorCore::SheetsOf(record);
+        QVERIFY(sheets.v1 == (TagSheets::Version1{"t1", "a1", "l1", "c1", 99, 1999, 18}));
+        QVERIFY(sheets.v2 == (TagSheets::Version2{"t2 á", "a2", "l2", "rock", "una\nlínea", 12, 2004}));
+        record.V1.SetGenreIndex(200);
+        QCOMPARE(TagEditorCore::SheetsOf(record).v1.genreItem, -1);
+        QCOMPARE(PositionCaption(1, 3), QStringLiteral("Fichero actual (2 de 3) :"));
+        QCOMPARE(PositionCaption(-1, 3), QStringLiteral("Fichero actual (0 de 0) :"));
+        QCOMPARE(PositionCaption(0, 0), QStringLiteral("Fichero actual (0 de 0) :"));
     }
 
     void listHoldsTheSelectedFilesInOrder()
@@ -303,6 +351,24 @@ private slots:
         }) << QByteArray("1999") << QByteArray("1999");
         QTest::newRow("no tags, v1 year typed")
             << Mp3Tags{} << Change([](TagEditorCore &, TagSheets &s) { s.v1.year = 1984; }) << QByteArray("1984") << QByteArray("-");
+        // Values no box can show as stored: a year "19xx", a track above 99, a genre number
+        // without a name, a text with line breaks or tabs.
+        const Mp3Tags odd{[](TID3v1 &t) {
+                              t.SetTrack(150);
+                              t.SetYear("19xx");
+                              t.SetGenreIndex(200);
+                          },
+                          [](TID3v2 &t) {
+                              t.SetYear("2004-05-12");
+                              t.SetTrack(120);
+                              t.SetComment("uno\r\ndos\rtres");
+                              t.SetTitle("con\ttabulador y\nsalto");
+                          }};
+        QTest::newRow("values the boxes cannot show, nothing changed")
+            << odd << none << QByteArray("19xx") << QByteArray("2004-05-12");
+        QTest::newRow("values the boxes cannot show, the v2 year changed")
+            << odd << Change([](TagEditorCore &, TagSheets &s) { s.v2.year = 2005; }) << QByteArray("19xx")
+            << QByteArray("2005");
     }
     void actualWritesOnlyWhatWasChanged()
     {
@@ -314,6 +380,7 @@ private slots:
         TestDir dir;
         const QString path = MakeMp3(dir.FilePath(QStringLiteral("a.mp3")), tags);
         const QByteArray before = dir.Read(QStringLiteral("a.mp3"));
+        const TID3 old(path);
         TagEditorCore core;
         core.BuildTagList(dir.Native(), Files({"a.mp3"}));
         TagSheets sheets = TagEditorCore::SheetsOf(*core.ShowRecord(0));
@@ -328,6 +395,15 @@ private slots:
         QCOMPARE(after.V2.Present() ? QByteArray::fromStdString(after.V2.Year()) : QByteArray("-"), v2Year);
         if (!changed)
             QCOMPARE(dir.Read(QStringLiteral("a.mp3")), before);
+        // No change touches another field of a version the file had.
+        const auto same = [](const auto &a, const auto &b) {
+            return a.Title() == b.Title() && a.Artist() == b.Artist() && a.Album() == b.Album()
+                   && a.Comment() == b.Comment() && a.Track() == b.Track();
+        };
+        if (old.V1.Present())
+            QVERIFY(same(old.V1, after.V1) && old.V1.GenreIndex() == after.V1.GenreIndex());
+        if (old.V2.Present())
+            QVERIFY(same(old.V2, after.V2) && old.V2.Genre() == after.V2.Genre());
     }
 
     // Text in any script: version 2 keeps every letter, version 1 what Windows-1252 holds ('?'
@@ -371,6 +447,118 @@ private slots:
         QCOMPARE(TID3(dir.FilePath(QStringLiteral("東京.mp3"))).V2.Album(), std::string("東京"));
     }
 
+    // A copy between the versions of the shown record takes the genre its source box shows,
+    // whatever the record holds; every other value comes from the record, nothing is written.
+    void copyOfTheShownRecord_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("shownGenre");
+        QTest::addColumn<QByteArray>("genre"); // the copy's: a v1 number, or a v2 text
+        const int v1 = int(TagVersion::V1), v2 = int(TagVersion::V2);
+        QTest::newRow("v2 name") << v2 << "Synthpop" << QByteArray("147");
+        QTest::newRow("v2 name in small letters") << v2 << "rock" << QByteArray("17");
+        QTest::newRow("v2 text that is no name") << v2 << "Chillwave" << QByteArray("254");
+        QTest::newRow("v2 empty") << v2 << "" << QByteArray("255");
+        QTest::newRow("v1 item") << v1 << "Jazz" << QByteArray("Jazz");
+        QTest::newRow("v1 empty item") << v1 << "" << QByteArray();
+    }
+    void copyOfTheShownRecord()
+    {
+        QFETCH(int, from);
+        QFETCH(QString, shownGenre);
+        QFETCH(QByteArray, genre);
+        TestDir dir;
+        MakeMp3(dir.FilePath(QStringLiteral("a.mp3")), {[](TID3v1 &t) {
+                                                            t.SetTitle("uno");
+                                                            t.SetGenreIndex(0);
+                                                        },
+                                                        [](TID3v2 &t) {
+                                                            t.SetTitle(std::string(40, 'x'));
+                                                            t.SetYear("2004-05-12");
+                                                            t.SetTrack(9);
+                                                            t.SetGenre("Blues");
+                                                        }});
+        const QByteArray file = dir.Read(QStringLiteral("a.mp3"));
+        TagEditorCore core;
+        core.BuildTagList(dir.Native(), Files({"a.mp3"}));
+        QVERIFY(!core.CopyCurrentV2ToV1(shownGenre)); // no record shown
+        TID3 &record = *core.TagList()[0];
+        core.ShowRecord(0);
+        if (TagVersion(from) == TagVersion::V2) {
+            QVERIFY(core.CopyCurrentV2ToV1(shownGenre));
+            QCOMPARE(record.V1.Title(), std::string(30, 'x'));
+            QCOMPARE(record.V1.Year(), std::string("2004"));
+            QCOMPARE(int(record.V1.Track()), 9);
+            QCOMPARE(QByteArray::number(record.V1.GenreIndex()), genre);
+            QCOMPARE(record.V2.Genre(), std::string("Blues"));
+        } else {
+            QVERIFY(core.CopyCurrentV1ToV2(shownGenre));
+            QCOMPARE(record.V2.Title(), std::string("uno"));
+            QCOMPARE(QByteArray::fromStdString(record.V2.Genre()), genre);
+            QCOMPARE(int(record.V1.GenreIndex()), 0);
+        }
+        QCOMPARE(dir.Read(QStringLiteral("a.mp3")), file);
+    }
+
+    // A field saved into a version 2.4 tag keeps every other frame byte for byte.
+    void saveKeepsTheOtherFrames()
+    {
+        TestDir dir;
+        const QByteArray kept = Frame("TXXX", B("\0clave\0valor"), 4) + Frame("TBPM", B("\0" "120"), 4);
+        const QByteArray body = Text("TIT2", "Viejo", 4) + Text("TPE1", "Artista", 4) + kept;
+        const QString path = dir.CreateFile(QStringLiteral("v24.mp3"), Tag(4, body) + Audio());
+        TagEditorCore core;
+        core.BuildTagList(dir.Native(), Files({"v24.mp3"}));
+        QCOMPARE(TagEditorCore::SheetsOf(*core.ShowRecord(0)).v2.title, QStringLiteral("Viejo"));
+        QCOMPARE(core.SaveTextToAll(TagVersion::V2, TagField::Album, QStringLiteral("Disco")), Failures());
+        const QByteArray bytes = dir.Read(QStringLiteral("v24.mp3"));
+        QVERIFY(bytes.startsWith("ID3\x04"));
+        QVERIFY(bytes.contains(kept));
+        QVERIFY(bytes.endsWith(Audio()));
+        const TID3 after(path);
+        QCOMPARE(after.V2.Title(), std::string("Viejo"));
+        QCOMPARE(after.V2.Artist(), std::string("Artista"));
+        QCOMPARE(after.V2.Album(), std::string("Disco"));
+    }
+
+    // A file named .mp3 that holds no audio is listed and shown empty; a save puts a version 2
+    // tag before its bytes and fails the version 1 trailer it is too short for, with that reason.
+    void fileThatIsNoMp3()
+    {
+        TestDir dir;
+        const QByteArray text = "Esto no es un MP3, aunque lo diga su nombre.\n";
+        dir.CreateFile(QStringLiteral("nota.mp3"), text);
+        dir.CreateFile(QStringLiteral("vacio.mp3"));
+        TagEditorCore core;
+        core.BuildTagList(dir.Native(), Files({"nota.mp3", "vacio.mp3"}));
+        QCOMPARE(core.TagList().size(), std::size_t(2));
+        TagSheets sheets = TagEditorCore::SheetsOf(*core.ShowRecord(0));
+        QVERIFY(sheets.v1 == TagSheets::Version1() && sheets.v2 == TagSheets::Version2());
+        sheets.v1.title = sheets.v2.title = QStringLiteral("Nota");
+        QCOMPARE(core.SaveCurrent(sheets, {}), (Failures{{"nota.mp3", "el fichero es demasiado corto"}}));
+        const QByteArray after = dir.Read(QStringLiteral("nota.mp3"));
+        QVERIFY(after.startsWith("ID3"));
+        QVERIFY(after.endsWith(text));
+        QCOMPARE(TID3(dir.FilePath(QStringLiteral("nota.mp3"))).V2.Title(), std::string("Nota"));
+    }
+
+    // The running number has as many digits as the count of files needs, three from 100 on.
+    void numberingWidthFollowsTheCount()
+    {
+        TestDir dir;
+        QStringList names;
+        for (int i = 0; i < 100; ++i) {
+            names << QString::asprintf("s%03d.mp3", i);
+            MakeMp3(dir.FilePath(names.last()), {}, Audio(200));
+        }
+        TagEditorCore core;
+        core.BuildTagList(dir.Native(), Files(names));
+        QCOMPARE(core.AssignToAll(TagVersion::V1, MassField::Title, QStringLiteral("Número + Nombre de fichero")),
+                 Failures());
+        QCOMPARE(TID3(dir.FilePath(names.first())).V1.Title(), std::string("001 s000"));
+        QCOMPARE(TID3(dir.FilePath(names.last())).V1.Title(), std::string("100 s099"));
+    }
+
     void removalOfTheShownRecord()
     {
         TestDir dir;
@@ -394,6 +582,15 @@ private slots:
         QVERIFY(core.RemoveCurrent(TagVersion::V2, failed));
         QCOMPARE(failed.size(), 1);
         QCOMPARE(failed[0].name, QStringLiteral("solo v2.mp3"));
+
+        // From every file: one without that version's tag is passed over, byte for byte.
+        MakeMp3(dir.FilePath(QStringLiteral("solo v1.mp3")), {[](TID3v1 &t) { t.SetTitle("uno"); }, {}});
+        const QByteArray onlyV1 = dir.Read(QStringLiteral("solo v1.mp3"));
+        core.BuildTagList(dir.Native(), Files({"f2.mp3", "solo v1.mp3"}));
+        QCOMPARE(core.RemoveFromAll(TagVersion::V2), Failures());
+        QCOMPARE(dir.Read(QStringLiteral("solo v1.mp3")), onlyV1);
+        const TID3 f2(dir.FilePath(QStringLiteral("f2.mp3")));
+        QVERIFY(f2.V1.Present() && !f2.V2.Present());
     }
 
     void renamingEmptiesTheList()

@@ -353,6 +353,13 @@ private slots:
         QCOMPARE(int(v1.Track()), 150);
         QCOMPARE(int(v1.GenreIndex()), 13);
 
+        // Genres go by name both ways: none is none, a text without a name 254.
+        for (const auto &[text, number] : {std::pair<const char *, int>{"", 255}, {"Chillout", 254}}) {
+            v2.SetGenre(text);
+            CopyV2ToV1(v2, v1);
+            QCOMPARE(int(v1.GenreIndex()), number);
+        }
+
         TID3v2 back;
         back.SetGenre("old");
         v1.SetGenreIndex(255);
@@ -361,6 +368,9 @@ private slots:
         QCOMPARE(back.Year(), std::string("1999"));
         QCOMPARE(int(back.Track()), 150);
         QCOMPARE(back.Genre(), std::string());
+        v1.SetGenreIndex(17);
+        CopyV1ToV2(v1, back);
+        QCOMPARE(back.Genre(), std::string("Rock"));
     }
 };
 

@@ -63,13 +63,6 @@ private slots:
         QTest::newRow("change") << QStringList{"song.mp3", "other.mp3"} << QStringList{"song.mp3"} << "change"
                                 << "wma" << QList<bool>{} << QStringList{"other.mp3", "song.wma"} << QStringList{}
                                 << "";
-        QTest::newRow("change several dots and none")
-            << QStringList{"archive.tar.gz", "README"} << QStringList{"archive.tar.gz", "README"} << "change"
-            << "zip" << QList<bool>{} << QStringList{"README.zip", "archive.tar.zip"} << QStringList{} << "";
-        QTest::newRow("change long extension, No")
-            << QStringList{"Mr. Jones - song"} << QStringList{"Mr. Jones - song"} << "change" << "mp3"
-            << QList<bool>{false} << QStringList{"Mr. Jones - song"}
-            << QStringList{"¿Estás seguro de querer cambiar la extensión ' Jones - song' por 'mp3'?"} << "";
         QTest::newRow("change jpeg asks, jpe not")
             << QStringList{"photo.jpeg", "photo2.jpe"} << QStringList{"photo.jpeg", "photo2.jpe"} << "change"
             << "jpg" << QList<bool>{true} << QStringList{"photo.jpg", "photo2.jpg"}
@@ -101,9 +94,6 @@ private slots:
             << QStringList{"¿Estás seguro de querer eliminar la extensión 'mpeg'?",
                            "¿Estás seguro de querer eliminar la extensión 'jpeg'?"}
             << "";
-        QTest::newRow("remove parent entry skipped")
-            << QStringList{"a.txt"} << QStringList{" <- Anterior", "a.txt"} << "remove" << "" << QList<bool>{}
-            << QStringList{"a"} << QStringList{} << "";
         QTest::newRow("folders are renamed like files")
             << QStringList{"album.old/"} << QStringList{"album.old"} << "change" << "new" << QList<bool>{}
             << QStringList{"album.new"} << QStringList{} << "";

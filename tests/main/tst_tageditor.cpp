@@ -30,8 +30,6 @@
 
 namespace {
 
-std::string GenreName(int genre) { return std::string(GenreNames[std::size_t(genre)]); }
-
 // A window whose tag page shows `dir`, with `selected` selected and the list clicked.
 std::unique_ptr<TfUtilities> TagWindow(WindowEnvironment &env, TestDir &dir, const QStringList &selected)
 {
@@ -170,8 +168,6 @@ private slots:
         w->SpeedButton16->click();
         QCOMPARE(w->lbTantoDeTanto->text(), QStringLiteral("Fichero actual (2 de 3) :"));
         QCOMPARE(w->edTituloV1->text(), QString());
-        QCOMPARE(w->sePistaV1->value(), 0);
-        QCOMPARE(w->seAnoV1->value(), 0);
         QCOMPARE(w->cbGeneroV1->currentIndex(), -1);    // genre 200 has no name
         QCOMPARE(w->cbGeneroV2->currentIndex(), -1);
         QCOMPARE(w->cbGeneroV2->currentText(), QStringLiteral("Chillwave"));
@@ -349,6 +345,8 @@ private slots:
         QCOMPARE(w->cbGeneroV2->count(), 149);
     }
 
+    // The boxes cannot show these values as stored (the memo turns CR LF into a line break):
+    // what was shown and left alone is not written.
     void actualKeepsValuesTheBoxesCannotShow()
     {
         WindowEnvironment env;
@@ -366,18 +364,10 @@ private slots:
                                           t.SetComment("uno\r\ndos\rtres");
                                           t.SetTitle("con\ttabulador y\nsalto");
                                       }});
-        const auto before = Fields(path);
+        const QByteArray before = dir.Read(QStringLiteral("raro.mp3"));
         auto w = TagWindow(env, dir, {"raro.mp3"});
         w->sbActual->click();
-        QCOMPARE(Fields(path), before);
-        // A box the user changed is saved as shown.
-        w->seAnoV2->setValue(2005);
-        w->sePistaV1->setValue(3);
-        w->sbActual->click();
-        auto after = Fields(path);
-        QCOMPARE(after["v2.year"], QByteArray("2005"));
-        QCOMPARE(after["v1.track"], QByteArray("3"));
-        QCOMPARE(after["v1.year"], QByteArray("19xx"));
+        QCOMPARE(dir.Read(QStringLiteral("raro.mp3")), before);
     }
 
     void failedWritesAreReportedOnce()
@@ -419,107 +409,35 @@ private slots:
         QVERIFY(!QFile::exists(paths[0]));
     }
 
-    void version4TagKeepsItsOtherFrames()
+    // The copy buttons pass the genre the source box shows, picked but not yet saved, and show
+    // the copy; nothing is written before "Actual".
+    void copyButtonsCopyTheShownRecord()
     {
         WindowEnvironment env;
         ScriptedDialogs dialogs;
         TestDir dir;
-        const auto size = [](int n) {
-            const char bytes[4] = {char((n >> 21) & 0x7F), char((n >> 14) & 0x7F), char((n >> 7) & 0x7F),
-                                   char(n & 0x7F)};
-            return QByteArray(bytes, 4);
-        };
-        const auto frame = [&](const QByteArray &id, const QByteArray &data) {
-            return id + size(int(data.size())) + QByteArray(2, '\0') + data;
-        };
-        const QByteArray kept = frame("TXXX", QByteArray("\0clave\0valor", 13)) + frame("TBPM", QByteArray("\0" "120", 4));
-        const QByteArray body = frame("TIT2", QByteArray("\0Viejo", 6)) + frame("TPE1", QByteArray("\0Artista", 8)) + kept;
-        const QByteArray tag = QByteArray("ID3\x04\0\0", 6) + size(int(body.size())) + body;
-        const QString path = dir.CreateFile(QStringLiteral("v24.mp3"), tag + Audio());
-        auto w = TagWindow(env, dir, {"v24.mp3"});
-        QCOMPARE(w->edTituloV2->text(), QStringLiteral("Viejo"));
-        w->pcID3->setCurrentWidget(w->tsID3v2);
-        w->edAlbumV2->setText(QStringLiteral("Disco"));
-        w->SpeedButton20->click();
-        QVERIFY(dialogs.shown.isEmpty());
-        const QByteArray bytes = dir.Read(QStringLiteral("v24.mp3"));
-        QVERIFY(bytes.endsWith(Audio()));
-        QVERIFY(bytes.contains(frame("TXXX", QByteArray("\0clave\0valor", 13))));
-        QVERIFY(bytes.contains("TBPM"));
-        const auto fields = Fields(path);
-        QCOMPARE(fields["v2.title"], QByteArray("Viejo"));
-        QCOMPARE(fields["v2.artist"], QByteArray("Artista"));
-        QCOMPARE(fields["v2.album"], QByteArray("Disco"));
-    }
-
-    void copiesBetweenTheVersions_data()
-    {
-        QTest::addColumn<QByteArray>("v2Genre");
-        QTest::addColumn<int>("v1Genre");
-        QTest::newRow("name") << QByteArray("Synthpop") << 147;
-        QTest::newRow("name in small letters") << QByteArray("rock") << 17;
-        QTest::newRow("no name") << QByteArray("Chillwave") << 254;
-        QTest::newRow("empty") << QByteArray() << 255;
-    }
-    void copiesBetweenTheVersions()
-    {
-        QFETCH(QByteArray, v2Genre);
-        QFETCH(int, v1Genre);
-        WindowEnvironment env;
-        ScriptedDialogs dialogs;
-        TestDir dir;
-        const std::string longTitle(40, 'x');
-        const QString path = MakeMp3(dir.FilePath(QStringLiteral("a.mp3")),
-                                     {[](TID3v1 &t) { t.SetTitle("uno"); },
-                                      [&](TID3v2 &t) {
-                                          t.SetTitle(longTitle);
-                                          t.SetYear("2004-05-12");
-                                          t.SetTrack(9);
-                                          t.SetGenre(v2Genre.toStdString());
-                                      }});
+        const QString path = MakeMp3(dir.FilePath(QStringLiteral("a.mp3")), {[](TID3v1 &t) { t.SetGenreIndex(0); },
+                                                                          [](TID3v2 &t) {
+                                                                              t.SetTitle(std::string(40, 'x'));
+                                                                              t.SetGenre("Blues");
+                                                                          }});
         const QByteArray file = dir.Read(QStringLiteral("a.mp3"));
         auto w = TagWindow(env, dir, {"a.mp3"});
-        w->edTituloV1->setText(QStringLiteral("tecleado"));
+        w->cbGeneroV2->setCurrentText(QStringLiteral("Rock"));
         w->sbV2aV1->click();
-        const TID3v1 &v1 = w->TagList[0]->V1;
-        QCOMPARE(v1.Title(), std::string(30, 'x'));
-        QCOMPARE(v1.Year(), std::string("2004"));
-        QCOMPARE(int(v1.Track()), 9);
-        QCOMPARE(int(v1.GenreIndex()), v1Genre);
         QCOMPARE(w->edTituloV1->text(), QString(30, u'x'));
-        QCOMPARE(dir.Read(QStringLiteral("a.mp3")), file);    // nothing written
+        QCOMPARE(w->cbGeneroV1->currentText(), QStringLiteral("Rock"));
+        QCOMPARE(dir.Read(QStringLiteral("a.mp3")), file);
 
+        w->cbGeneroV1->setCurrentIndex(9); // "Jazz"
         w->sbV1aV2->click();
-        const TID3v2 &v2 = w->TagList[0]->V2;
-        QCOMPARE(v2.Title(), std::string(30, 'x'));
-        QCOMPARE(v2.Genre(), v1Genre < 148 ? GenreName(v1Genre) : std::string());
+        QCOMPARE(w->cbGeneroV2->currentText(), QStringLiteral("Jazz"));
+        QCOMPARE(dir.Read(QStringLiteral("a.mp3")), file);
         w->sbActual->click();
         const auto fields = Fields(path);
         QCOMPARE(fields["v1.title"], QByteArray(30, 'x'));
         QCOMPARE(fields["v2.title"], QByteArray(30, 'x'));
-        QCOMPARE(fields["v2.year"], QByteArray("2004"));
-    }
-
-    // The genre of a copy is the one the source sheet's box shows, picked but not yet saved;
-    // every other value comes from the object.
-    void copiesTakeTheGenreTheBoxShows()
-    {
-        WindowEnvironment env;
-        ScriptedDialogs dialogs;
-        TestDir dir;
-        MakeMp3(dir.FilePath(QStringLiteral("a.mp3")),
-                {[](TID3v1 &t) { t.SetGenreIndex(0); }, [](TID3v2 &t) { t.SetGenre("Blues"); }});
-        auto w = TagWindow(env, dir, {"a.mp3"});
-        TID3 &record = *w->TagList[0];
-        w->cbGeneroV2->setCurrentText(QStringLiteral("Rock"));
-        w->sbV2aV1->click();
-        QCOMPARE(int(record.V1.GenreIndex()), 17);
-        QCOMPARE(record.V2.Genre(), std::string("Blues"));
-
-        w->cbGeneroV1->setCurrentIndex(9); // "Jazz", genre 8
-        w->sbV1aV2->click();
-        QCOMPARE(record.V2.Genre(), std::string("Jazz"));
-        QCOMPARE(int(record.V1.GenreIndex()), 17);
+        QCOMPARE(fields["v2.genre"], QByteArray("Jazz"));
     }
 
     void removalTakesTheActiveSheetsTag()
@@ -578,37 +496,6 @@ private slots:
         QVERIFY(fields["v2.comment"] == QByteArray::fromStdString(big));
         QCOMPARE(fields["v2.track"], QByteArray("4"));
         QVERIFY(dir.Read(QStringLiteral("grande.mp3")).contains(Audio()));
-    }
-
-    void fileThatIsNoMp3()
-    {
-        WindowEnvironment env;
-        ScriptedDialogs dialogs;
-        TestDir dir;
-        const QByteArray text = "Esto no es un MP3, aunque lo diga su nombre.\n";
-        dir.CreateFile(QStringLiteral("nota.mp3"), text);
-        dir.CreateFile(QStringLiteral("vacio.mp3"));
-        auto w = TagWindow(env, dir, {"nota.mp3", "vacio.mp3"});
-        QCOMPARE(w->TagList.size(), std::size_t(2));
-        QCOMPARE(w->edTituloV1->text(), QString());
-        QCOMPARE(w->cbGeneroV1->currentIndex(), 0);
-        // Removing a tag that is not there changes nothing.
-        w->SpeedButton17->click();
-        w->pcID3->setCurrentWidget(w->tsID3v2);
-        w->SpeedButton17->click();
-        QCOMPARE(dir.Read(QStringLiteral("nota.mp3")), text);
-        // Saving what the user typed keeps the file's own bytes after the tag; a file too short
-        // for a version 1 trailer is reported.
-        w->SpeedButton13->click();
-        w->edTituloV1->setText(QStringLiteral("Nota"));
-        w->edTituloV2->setText(QStringLiteral("Nota"));
-        w->sbActual->click();
-        const QByteArray after = dir.Read(QStringLiteral("nota.mp3"));
-        QVERIFY(after.startsWith("ID3"));
-        QVERIFY(after.endsWith(text));
-        QCOMPARE(dialogs.shown.size(), 1);
-        QVERIFY(dialogs.shown[0].text.contains(QStringLiteral("\n\nnota.mp3 — ")));
-        QCOMPARE(Fields(dir.FilePath(QStringLiteral("nota.mp3")))["v2.title"], QByteArray("Nota"));
     }
 
     void controlsHintsAndLimits()

@@ -1,5 +1,4 @@
-// Advanced renaming on disk: the plan and its application, and the whole path from the main
-// window's button through both dialogs to the re-read list.
+// Advanced renaming from the main window's button through both dialogs to the re-read list.
 #include "tests/main/windowfixture.h"
 #include "tests/rename/renamefixture.h"
 #include "tests/support/scripteddialogs.h"
@@ -10,7 +9,6 @@
 #include "rename/VistaPrevia.h"
 #include "rename/avanzado.h"
 #include "rename/numerar.h"
-#include "rename/renameplan.h"
 #include "rename/spinedit.h"
 #include "widgets/foldertree.h"
 
@@ -108,91 +106,6 @@ private slots:
         QTRY_COMPARE(dialogs.Of(QStringLiteral("Message")).size(), 1);
         QVERIFY(dialogs.Of(QStringLiteral("Message")).first().text.startsWith(
             QStringLiteral("El número de ficheros en las listas no coincide.")));
-    }
-
-    void applyPlan_data()
-    {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QStringList>("newNames");
-        QTest::addColumn<QStringList>("failed");
-        QTest::addColumn<QStringList>("after");
-
-        QTest::newRow("plain") << QStringList{"a.mp3", "b.mp3"} << QStringList{"a.mp3", "b.mp3"}
-                               << QStringList{"01 a.mp3", "02 b.mp3"} << QStringList{}
-                               << QStringList{"01 a.mp3", "02 b.mp3"};
-        QTest::newRow("onto its own name") << QStringList{"a"} << QStringList{"a"} << QStringList{"a"}
-                                           << QStringList{} << QStringList{"a"};
-        QTest::newRow("chain: the name the next entry leaves") << QStringList{"a", "b"} << QStringList{"a", "b"}
-                                                              << QStringList{"b", "c"} << QStringList{}
-                                                              << QStringList{"b", "c"};
-        QTest::newRow("two entries, one new name") << QStringList{"a", "b"} << QStringList{"a", "b"}
-                                                   << QStringList{"n", "n"} << QStringList{"b"}
-                                                   << QStringList{"b", "n"};
-        QTest::newRow("existing name differing in case is kept")
-            << QStringList{"a.txt", "b.txt"} << QStringList{"b.txt"} << QStringList{"A.TXT"} << QStringList{}
-            << QStringList{"A.TXT", "a.txt"};
-        QTest::newRow("entry gone meanwhile") << QStringList{"b"} << QStringList{"a", "b"} << QStringList{"x", "y"}
-                                              << QStringList{"a"} << QStringList{"y"};
-        QTest::newRow("parent entry") << QStringList{"a"} << QStringList{" <- Anterior", "a"}
-                                      << QStringList{"up", "z"} << QStringList{" <- Anterior"} << QStringList{"z"};
-        QTest::newRow("a file named like the parent entry is a file")
-            << QStringList{" <- Anterior.txt"} << QStringList{" <- Anterior.txt"} << QStringList{"ok.txt"}
-            << QStringList{} << QStringList{"ok.txt"};
-        QTest::newRow("folder") << QStringList{"album/", "x"} << QStringList{"album/"} << QStringList{"disco"}
-                                << QStringList{} << QStringList{"disco", "x"};
-        QTest::newRow("dot names and empty never reach the file system")
-            << QStringList{"a", "b", "c"} << QStringList{"a", "b", "c"} << QStringList{".", "..", ""}
-            << QStringList{"a", "b", "c"} << QStringList{"a", "b", "c"};
-        QTest::newRow("NUL in a name") << QStringList{"a"} << QStringList{"a"}
-                                       << QStringList{QString("x") + QChar(0) + "y"} << QStringList{"a"}
-                                       << QStringList{"a"};
-        QTest::newRow("slash") << QStringList{"a"} << QStringList{"a"} << QStringList{"sub/x"} << QStringList{"a"}
-                               << QStringList{"a"};
-        QTest::newRow("300 characters") << QStringList{"a"} << QStringList{"a"} << QStringList{LongName}
-                                        << QStringList{"a"} << QStringList{"a"};
-        QTest::newRow("control characters") << QStringList{"a"} << QStringList{"a"} << QStringList{"x\ty\x01"}
-                                            << QStringList{"a"} << QStringList{"a"};
-        QTest::newRow("typed names may start with a dot") << QStringList{"a"} << QStringList{"a"}
-                                                          << QStringList{".a"} << QStringList{} << QStringList{".a"};
-        QTest::newRow("asterisk") << QStringList{"a"} << QStringList{"a"} << QStringList{"a*b"} << QStringList{}
-                                  << QStringList{"a*b"};
-    }
-    void applyPlan()
-    {
-        QFETCH(QStringList, files);
-        QFETCH(QStringList, entries);
-        QFETCH(QStringList, newNames);
-        QFETCH(QStringList, failed);
-        QFETCH(QStringList, after);
-        TestDir dir;
-        Populate(dir, files);
-        QMap<QString, QByteArray> contents;
-        for (const QString &name : NamesIn(dir))
-            contents[name] = dir.Read(name);
-
-        const std::vector<RenameStep> plan = PlanRenames(dir.Native(), Entries(entries), newNames);
-        QCOMPARE(qsizetype(plan.size()), entries.size());
-        QStringList failedNames;
-        for (const Failure &failure : ApplyRenames(plan))
-            failedNames << failure.name;
-        QCOMPARE(failedNames, failed);
-        QCOMPARE(NamesIn(dir), after);
-        // Nothing lost: every file still holds its own bytes under one of the names.
-        QMultiMap<QByteArray, int> before;
-        for (const QByteArray &bytes : contents)
-            before.insert(bytes, 0);
-        QMultiMap<QByteArray, int> now;
-        for (const QString &name : NamesIn(dir))
-            now.insert(dir.Read(name), 0);
-        QCOMPARE(now.keys(), before.keys());
-    }
-
-    void drivesCannotBeRenamed()
-    {
-        const std::vector<RenameStep> plan =
-            PlanRenames(QByteArray(), {{Kind::Drive, QStringLiteral("/")}}, {QStringLiteral("x")});
-        QCOMPARE(ApplyRenames(plan), (Failures{{"/", "no es un fichero ni una carpeta"}}));
     }
 
     void nothingSelected()

@@ -390,21 +390,11 @@ private slots:
                                         << true
                                         << QStringList{"Ask: El carácter '?' en la línea 1" + bad + "El carácter ':' en la línea 1"
                                                        + bad + "¿Eliminar caracteres erróneos?"};
-        QTest::newRow("bottom line reported first")
-            << QStringList{"a", "b"} << "x|\ny<" << QList<bool>{false} << QStringList{"x|", "y<"} << false
-            << QStringList{"Ask: El carácter '<' en la línea 2" + bad + "El carácter '|' en la línea 1" + bad
-                           + "¿Eliminar caracteres erróneos?"};
         QTest::newRow("only forbidden becomes empty and is deleted")
             << QStringList{"a", "b"} << "x\n???" << QList<bool>{true} << QStringList{"x"} << false
             << QStringList{"Ask: El carácter '?' en la línea 2" + bad + "El carácter '?' en la línea 2" + bad
                                + "El carácter '?' en la línea 2" + bad + "¿Eliminar caracteres erróneos?",
                            mismatch.arg(2).arg(1)};
-        QTest::newRow("spaces only stays as an empty line")
-            << QStringList{"a", "b"} << "x\n   " << QList<bool>{} << QStringList{"x", ""} << true << QStringList{};
-        QTest::newRow("empty line in the middle is deleted")
-            << QStringList{"a", "b"} << "x\n\ny" << QList<bool>{} << QStringList{"x", "y"} << true << QStringList{};
-        QTest::newRow("asterisk passes") << QStringList{"a"} << "a*b" << QList<bool>{} << QStringList{"a*b"} << true
-                                         << QStringList{};
     }
     void renombrar()
     {
@@ -455,7 +445,6 @@ private slots:
         };
         QTest::newRow("numerar filled") << "sbNumerar" << number(1, true, 3, 0) << "a.mp3\nb.mp3"
                                         << "001a.mp3\n002b.mp3";
-        QTest::newRow("numerar empty lines") << "sbNumerar" << number(9, false, 2, 0) << "\n\n" << "9\n10\n11";
         QTest::newRow("numerar the one empty line") << "sbNumerar" << number(1, false, 2, 0) << "" << "1";
         QTest::newRow("numerar cancelled") << "sbNumerar" << DialogSteps([](QDialog &d) {
             static_cast<TfNumerar &>(d).sbSalir->click();

@@ -77,9 +77,6 @@ private slots:
     void initTestCase()
     {
         QApplication::setApplicationName(QStringLiteral("CarventoUtilities"));
-        QCOMPARE(TfVersion::VersionFileUrl,
-                 QUrl(QStringLiteral("http://www.carvento.example/versiones/carventoutilities.txt")));
-        QCOMPARE(TfVersion::TickMilliseconds, 1000);
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher_, "Open");
     }
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
@@ -90,8 +87,9 @@ private slots:
         catcher_.opened.clear();
     }
 
-    // Each answer of the server against the running version 1.0.0.2; "Ask" is the offer of
-    // the web page, "Message:…" a box with that caption.
+    // Each answer of the server against the running version 1.0.0.2, one row for each box the
+    // reading of its text can give and the rest for what comes over HTTP; "Ask" is the offer
+    // of the web page, "Message:…" a box with that caption.
     void answers_data()
     {
         QTest::addColumn<QByteArray>("reply");
@@ -101,30 +99,10 @@ private slots:
         const QStringList error{QStringLiteral("Message:Error en la comunicación")};
         const QStringList none;
         const auto ok = [](const QByteArray &body) { return HttpStub::Response(200, body); };
-        QTest::newRow("1.0.2F") << ok("1.0.2F") << same;
-        QTest::newRow("1.0.3F") << ok("1.0.3F") << newer;
-        QTest::newRow("1.1.0F") << ok("1.1.0F") << newer;
-        QTest::newRow("2.0.0F") << ok("2.0.0F") << newer;
-        QTest::newRow("0.9.9F") << ok("0.9.9F") << none;
-        QTest::newRow("1.0.1F older build") << ok("1.0.1F") << same;
+        QTest::newRow("same") << ok("1.0.2F") << same;
+        QTest::newRow("newer") << ok("1.0.3F") << newer;
+        QTest::newRow("major 0") << ok("0.9.9F") << none;
         QTest::newRow("no F") << ok("1.0.3") << error;
-        QTest::newRow("line break before F") << ok("1.0.3\nF") << error;
-        QTest::newRow("CR LF before F") << ok("1.0.3\r\nF") << error;
-        QTest::newRow("text after F") << ok("1.0.3F\nversión de prueba 9.9.9") << newer;
-        QTest::newRow("lower case f") << ok("1.0.3f") << error;
-        QTest::newRow("build above 65535") << ok("1.0.65539F") << newer;     // 65539 → 3
-        QTest::newRow("major above 65535") << ok("65537.0.2F") << same;      // 65537 → 1
-        QTest::newRow("major 65536 is 0") << ok("65536.9.9F") << none;
-        QTest::newRow("beyond 32 bits") << ok("1.0.4294967299F") << error;
-        QTest::newRow("negative build") << ok("1.0.-1F") << newer;           // -1 → 65535
-        QTest::newRow("negative major") << ok("-1.0.0F") << newer;
-        QTest::newRow("plus sign") << ok("+1.+0.+3F") << newer;
-        QTest::newRow("blank inside") << ok("1.0. 3F") << error;
-        QTest::newRow("blank before") << ok(" 1.0.3F") << error;
-        QTest::newRow("two numbers") << ok("1.0F") << error;
-        QTest::newRow("four numbers") << ok("1.0.3.4F") << error;
-        QTest::newRow("empty number") << ok("1..3F") << error;
-        QTest::newRow("only F") << ok("F") << error;
         QTest::newRow("binary bytes") << ok(QByteArray("\x00\x01\xff\xfe\x89PNG\r\n\x1a", 11)) << error;
         QTest::newRow("error page") << HttpStub::Response(404, "<html><body>No encontrado</body></html>") << error;
         QTest::newRow("error status, version body") << HttpStub::Response(500, "1.0.3F") << newer;
