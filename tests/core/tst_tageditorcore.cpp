@@ -3,11 +3,13 @@
 #include "main/tageditorcore.h"
 #include "main/tagvalues.h"
 #include "platform/paths.h"
+#include "tags/Journal.h"
 #include "tags/TagError.h"
 #include "tests/support/testdir.h"
 #include "tests/tags/tagtestutil.h"
 
 #include <QTest>
+#include <QThread>
 
 #include <cerrno>
 
@@ -238,6 +240,55 @@ private slots:
         QCOMPARE(third.V2.Title(), std::string("t2-3"));
         QCOMPARE(int(third.V1.Track()), 13);
         QCOMPARE(third.V2.Genre(), std::string("g2-3"));
+    }
+
+    // "Cancelar" in the middle of a save into many files, whose writes reach the disk in
+    // groups: one committed after a pause of the progress, one the group commits by itself when
+    // full, the last when the loop stops. The files done before the stop hold the new value for
+    // good, the rest the old one, none is a failure, and the journal keeps no record.
+    void cancelledGroupSaveKeepsTheFilesDone_data()
+    {
+        QTest::addColumn<bool>("v2");
+        QTest::newRow("v1") << false;
+        QTest::newRow("v2") << true;
+    }
+    void cancelledGroupSaveKeepsTheFilesDone()
+    {
+        QFETCH(bool, v2);
+        const TagVersion version = v2 ? TagVersion::V2 : TagVersion::V1;
+        constexpr int count = 300, stop = 280;
+        TestDir dir;
+        const QString first = MakeMp3(dir.FilePath(QStringLiteral("f000.mp3")),
+                                      {[](TID3v1 &t) { t.SetTitle("Viejo"); }, [](TID3v2 &t) { t.SetTitle("Viejo"); }});
+        const QByteArray bytes = dir.Read(QStringLiteral("f000.mp3"));
+        QStringList names{QStringLiteral("f000.mp3")};
+        for (int i = 1; i < count; ++i) {
+            names << QStringLiteral("f%1.mp3").arg(i, 3, 10, QLatin1Char('0'));
+            dir.CreateFile(names.back(), bytes);
+        }
+        TagEditorCore core;
+        core.BuildTagList(dir.Native(), Files(names));
+        QCOMPARE(int(core.TagList().size()), count);
+        const Failures failed = core.SaveTextToAll(version, TagField::Title, QStringLiteral("Nuevo"), [](int done) {
+            if (done == 10)
+                QThread::msleep(150);
+            return done < stop;
+        });
+        QCOMPARE(failed, Failures());
+        for (int i = 0; i < count; ++i) {
+            const TID3 onDisk(NativePath(dir.FilePath(names[i])));
+            const std::string &title = v2 ? onDisk.V2.Title() : onDisk.V1.Title();
+            QCOMPARE(title, std::string(i < stop ? "Nuevo" : "Viejo"));
+        }
+        const QDir journal(QString::fromStdString(cvtags::Journal::UserFolder().string()));
+        const QStringList records = journal.entryList(QDir::Files | QDir::Hidden);
+        QVERIFY(!records.isEmpty());
+        for (const QString &name : records) {
+            QFile record(journal.filePath(name));
+            QVERIFY(record.open(QIODevice::ReadOnly));
+            QVERIFY2(name.startsWith(QLatin1String("tagsave-slot")) && !record.read(8).startsWith("CVJOURN1"),
+                     qPrintable(name));
+        }
     }
 
     // A file that cannot be written is listed by its name with a reason of its own, never one
