@@ -227,8 +227,11 @@ for scheme in light dark; do
     shoot "$(find_window Atenci)" "$out-09-pregunta.png"
     keys_to Atenci s
     shoot "$(find_window 'Vista previa')" "$out-10-vista-previa.png"
-    # Cancelling the preview closes both windows; nothing is renamed.
+    # Cancelling the preview goes back to the typed names; leaving them asks first.
     keys_to 'Vista previa' Escape
+    keys_to 'Renombrar avanzado' alt+c
+    shoot "$(find_window Confirmaci)" "$out-10b-cerrar-sin-renombrar.png"
+    keys_to Confirmaci s
     keys_to "$main" alt+o
     shoot "$(find_window Configuraci)" "$out-11-configuracion.png"
     keys_to Configuraci Escape
