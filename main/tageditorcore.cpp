@@ -389,8 +389,11 @@ Failures TagEditorCore::WorkOnRecords(const std::function<bool(TID3 &, int)> &wo
     commit(i);
     Failures list;
     for (std::size_t j = 0; j < records_.size(); ++j)
-        if (failed[j])
+        if (failed[j]) {
             list.append({FileNamePart(records_[j]->FilePath), ReasonText(reasons[j])});
+            // The record holds the values that never reached the file: show the file as it is.
+            records_[j] = std::make_unique<TID3>(QByteArray(records_[j]->NativeFilePath));
+        }
     return list;
 }
 

@@ -315,6 +315,30 @@ private slots:
         QCOMPARE(int(TID3(paths[1]).V2.Track()), 2);
     }
 
+    // A write prepared in a group can still fail at its commit (here the file changes in
+    // between): the record then shows what the file holds, not the value that never got there.
+    void failedCommitLeavesTheRecordAsTheFileIs()
+    {
+        TestDir dir;
+        const QStringList paths = MakeThreeTagged(dir);
+        TagEditorCore core;
+        core.BuildTagList(dir.Native(), Files({"f1.mp3", "f2.mp3", "f3.mp3"}));
+        const Failures failed = core.SaveTextToAll(TagVersion::V1, TagField::Title, QStringLiteral("Nuevo"), [&](int done) {
+            if (done == 1) {
+                QFile changed(paths[0]);
+                if (changed.open(QIODevice::Append))
+                    changed.write("ajeno");
+            }
+            return true;
+        });
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed[0].name, QStringLiteral("f1.mp3"));
+        const TID3 &record = *core.TagList()[0];
+        QCOMPARE(record.V1.Title(), TID3(paths[0]).V1.Title());
+        QCOMPARE(record.V1InFile, TID3(paths[0]).V1.Present());
+        QCOMPARE(core.TagList()[1]->V1.Title(), std::string("Nuevo"));
+    }
+
     // A copy between the versions for every file passes over the files without the source
     // version: their other tag keeps its values, and no tag is made where there was none.
     void copiesPassOverFilesWithoutTheSource_data()
