@@ -115,7 +115,7 @@ private slots:
         TestDir dir;
         for (const QString &file : files)
             file.endsWith(u'/') ? dir.CreateDir(file.chopped(1)) : dir.CreateFile(file, "data");
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.StoreFolders(dir.Path());
         ScriptedDialogs dialogs;
         dialogs.askAnswers = answers;
         auto w = env.NewWindow();
@@ -188,7 +188,7 @@ private slots:
         TestDir dir;
         dir.CreateFile(QStringLiteral(" <- Anterior"), "data");
         dir.CreateFile(QStringLiteral("a.txt"), "data");
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.StoreFolders(dir.Path());
         ScriptedDialogs dialogs;
         auto w = env.NewWindow();
         QCOMPARE(w->Ficheros->Kind(0), FileListView::EntryKind::Parent);
@@ -237,7 +237,7 @@ private slots:
         WindowEnvironment env;
         TestDir dir;
         dir.CreateFile(QStringLiteral("a.txt"), "data");
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.StoreFolders(dir.Path());
         ScriptedDialogs dialogs;
         auto w = env.NewWindow();
         QVERIFY(w->AddToExtensionList(QStringLiteral("r&b")));
@@ -260,11 +260,10 @@ private slots:
         TestDir dir;
         dir.CreateFile(QStringLiteral("tema.r&b"));
         dir.CreateFile(QStringLiteral("otro.r&b"));
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.StoreFolders(dir.Path());
         ScriptedDialogs dialogs;
-        auto w = env.NewWindow();
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        auto w = env.NewShownWindow();
+        QVERIFY(w);
         ClickEntry(w->Ficheros, QStringLiteral("tema.r&b"));
         w->pmFicherosPopup();
         QCOMPARE(w->pmAnadir->text(), QStringLiteral("Añadir 'r&&b' a la lista de extensiones"));
@@ -281,7 +280,7 @@ private slots:
         WindowEnvironment env;
         TestDir dir;
         dir.CreateFile(QStringLiteral("a.txt"));
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.StoreFolders(dir.Path());
         ScriptedDialogs dialogs;
         auto w = env.NewWindow();
         SelectEntries(w->Ficheros, {QStringLiteral("a.txt")});
@@ -298,7 +297,7 @@ private slots:
         TestDir dir;
         dir.CreateFile(QStringLiteral("a.txt"));
         dir.CreateFile(QStringLiteral("b.txt"));
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.StoreFolders(dir.Path());
         ScriptedDialogs dialogs;
         auto w = env.NewWindow();
         SelectEntries(w->Ficheros, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
@@ -316,7 +315,7 @@ private slots:
         TestDir dir;
         dir.CreateFile(QStringLiteral("a.txt"));
         dir.CreateDir(QStringLiteral("a.x"));
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.StoreFolders(dir.Path());
         ScriptedDialogs dialogs;
         auto w = env.NewWindow();
         SelectEntries(w->Ficheros, {QStringLiteral("a.txt")});
@@ -378,12 +377,11 @@ private slots:
         WindowEnvironment env;
         TestDir dir;
         dir.CreateFile(QStringLiteral("tema.flac"));
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.StoreFolders(dir.Path());
         ScriptedDialogs dialogs;
         dialogs.promptAnswers = {QString()};
-        auto w = env.NewWindow();
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        auto w = env.NewShownWindow();
+        QVERIFY(w);
         ClickEntry(w->Ficheros, QStringLiteral("tema.flac"));
         // The prompt proposes the clicked file's extension.
         w->sbAnhadirExtensionClick();
@@ -422,9 +420,8 @@ private slots:
         WindowEnvironment env;
         ScriptedDialogs dialogs;
         {
-            auto w = env.NewWindow();
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            auto w = env.NewShownWindow();
+            QVERIFY(w);
             w->AddToExtensionList(QStringLiteral("ogg"));
             w->edCadenaSeparacion->setText(QStringLiteral(" - "));
             w->clbCampos->insertItem(0, w->clbCampos->takeItem(2));   // Artista first
@@ -439,9 +436,8 @@ private slots:
         QCOMPARE(ini.value(QStringLiteral("TfUtilities/FormVersion")).toString(), QStringLiteral("0"));
         QVERIFY(ini.contains(QStringLiteral("TfUtilities/NormPos")));
 
-        auto again = env.NewWindow();
-        again->show();
-        QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+        auto again = env.NewShownWindow();
+        QVERIFY(again);
         QCOMPARE(Items(again->cbExtensiones), (QStringList{"bmp", "jpg", "mp3", "ogg", "wma"}));
         QCOMPARE(again->edCadenaSeparacion->text(), QStringLiteral("-"));
         QCOMPARE(Items(again->clbCampos), (QStringList{"Artista", "Pista", "Título", "Álbum"}));
@@ -469,17 +465,15 @@ private slots:
         WindowEnvironment env;
         ScriptedDialogs dialogs;
         if (stored.isEmpty()) {
-            auto w = env.NewWindow();
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            auto w = env.NewShownWindow();
+            QVERIFY(w);
             QVERIFY(w->AddToExtensionList(QStringLiteral(" mp3")));
             w->close();
         } else {
             env.WriteSettingsFile(stored);
         }
-        auto again = env.NewWindow();
-        again->show();
-        QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+        auto again = env.NewShownWindow();
+        QVERIFY(again);
         QCOMPARE(Items(again->cbExtensiones), restored);
         QCOMPARE(again->cbExtensiones->currentIndex(), -1);
         QVERIFY(again->AddToExtensionList(QStringLiteral("gif")));
@@ -493,17 +487,15 @@ private slots:
         WindowEnvironment env;
         ScriptedDialogs dialogs;
         {
-            auto w = env.NewWindow();
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            auto w = env.NewShownWindow();
+            QVERIFY(w);
             w->cbExtensiones->clear();
             w->close();
         }
         QSettings ini(env.SettingsFile(), QSettings::IniFormat);
         QVERIFY(!ini.childGroups().contains(QStringLiteral("TfUtilities.cbExtensiones_Items")));
-        auto again = env.NewWindow();
-        again->show();
-        QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+        auto again = env.NewShownWindow();
+        QVERIFY(again);
         QCOMPARE(Items(again->cbExtensiones), (QStringList{"bmp", "jpg", "mp3", "wma"}));
     }
 
@@ -516,7 +508,7 @@ private slots:
         TestDir elsewhere;
         for (const QString name : {"1.jpg", "2.jpg", "3.jpg"})
             dir.CreateFile(name, name.toUtf8());
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
+        env.StoreFolders(dir.Path());
         ScriptedDialogs dialogs;
         const auto undoEnabled = [](TfUtilities &w) {
             emit w.pmFicheros->aboutToShow();

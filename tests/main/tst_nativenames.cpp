@@ -56,8 +56,7 @@ private slots:
         const QByteArray latin1 = "can\xF1on.mp3";
         QVERIFY(!dir.CreateNativeFile(latin1, Audio()).isEmpty());
         dir.CreateFile(QStringLiteral("otra.mp3"), Audio());
-        env.WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), dir.Path());
-        env.WriteKeyText(QStringLiteral("RUTA TAG"), dir.Path());
+        env.StoreFolders(dir.Path(), dir.Path());
         auto w = env.NewWindow();
         const QString shown = "can" + Bad + "on.mp3";
 

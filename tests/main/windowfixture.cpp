@@ -71,6 +71,21 @@ QString WindowEnvironment::ReadKeyText(const QString &name)
 
 std::unique_ptr<TfUtilities> WindowEnvironment::NewWindow() { return std::make_unique<TfUtilities>(); }
 
+std::unique_ptr<TfUtilities> WindowEnvironment::NewShownWindow()
+{
+    auto window = NewWindow();
+    window->show();
+    return QTest::qWaitForWindowExposed(window.get()) ? std::move(window) : nullptr;
+}
+
+void WindowEnvironment::StoreFolders(const QString &renamer, const QString &tag)
+{
+    if (!renamer.isNull())
+        WriteKeyText(QStringLiteral("RUTA RENOMBRADOR"), renamer);
+    if (!tag.isNull())
+        WriteKeyText(QStringLiteral("RUTA TAG"), tag);
+}
+
 QStringList Captions(const FileListView *list)
 {
     QStringList captions;

@@ -26,8 +26,13 @@ public:
     // A value of the settings key, written as the program writes it.
     void WriteKeyText(const QString &name, const QString &value);
     QString ReadKeyText(const QString &name);
+    // The folders a last run left open in the renamer and in the tag editor; a null one is
+    // not stored.
+    void StoreFolders(const QString &renamer, const QString &tag = QString());
 
     std::unique_ptr<TfUtilities> NewWindow();
+    // A new window shown on the screen; null when it never appeared.
+    std::unique_ptr<TfUtilities> NewShownWindow();
 
 private:
     QTemporaryDir root_;

@@ -393,10 +393,6 @@ private slots:
         QTest::newRow("title bar above the top") << QByteArray("NormPos=10,-200,410,100") << QRect(10, screen.top(), 400, 300);
         QTest::newRow("taller than the screen") << QByteArray("NormPos=0,0,400,5000")
                                                 << QRect(0, screen.top(), 400, screen.height());
-        // Stored at another scale (192 at 200 %): the placement stored is ignored; the window keeps
-        // its place, which fits.
-        QTest::newRow("another scale factor") << QByteArray("NormPos=500,0,2100,500\nPixelsPerInch=192")
-                                              << QRect(40, 50, 400, 300);
     }
     void storedPlacementLandsOnAScreen()
     {

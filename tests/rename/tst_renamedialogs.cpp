@@ -49,6 +49,8 @@ QStringList ListTexts(const QListWidget *list)
 
 std::unique_ptr<QDialog> NewSmallDialog(const QString &kind)
 {
+    if (kind == u"vista previa")
+        return std::make_unique<TfVistaPrevia>();
     if (kind == u"numerar")
         return std::make_unique<TfNumerar>();
     if (kind == u"agregar")
@@ -72,24 +74,14 @@ private slots:
     void tabVisitsEveryControlOnce_data()
     {
         QTest::addColumn<QString>("window");
-        for (const char *name : {"Numerar", "Agregar", "Eliminar", "Sustituir", "Vista previa"})
+        for (const char *name : {"numerar", "agregar", "eliminar", "sustituir", "vista previa"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void tabVisitsEveryControlOnce()
     {
         QFETCH(QString, window);
         ScriptedDialogs dialogs;
-        std::unique_ptr<QDialog> dialog;
-        if (window == u"Numerar")
-            dialog = std::make_unique<TfNumerar>();
-        else if (window == u"Agregar")
-            dialog = std::make_unique<TfAgregar>();
-        else if (window == u"Eliminar")
-            dialog = std::make_unique<TfEliminar>();
-        else if (window == u"Sustituir")
-            dialog = std::make_unique<TfSustituir>();
-        else
-            dialog = std::make_unique<TfVistaPrevia>();
+        const std::unique_ptr<QDialog> dialog = NewSmallDialog(window);
         dialog->show();
         dialog->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
@@ -145,15 +137,9 @@ private slots:
         WindowEnvironment environment;
         TfNumerar dialog;
         QCOMPARE(dialog.seEmpezar->value(), 1);
-        QCOMPARE(dialog.seEmpezar->minimum(), 0);
-        QCOMPARE(dialog.seEmpezar->maximum(), 9999);
         QCOMPARE(dialog.seLongitud->value(), 2);
-        QCOMPARE(dialog.seLongitud->minimum(), 2);
-        QCOMPARE(dialog.seLongitud->maximum(), 10);
         QCOMPARE(dialog.sePosicion->value(), 0);
-        QCOMPARE(dialog.sePosicion->maximum(), 9999);
         QVERIFY(!dialog.ckRellenar->isChecked());
-        QCOMPARE(dialog.Label3->text(), QStringLiteral("Posición en la que se añadirá la numeración (0 - principio) :"));
         dialog.show();
         QVERIFY(!dialog.seLongitud->isEnabled());
         QTest::mouseClick(dialog.ckRellenar, Qt::LeftButton, {}, QPoint(4, dialog.ckRellenar->height() / 2));
@@ -174,57 +160,56 @@ private slots:
         again.sbSalir->click();
     }
 
-    void minusSignGivesTheMinimum_data()
+    // A field takes no digit beyond its maximum; a minus sign gives its minimum.
+    void typedNumbersStayInTheRange_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("field");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("seEmpezar") << "numerar" << "seEmpezar" << 0;
-        QTest::newRow("seLongitud") << "numerar" << "seLongitud" << 2;
-        QTest::newRow("numerar sePosicion") << "numerar" << "sePosicion" << 0;
-        QTest::newRow("agregar sePosicion") << "agregar" << "sePosicion" << 0;
-        QTest::newRow("eliminar sePosicion") << "eliminar" << "sePosicion" << 0;
-        QTest::newRow("eliminar seCaracteres") << "eliminar" << "seCaracteres" << 1;
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::newRow("seEmpezar") << "numerar" << "seEmpezar" << 0 << 9999;
+        QTest::newRow("seLongitud") << "numerar" << "seLongitud" << 2 << 10;
+        QTest::newRow("numerar sePosicion") << "numerar" << "sePosicion" << 0 << 9999;
+        QTest::newRow("agregar sePosicion") << "agregar" << "sePosicion" << 0 << 9999;
+        QTest::newRow("eliminar sePosicion") << "eliminar" << "sePosicion" << 0 << 9999;
+        QTest::newRow("eliminar seCaracteres") << "eliminar" << "seCaracteres" << 1 << 9999;
     }
-    void minusSignGivesTheMinimum()
+    void typedNumbersStayInTheRange()
     {
         QFETCH(QString, kind);
         QFETCH(QString, field);
-        QFETCH(int, expected);
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
         std::unique_ptr<QDialog> dialog = NewSmallDialog(kind);
         auto *spin = dialog->findChild<NumberSpinEdit *>(field);
         QVERIFY(spin);
         spin->setEnabled(true);
         spin->setValue(5);
         TypeInto(spin, QStringLiteral("-3"));
-        QCOMPARE(spin->value(), expected);
-        spin->setValue(99999);
-        QCOMPARE(spin->value(), spin->maximum());
+        QCOMPARE(spin->value(), minimum);
+        TypeInto(spin, QString::number(maximum));
+        QCOMPARE(spin->value(), maximum);
+        TypeInto(spin, QString::number(maximum + 1));
+        QVERIFY(spin->value() <= maximum);
         TypeInto(spin, QStringLiteral("-99999999999999"));
-        QCOMPARE(spin->value(), expected);
+        QCOMPARE(spin->value(), minimum);
     }
 
+    // Each dialog stores its values under its own names, also when cancelled (when it is saved
+    // is the form storage's test), and offers them when shown again.
     void rememberedValues_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("accept");
-        QTest::addColumn<QStringList>("entries");   // section entry = stored text
-        QTest::newRow("agregar accepted") << "agregar" << true
-                                          << QStringList{"edCadena_Text=-", "sePosicion_Value=3"};
-        QTest::newRow("agregar cancelled") << "agregar" << false
-                                           << QStringList{"edCadena_Text=-", "sePosicion_Value=3"};
-        QTest::newRow("eliminar cancelled") << "eliminar" << false
-                                            << QStringList{"edEliminar_Text=mp3", "pcPrincipal_ActivePage=tsCadena"};
-        QTest::newRow("numerar cancelled")
-            << "numerar" << false
-            << QStringList{"ckRellenar_Checked=True", "seLongitud_Value=5", "sePosicion_Value=3"};
-        QTest::newRow("sustituir cancelled") << "sustituir" << false
-                                             << QStringList{"edSustituir_Text=a", "edPor_Text=b"};
+        QTest::addColumn<QStringList>("entries"); // section entry = stored text
+        QTest::newRow("agregar") << "agregar" << QStringList{"edCadena_Text=-", "sePosicion_Value=3"};
+        QTest::newRow("eliminar") << "eliminar" << QStringList{"edEliminar_Text=mp3", "pcPrincipal_ActivePage=tsCadena"};
+        QTest::newRow("numerar") << "numerar"
+                                 << QStringList{"ckRellenar_Checked=True", "seLongitud_Value=5", "sePosicion_Value=3"};
+        QTest::newRow("sustituir") << "sustituir" << QStringList{"edSustituir_Text=a", "edPor_Text=b"};
     }
     void rememberedValues()
     {
         QFETCH(QString, kind);
-        QFETCH(bool, accept);
         QFETCH(QStringList, entries);
         WindowEnvironment environment;
         const QString section = QStringLiteral("Tf") + kind.at(0).toUpper() + kind.mid(1);
@@ -247,7 +232,7 @@ private slots:
                 TypeInto(spin, QStringLiteral("5"));
             if (auto *pages = dialog->findChild<QTabWidget *>("pcPrincipal"); pages && kind == u"eliminar")
                 pages->setCurrentIndex(1);
-            Child<QPushButton>(dialog.get(), accept ? "sbAceptar" : "sbSalir")->click();
+            Child<QPushButton>(dialog.get(), "sbSalir")->click();
             QVERIFY(!dialog->isVisible());
         }
         for (const QString &entry : entries) {
@@ -285,8 +270,6 @@ private slots:
         QTest::newRow("sustituir empty stays open") << "sustituir" << "" << "b" << 0 << -1 << false;
         QTest::newRow("sustituir a by A") << "sustituir" << "a" << "A" << 0 << int(QDialog::Accepted) << false;
         QTest::newRow("sustituir a by ab") << "sustituir" << "a" << "ab" << 0 << -1 << true;
-        QTest::newRow("sustituir ab by a") << "sustituir" << "ab" << "a" << 0 << -1 << true;
-        QTest::newRow("sustituir a by nothing") << "sustituir" << "a" << "" << 0 << int(QDialog::Accepted) << false;
         QTest::newRow("eliminar position page") << "eliminar" << "" << "" << 0 << TfEliminar::ResultOk << false;
         QTest::newRow("eliminar text page, empty accepted")
             << "eliminar" << "" << "" << 1 << TfEliminar::ResultYes << false;
@@ -376,8 +359,6 @@ private slots:
         // Every line deleted leaves the editor's one empty line, and no name.
         QTest::newRow("empty lines at once") << three << "\n\n" << QList<bool>{} << QStringList{""} << false
                                              << QStringList{mismatch.arg(3).arg(0)};
-        QTest::newRow("one entry, no text") << QStringList{"a"} << "" << QList<bool>{} << QStringList{""} << false
-                                            << QStringList{mismatch.arg(1).arg(0)};
         QTest::newRow("one entry, only spaces") << QStringList{"a"} << "   " << QList<bool>{} << QStringList{""}
                                                 << true << QStringList{};
         QTest::newRow("names match") << three << " x.mp3 \ny\nz z" << QList<bool>{}
@@ -457,12 +438,6 @@ private slots:
             dialog.sbAceptar->click();
             return dialog.result();
         }) << "ab\n\nxyz" << "a - b\n - \nx - yz";
-        QTest::newRow("agregar to the one empty line") << "sbAgregar" << DialogSteps([](QDialog &d) {
-            auto &dialog = static_cast<TfAgregar &>(d);
-            TypeInto(dialog.edCadena, QStringLiteral("x"));
-            dialog.sbAceptar->click();
-            return dialog.result();
-        }) << "" << "x";
         QTest::newRow("eliminar position") << "sbEliminar" << DialogSteps([](QDialog &d) {
             auto &dialog = static_cast<TfEliminar &>(d);
             dialog.pcPrincipal->setCurrentWidget(dialog.tsPosicion);
@@ -585,8 +560,7 @@ private slots:
         QTest::addColumn<bool>("error");
 
         QTest::newRow("cancelled") << "" << QByteArray() << "old" << false;
-        QTest::newRow("UTF-8, CR LF") << "names.txt" << QByteArray("uno\r\ndos\r\n") << "uno\ndos" << false;
-        QTest::newRow("Windows-1252") << "names.txt" << QByteArray("Canci\xF3n") << "Canción" << false;
+        QTest::newRow("Windows-1252, CR LF") << "names.txt" << QByteArray("Canci\xF3n\r\ndos\r\n") << "Canción\ndos" << false;
         QTest::newRow("binary") << "data.bin" << QByteArray("\x00\x01\xFF\r\x89PNG", 8) << "" << false;
         QTest::newRow("gone") << "missing.txt" << QByteArray() << "old" << true;
         QTest::newRow("a folder") << "folder" << QByteArray() << "old" << true;
