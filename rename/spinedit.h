@@ -2,8 +2,9 @@
 
 #include <QSpinBox>
 
-// A whole-number field with up and down buttons. A value outside its range goes to the nearer
-// bound; a minus sign may be typed, and the negative number it gives becomes the minimum.
+// A whole-number field with up and down buttons. A key that would take the value above the
+// maximum is refused; a minus sign may be typed, and the negative number it gives becomes the
+// minimum.
 class NumberSpinEdit : public QSpinBox {
     Q_OBJECT
 public:
